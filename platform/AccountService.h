@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Sid.h"
+#include "Status.h"
+
+#include <cstdint>
+#include <string>
+
+namespace corvane {
+
+// SID_NAME_USE.
+enum class SidNameUse : std::uint32_t {
+    User = 1,
+    Group = 2,
+    Domain = 3,
+    Alias = 4,
+    WellKnownGroup = 5,
+    DeletedAccount = 6,
+    Invalid = 7,
+    Unknown = 8,
+    Computer = 9,
+    Label = 10,
+};
+
+struct Account {
+    Sid sid;
+    std::u16string name;
+    std::u16string domain;
+    SidNameUse use = SidNameUse::Unknown;
+};
+
+// Account look-ups on a computer. An empty `system` means the local computer, which is served
+// by the table of well-known accounts without any server. Lookup of an unknown name or SID
+// returns NoneMapped (1332).
+class AccountService {
+public:
+    virtual ~AccountService() = default;
+    virtual Status lookupName(const std::u16string& system, const std::u16string& name,
+                              Account& out) = 0;
+    virtual Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) = 0;
+};
+
+} // namespace corvane

@@ -1,0 +1,266 @@
+#include "FakeNetwork.h"
+
+#include "../WellKnownAccounts.h"
+
+#include <algorithm>
+
+namespace corvane::fake {
+
+namespace {
+
+std::u16string withTrailingBackslash(std::u16string path) {
+    if (path.empty() || path.back() != u'\\')
+        path += u'\\';
+    return path;
+}
+
+bool sameName(const std::u16string& a, const std::u16string& b) {
+    return asciiLower(a) == asciiLower(b);
+}
+
+} // namespace
+
+Computer& FakeNetwork::computer(const std::u16string& name) { return m_computers[asciiLower(name)]; }
+
+bool FakeNetwork::hasComputer(const std::u16string& name) const {
+    return m_computers.count(asciiLower(name)) != 0;
+}
+
+ShareInfo502& FakeNetwork::addShare(const std::u16string& server, ShareInfo502 info) {
+    auto& shares = computer(server).shares;
+    shares.push_back(std::move(info));
+    return shares.back();
+}
+
+ShareInfo502& FakeNetwork::addDiskShare(const std::u16string& server, const std::u16string& name,
+                                        const std::u16string& path, const std::u16string& remark) {
+    ShareInfo502 info;
+    info.netname = name;
+    info.path = path;
+    info.remark = remark;
+    if (name.size() == 2 && name[1] == u'$')
+        info.type = StypeDisktree | StypeSpecial;
+    return addShare(server, std::move(info));
+}
+
+Account& FakeNetwork::addAccount(const std::u16string& server, const std::u16string& name,
+                                 const std::u16string& domain, SidNameUse use, const Sid& sid) {
+    auto& accounts = computer(server).accounts;
+    accounts.push_back(Account{sid, name, domain, use});
+    return accounts.back();
+}
+
+void FakeNetwork::addDirectory(const std::u16string& server, const std::u16string& path) {
+    Computer& c = computer(server);
+    std::u16string parent;
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find(u'\\', start);
+        if (end == std::u16string::npos)
+            end = path.size();
+        const std::u16string part = path.substr(start, end - start);
+        if (parent.empty()) {
+            parent = part + u'\\';
+        } else if (!part.empty()) {
+            auto& children = c.directories[asciiLower(parent)];
+            if (std::find(children.begin(), children.end(), part) == children.end())
+                children.push_back(part);
+            parent += part + u'\\';
+        }
+        c.directories[asciiLower(parent)];
+        start = end + 1;
+    }
+}
+
+const ShareInfo502* FakeNetwork::findShare(const std::u16string& server,
+                                           const std::u16string& name) const {
+    auto it = m_computers.find(asciiLower(server));
+    if (it == m_computers.end())
+        return nullptr;
+    for (const auto& s : it->second.shares)
+        if (sameName(s.netname, name))
+            return &s;
+    return nullptr;
+}
+
+void FakeNetwork::failNext(Call call, Status result, const std::u16string& name) {
+    m_faults.push_back({call, result, name});
+}
+
+std::vector<RecordedCall> FakeNetwork::callsOf(Call call) const {
+    std::vector<RecordedCall> out;
+    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out),
+                 [call](const RecordedCall& c) { return c.call == call; });
+    return out;
+}
+
+Computer* FakeNetwork::reachableComputer(const std::u16string& name) {
+    auto it = m_computers.find(asciiLower(name));
+    if (it == m_computers.end() || !it->second.reachable)
+        return nullptr;
+    return &it->second;
+}
+
+std::optional<Status> FakeNetwork::takeFault(Call call, const std::u16string& name) {
+    auto it = std::find_if(m_faults.begin(), m_faults.end(), [&](const Fault& f) {
+        return f.call == call && (f.name.empty() || sameName(f.name, name));
+    });
+    if (it == m_faults.end())
+        return std::nullopt;
+    const Status result = it->result;
+    m_faults.erase(it);
+    return result;
+}
+
+Status FakeNetwork::record(Call call, const std::u16string& server, const std::u16string& name,
+                           std::optional<ShareInfo502> info, Status result) {
+    m_calls.push_back({call, server, name, std::move(info), result});
+    return result;
+}
+
+Status FakeNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
+                              std::uint32_t& resumeHandle) {
+    out.clear();
+    if (auto fault = takeFault(Call::Enumerate, {}))
+        return record(Call::Enumerate, server, {}, std::nullopt, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::Enumerate, server, {}, std::nullopt, status::BadNetPath);
+    const std::size_t total = c->shares.size();
+    std::size_t from = std::min<std::size_t>(resumeHandle, total);
+    std::size_t count = total - from;
+    if (c->enumerationPartSize != 0)
+        count = std::min(count, c->enumerationPartSize);
+    out.assign(c->shares.begin() + from, c->shares.begin() + from + count);
+    resumeHandle = static_cast<std::uint32_t>(from + count);
+    const Status result = from + count < total ? status::MoreData : status::Success;
+    return record(Call::Enumerate, server, {}, std::nullopt, result);
+}
+
+Status FakeNetwork::getInfo(const std::u16string& server, const std::u16string& netname,
+                            ShareInfo502& out) {
+    if (auto fault = takeFault(Call::GetInfo, netname))
+        return record(Call::GetInfo, server, netname, std::nullopt, *fault);
+    if (!reachableComputer(server))
+        return record(Call::GetInfo, server, netname, std::nullopt, status::BadNetPath);
+    const ShareInfo502* share = findShare(server, netname);
+    if (!share)
+        return record(Call::GetInfo, server, netname, std::nullopt, status::NetNameNotFound);
+    out = *share;
+    return record(Call::GetInfo, server, netname, std::nullopt, status::Success);
+}
+
+Status FakeNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
+                            const ShareInfo502& info) {
+    if (auto fault = takeFault(Call::SetInfo, netname))
+        return record(Call::SetInfo, server, netname, info, *fault);
+    if (!reachableComputer(server))
+        return record(Call::SetInfo, server, netname, info, status::BadNetPath);
+    auto* share = const_cast<ShareInfo502*>(findShare(server, netname));
+    if (!share)
+        return record(Call::SetInfo, server, netname, info, status::NetNameNotFound);
+    share->remark = info.remark;
+    share->maxUses = info.maxUses;
+    share->securityDescriptor = info.securityDescriptor;
+    return record(Call::SetInfo, server, netname, info, status::Success);
+}
+
+Status FakeNetwork::add(const std::u16string& server, const ShareInfo502& info) {
+    if (auto fault = takeFault(Call::Add, info.netname))
+        return record(Call::Add, server, info.netname, info, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::Add, server, info.netname, info, status::BadNetPath);
+    if (info.netname.empty())
+        return record(Call::Add, server, info.netname, info, status::InvalidParameter);
+    if (findShare(server, info.netname))
+        return record(Call::Add, server, info.netname, info, status::DuplicateShare);
+    ShareInfo502 stored = info;
+    stored.currentUses = 0;
+    c->shares.push_back(std::move(stored));
+    return record(Call::Add, server, info.netname, info, status::Success);
+}
+
+Status FakeNetwork::remove(const std::u16string& server, const std::u16string& netname) {
+    if (auto fault = takeFault(Call::Remove, netname))
+        return record(Call::Remove, server, netname, std::nullopt, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::Remove, server, netname, std::nullopt, status::BadNetPath);
+    auto it = std::find_if(c->shares.begin(), c->shares.end(),
+                           [&](const ShareInfo502& s) { return sameName(s.netname, netname); });
+    if (it == c->shares.end())
+        return record(Call::Remove, server, netname, std::nullopt, status::NetNameNotFound);
+    c->shares.erase(it);
+    return record(Call::Remove, server, netname, std::nullopt, status::Success);
+}
+
+Status FakeNetwork::lookupName(const std::u16string& system, const std::u16string& name,
+                               Account& out) {
+    if (auto fault = takeFault(Call::LookupName, name))
+        return record(Call::LookupName, system, name, std::nullopt, *fault);
+    if (auto known = wellKnownAccountByName(name)) {
+        out = *known;
+        return record(Call::LookupName, system, name, std::nullopt, status::Success);
+    }
+    if (system.empty())
+        return record(Call::LookupName, system, name, std::nullopt, status::NoneMapped);
+    Computer* c = reachableComputer(system);
+    if (!c)
+        return record(Call::LookupName, system, name, std::nullopt, status::RpcServerUnavailable);
+    for (const Account& a : c->accounts) {
+        if (sameName(a.name, name) || sameName(a.domain + u'\\' + a.name, name)) {
+            out = a;
+            return record(Call::LookupName, system, name, std::nullopt, status::Success);
+        }
+    }
+    return record(Call::LookupName, system, name, std::nullopt, status::NoneMapped);
+}
+
+Status FakeNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
+    const std::string text = sid.toString();
+    const std::u16string key(text.begin(), text.end());
+    if (auto fault = takeFault(Call::LookupSid, key))
+        return record(Call::LookupSid, system, key, std::nullopt, *fault);
+    if (auto known = wellKnownAccountBySid(sid)) {
+        out = *known;
+        return record(Call::LookupSid, system, key, std::nullopt, status::Success);
+    }
+    if (system.empty())
+        return record(Call::LookupSid, system, key, std::nullopt, status::NoneMapped);
+    Computer* c = reachableComputer(system);
+    if (!c)
+        return record(Call::LookupSid, system, key, std::nullopt, status::RpcServerUnavailable);
+    for (const Account& a : c->accounts) {
+        if (a.sid == sid) {
+            out = a;
+            return record(Call::LookupSid, system, key, std::nullopt, status::Success);
+        }
+    }
+    return record(Call::LookupSid, system, key, std::nullopt, status::NoneMapped);
+}
+
+Status FakeNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,
+                                    std::vector<std::u16string>& names) {
+    names.clear();
+    const std::u16string key = asciiLower(withTrailingBackslash(nodePath));
+    if (auto fault = takeFault(Call::ListDirectories, nodePath))
+        return record(Call::ListDirectories, server, nodePath, std::nullopt, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::BadNetPath);
+    const std::u16string drive = nodePath.substr(0, nodePath.find(u'\\'));
+    if (!findShare(server, drive))
+        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::BadNetName);
+    if (c->unreadable.count(key))
+        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::AccessDenied);
+    auto it = c->directories.find(key);
+    if (it == c->directories.end())
+        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::PathNotFound);
+    for (const auto& name : it->second)
+        if (!name.empty() && name[0] != u'.')
+            names.push_back(name);
+    return record(Call::ListDirectories, server, nodePath, std::nullopt, status::Success);
+}
+
+} // namespace corvane::fake

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ImageList.h"
+#include "MessageBoxes.h"
+#include "SharedState.h"
+#include "platform/AccountService.h"
+#include "platform/DirectoryService.h"
+#include "platform/ShareService.h"
+
+class QTreeWidget;
+
+namespace corvane {
+
+// What the main window hands to each of its pages and dialogs: the services, the message seam,
+// the pictures, the shared state and the main shares list.
+struct AppContext {
+    ShareService& shares;
+    AccountService& accounts;
+    DirectoryService& directories;
+    MessageBoxes& messages;
+    const ImageList& images;
+    SharedState& state;
+    QTreeWidget* sharesList = nullptr; // SharesList1
+
+    // Refills SharesList1 from the opened computer (the reload after every change).
+    bool reloadSharesList();
+};
+
+} // namespace corvane

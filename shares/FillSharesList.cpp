@@ -1,0 +1,57 @@
+#include "FillSharesList.h"
+
+#include "ListSorting.h"
+#include "Text.h"
+
+#include <QTreeWidget>
+
+#include <vector>
+
+namespace corvane {
+
+int shareImageIndex(const ShareInfo502& share) {
+    if (share.type == StypeDisktree)
+        return share.path.size() > 3 ? ImageList::FolderShare : ImageList::DriveShare;
+    if (share.type == StypePrintq)
+        return ImageList::PrinterShare;
+    return ImageList::DriveShare;
+}
+
+bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
+                    const ImageList& images, FillOrder order) {
+    list->clear();
+    const std::u16string server = toU16(computer);
+    std::uint32_t resume = 0;
+    std::vector<ShareInfo502> part;
+    QList<QTreeWidgetItem*> rows;
+    bool ok = true;
+    while (true) {
+        const Status result = service.enumerate(server, part, resume);
+        if (result != status::Success && result != status::MoreData) {
+            ok = false;
+            break;
+        }
+        for (const ShareInfo502& share : part) {
+            auto* row = new QTreeWidgetItem;
+            row->setText(0, fromU16(share.netname));
+            row->setText(1, fromU16(share.path));
+            row->setText(2, fromU16(share.remark));
+            setItemImage(row, images, shareImageIndex(share));
+            rows.append(row);
+        }
+        if (result == status::Success)
+            break;
+        if (part.empty()) {
+            // A server that keeps answering "more" without records would loop forever.
+            ok = false;
+            break;
+        }
+    }
+    // Sorting once here instead of re-sorting as each row arrives keeps large lists linear.
+    if (order == FillOrder::ByName)
+        sortItemsByCaption(rows);
+    list->addTopLevelItems(rows);
+    return ok;
+}
+
+} // namespace corvane
