@@ -1,0 +1,258 @@
+#include "TForm1.h"
+
+#include "Pictures.h"
+#include "TAboutForm1.h"
+#include "bulk/CopyFromPage.h"
+#include "bulk/CreateFromDirectoryPage.h"
+#include "maintenance/ShareMenuHandlers.h"
+#include "maintenance/SharePropertiesPage.h"
+#include "maintenance/TFindReplaceTextForm1.h"
+#include "security/AclBuilding.h"
+#include "security/TSecurityForm1.h"
+#include "shares/BusyCursor.h"
+#include "shares/FillSharesList.h"
+#include "shares/ListSorting.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace corvane {
+
+TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService& directories,
+               MessageBoxes& messages, QWidget* parent)
+    : QMainWindow(parent), m_images(makeImageList()),
+      m_context{shares, accounts, directories, messages, m_images, m_state, nullptr} {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Corvane 1.0"));
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
+    buildLayout();
+    buildMenus();
+    m_context.sharesList = SharesList1;
+
+    const DefaultAclsResult defaults = buildDefaultAcls(accounts);
+    if (defaults.acls) {
+        m_state.currentAcl = defaults.acls->currentAcl;
+        m_state.newShareAcl = defaults.acls->newShareAcl;
+    } else {
+        m_constructedOk = false;
+        messages.error(this, QString::fromStdString(defaults.error));
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+
+    m_findReplace = new TFindReplaceTextForm1(m_context, this);
+    m_about = new TAboutForm1(this);
+    m_security = new TSecurityForm1(accounts, messages, m_images, this);
+    buildPages();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildLayout() {
+    resize(851, 452);
+    setMinimumSize(400, 452);
+
+    auto* controlBar = new QWidget(this);
+    controlBar->setObjectName(QStringLiteral("ControlBar1"));
+    auto* barLayout = new QHBoxLayout(controlBar);
+    barLayout->setContentsMargins(2, 1, 2, 1);
+    barLayout->setSpacing(4);
+
+    auto* toolBar3 = new QToolBar(controlBar);
+    toolBar3->setObjectName(QStringLiteral("ToolBar3"));
+    toolBar3->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolBar3->setMovable(false);
+    ToolButton3 = new QToolButton(toolBar3);
+    ToolButton3->setObjectName(QStringLiteral("ToolButton3"));
+    ToolButton3->setText(QStringLiteral("Ac&tions"));
+    ToolButton3->setPopupMode(QToolButton::InstantPopup);
+    ToolButton3->setAutoRaise(true);
+    toolBar3->addWidget(ToolButton3);
+    toolBar3->addSeparator()->setObjectName(QStringLiteral("ToolButton4"));
+    Close1 = new QToolButton(toolBar3);
+    Close1->setObjectName(QStringLiteral("Close1"));
+    Close1->setText(QStringLiteral("&Close"));
+    Close1->setAutoRaise(true);
+    toolBar3->addWidget(Close1);
+    toolBar3->addSeparator()->setObjectName(QStringLiteral("ToolButton5"));
+    HelpButton1 = new QToolButton(toolBar3);
+    HelpButton1->setObjectName(QStringLiteral("HelpButton1"));
+    HelpButton1->setText(QStringLiteral("&Help"));
+    // The Help button only drops down its menu; it never applies share edits.
+    HelpButton1->setPopupMode(QToolButton::InstantPopup);
+    HelpButton1->setAutoRaise(true);
+    toolBar3->addWidget(HelpButton1);
+    barLayout->addWidget(toolBar3);
+
+    auto* toolBar1 = new QToolBar(controlBar);
+    toolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar1->setMovable(false);
+    auto* panel1 = new QLabel(QStringLiteral("Computer:"), toolBar1);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setContentsMargins(4, 0, 4, 0);
+    toolBar1->addWidget(panel1);
+    Computer1 = new QLineEdit(toolBar1);
+    Computer1->setObjectName(QStringLiteral("Computer1"));
+    Computer1->setMinimumWidth(180);
+    toolBar1->addWidget(Computer1);
+    OpenComputer1 = new QPushButton(QStringLiteral("&Open"), toolBar1);
+    OpenComputer1->setObjectName(QStringLiteral("OpenComputer1"));
+    toolBar1->addWidget(OpenComputer1);
+    barLayout->addWidget(toolBar1);
+    barLayout->addStretch(1);
+    controlBar->setFixedHeight(std::max(30, controlBar->sizeHint().height()));
+
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(controlBar);
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(2);
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setFixedWidth(289);
+    PageControl1->setEnabled(false);
+    body->addWidget(PageControl1);
+    SharesList1 = new QTreeWidget(central);
+    SharesList1->setObjectName(QStringLiteral("SharesList1"));
+    SharesList1->setColumnCount(3);
+    SharesList1->setHeaderLabels(
+        {QStringLiteral("Shares"), QStringLiteral("Path"), QStringLiteral("Comment")});
+    for (int c = 0; c < 3; ++c)
+        SharesList1->setColumnWidth(c, 200);
+    SharesList1->setRootIsDecorated(false);
+    SharesList1->setUniformRowHeights(true);
+    SharesList1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    SharesList1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SharesList1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SharesList1->setSortingEnabled(false);
+    SharesList1->header()->setSectionsClickable(true);
+    SharesList1->header()->setSortIndicatorShown(false);
+    SharesList1->setIconSize(QSize(16, 16));
+    SharesList1->setContextMenuPolicy(Qt::CustomContextMenu);
+    body->addWidget(SharesList1, 1);
+    outer->addLayout(body, 1);
+    setCentralWidget(central);
+
+    connect(OpenComputer1, &QPushButton::clicked, this, &TForm1::OpenComputer1Click);
+    // Enter in the computer box opens, as the Open button does.
+    connect(Computer1, &QLineEdit::returnPressed, this, &TForm1::OpenComputer1Click);
+    connect(Close1, &QToolButton::clicked, this, &TForm1::Close1Click);
+    connect(SharesList1->header(), &QHeaderView::sectionClicked, this,
+            &TForm1::SharesList1ColumnClick);
+    connect(SharesList1, &QWidget::customContextMenuRequested, this, &TForm1::showSharesMenu);
+}
+
+void TForm1::buildMenus() {
+    SharesMenu1 = new QMenu(this);
+    SharesMenu1->setObjectName(QStringLiteral("SharesMenu1"));
+    DeleteSelected1 = SharesMenu1->addAction(QStringLiteral("&Delete Selected"));
+    DeleteSelected1->setObjectName(QStringLiteral("DeleteSelected1"));
+    HideSelected1 = SharesMenu1->addAction(QStringLiteral("&Hide Selected"));
+    HideSelected1->setObjectName(QStringLiteral("HideSelected1"));
+    SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    FindReplaceText1 = SharesMenu1->addAction(QStringLiteral("&Find && Replace Text"));
+    FindReplaceText1->setObjectName(QStringLiteral("FindReplaceText1"));
+    ToolButton3->setMenu(SharesMenu1);
+
+    HelpMenu1 = new QMenu(this);
+    HelpMenu1->setObjectName(QStringLiteral("HelpMenu1"));
+    QAction* contents = HelpMenu1->addAction(QStringLiteral("&Contents"));
+    contents->setObjectName(QStringLiteral("Contents1"));
+    HelpMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    QAction* maker = HelpMenu1->addAction(QStringLiteral("Qentis &Software"));
+    maker->setObjectName(QStringLiteral("QentisSoftware1"));
+    QAction* about = HelpMenu1->addAction(QStringLiteral("&About..."));
+    about->setObjectName(QStringLiteral("About1"));
+    HelpButton1->setMenu(HelpMenu1);
+
+    connect(contents, &QAction::triggered, this, &TForm1::Contents1Click);
+    connect(maker, &QAction::triggered, this, &TForm1::QentisSoftware1Click);
+    connect(about, &QAction::triggered, this, &TForm1::About1Click);
+}
+
+void TForm1::buildPages() {
+    m_propertiesPage = new SharePropertiesPage(m_context, PageControl1);
+    PageControl1->addTab(m_propertiesPage, QStringLiteral("Share Properties"));
+    m_copyPage = new CopyFromPage(m_context, PageControl1);
+    PageControl1->addTab(m_copyPage, QStringLiteral("Copy From"));
+    m_createPage = new CreateFromDirectoryPage(m_context, m_security, PageControl1);
+    PageControl1->addTab(m_createPage, QStringLiteral("Create from directory"));
+    PageControl1->setCurrentIndex(0);
+
+    m_security->setLastUserRemovable(
+        [page = m_createPage] { return page->addDirectoryNameAsUserName(); });
+
+    m_menuHandlers = new ShareMenuHandlers(m_context, this, m_findReplace);
+    connect(SharesMenu1, &QMenu::aboutToShow, this, [this] {
+        m_menuHandlers->SharesMenu1Popup(DeleteSelected1, HideSelected1, FindReplaceText1);
+    });
+    connect(DeleteSelected1, &QAction::triggered, m_menuHandlers,
+            &ShareMenuHandlers::DeleteSelected1Click);
+    connect(HideSelected1, &QAction::triggered, m_menuHandlers,
+            &ShareMenuHandlers::HideSelected1Click);
+    connect(FindReplaceText1, &QAction::triggered, m_menuHandlers,
+            &ShareMenuHandlers::FindReplaceText1Click);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    Computer1->setFocus();
+}
+
+void TForm1::OpenComputer1Click() {
+    QString name = Computer1->text();
+    if (name.isEmpty())
+        return;
+    if (name.startsWith(QLatin1String("\\\\"))) {
+        name = name.mid(2);
+        Computer1->setText(name);
+    }
+    BusyCursor busy;
+    // A computer that cannot be listed leaves everything else as it was, silently.
+    if (!FillSharesList(m_context.shares, name, SharesList1, m_images))
+        return;
+    m_state.computerName = name;
+    m_security->setComputerName(name);
+    PageControl1->setEnabled(true);
+    m_propertiesPage->computerOpened();
+    m_createPage->computerOpened();
+}
+
+void TForm1::Close1Click() { close(); }
+
+void TForm1::SharesList1ColumnClick(int column) { sortByColumn(SharesList1, column); }
+
+QUrl TForm1::helpUrl() {
+    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
+                                   .absoluteFilePath(QStringLiteral("help/Corvane.html")));
+}
+
+QUrl TForm1::makerUrl() { return QUrl(QStringLiteral("https://qentis-software.example.com/")); }
+
+// Failures to open help or the maker's page show nothing.
+void TForm1::Contents1Click() { openUrl(helpUrl()); }
+
+void TForm1::QentisSoftware1Click() { openUrl(makerUrl()); }
+
+void TForm1::About1Click() { m_about->exec(); }
+
+void TForm1::showSharesMenu(const QPoint& pos) {
+    SharesMenu1->popup(SharesList1->viewport()->mapToGlobal(pos));
+}
+
+} // namespace corvane

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "shares/AppContext.h"
+#include "shares/ImageList.h"
+#include "shares/SharedState.h"
+
+#include <QMainWindow>
+#include <QUrl>
+
+#include <functional>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+
+namespace corvane {
+
+class CopyFromPage;
+class CreateFromDirectoryPage;
+class SharePropertiesPage;
+class ShareMenuHandlers;
+class TAboutForm1;
+class TFindReplaceTextForm1;
+class TSecurityForm1;
+
+// The main window: the computer box, the shares list, the three tab pages, the menus, and the
+// state the pages share. It also creates the program's three dialogs, after its own
+// construction, in the order find and replace, about, security.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1(ShareService& shares, AccountService& accounts, DirectoryService& directories,
+           MessageBoxes& messages, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void OpenComputer1Click();
+    void Close1Click();
+    void SharesList1ColumnClick(int column);
+    void Contents1Click();
+    void QentisSoftware1Click();
+    void About1Click();
+
+    SharedState& state() { return m_state; }
+    AppContext& context() { return m_context; }
+    const ImageList& images() const { return m_images; }
+    TFindReplaceTextForm1* findReplaceTextForm() const { return m_findReplace; }
+    TAboutForm1* aboutForm() const { return m_about; }
+    TSecurityForm1* securityForm() const { return m_security; }
+    // False when the default access lists could not be built; the program then ends.
+    bool constructedOk() const { return m_constructedOk; }
+
+    // How help and the maker's page are opened; tests replace it.
+    std::function<bool(const QUrl&)> openUrl;
+    static QUrl helpUrl();
+    static QUrl makerUrl();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenus();
+    void buildPages();
+    void showSharesMenu(const QPoint& pos);
+
+    ImageList m_images;
+    SharedState m_state;
+    AppContext m_context;
+    bool m_constructedOk = true;
+
+    QLineEdit* Computer1 = nullptr;
+    QPushButton* OpenComputer1 = nullptr;
+    QToolButton* ToolButton3 = nullptr;
+    QToolButton* Close1 = nullptr;
+    QToolButton* HelpButton1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QTreeWidget* SharesList1 = nullptr;
+    QMenu* SharesMenu1 = nullptr;
+    QMenu* HelpMenu1 = nullptr;
+    QAction* DeleteSelected1 = nullptr;
+    QAction* HideSelected1 = nullptr;
+    QAction* FindReplaceText1 = nullptr;
+
+    TFindReplaceTextForm1* m_findReplace = nullptr;
+    TAboutForm1* m_about = nullptr;
+    TSecurityForm1* m_security = nullptr;
+    SharePropertiesPage* m_propertiesPage = nullptr;
+    CopyFromPage* m_copyPage = nullptr;
+    CreateFromDirectoryPage* m_createPage = nullptr;
+    ShareMenuHandlers* m_menuHandlers = nullptr;
+};
+
+} // namespace corvane
