@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# add share command: CONF SHARE PATH COMMENT MAXCONNECTIONS
+set -u
+. "$(dirname -- "${BASH_SOURCE[0]}")/share-hook-lib.sh"
+hook_init "$1"
+name=$2 comment=${4-} max=${5-0}
+path=$(hook_map_path "${3-}")
+hook_log "add '$name' '$3' -> '$path' '$comment' $max"
+if [[ ! -d $path ]]; then
+    hook_log "add '$name': no such directory '$path'"
+    exit 1
+fi
+hook_net conf addshare "$name" "$path" writeable=y guest_ok=n "$comment" || exit 1
+if [[ $max =~ ^[0-9]+$ && $max -gt 0 ]]; then
+    hook_net conf setparm "$name" "max connections" "$max" || exit 1
+fi
+exit 0
