@@ -11,7 +11,6 @@ class UserLimitSpinBox : public QSpinBox {
 public:
     explicit UserLimitSpinBox(int maximum, QWidget* parent = nullptr);
 
-protected:
     QValidator::State validate(QString& text, int& pos) const override;
 };
 

@@ -83,8 +83,8 @@ const ShareInfo502* FakeNetwork::findShare(const std::u16string& server,
     return nullptr;
 }
 
-void FakeNetwork::failNext(Call call, Status result, const std::u16string& name) {
-    m_faults.push_back({call, result, name});
+void FakeNetwork::failNext(Call call, Status result, const std::u16string& name, int skip) {
+    m_faults.push_back({call, result, name, skip});
 }
 
 std::vector<RecordedCall> FakeNetwork::callsOf(Call call) const {
@@ -107,6 +107,10 @@ std::optional<Status> FakeNetwork::takeFault(Call call, const std::u16string& na
     });
     if (it == m_faults.end())
         return std::nullopt;
+    if (it->skip > 0) {
+        --it->skip;
+        return std::nullopt;
+    }
     const Status result = it->result;
     m_faults.erase(it);
     return result;

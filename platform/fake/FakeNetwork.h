@@ -54,8 +54,9 @@ public:
     const ShareInfo502* findShare(const std::u16string& server, const std::u16string& name) const;
 
     // The next call of `call` (naming `name`, when given) fails with `result` and changes
-    // nothing. Faults queue in the order given.
-    void failNext(Call call, Status result, const std::u16string& name = {});
+    // nothing; with `skip`, that many matching calls go through first. Faults queue in the
+    // order given.
+    void failNext(Call call, Status result, const std::u16string& name = {}, int skip = 0);
 
     const std::vector<RecordedCall>& calls() const { return m_calls; }
     std::vector<RecordedCall> callsOf(Call call) const;
@@ -82,6 +83,7 @@ private:
         Call call;
         Status result;
         std::u16string name;
+        int skip = 0;
     };
     Computer* reachableComputer(const std::u16string& name);
     std::optional<Status> takeFault(Call call, const std::u16string& name);

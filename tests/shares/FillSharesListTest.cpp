@@ -1,0 +1,204 @@
+#include "platform/fake/FakeNetwork.h"
+#include "shares/DriveProbe.h"
+#include "shares/FillSharesList.h"
+#include "shares/ListSorting.h"
+#include "shares/UserLimitSpinBox.h"
+
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace corvane;
+using fake::Call;
+
+namespace {
+
+QStringList column(const QTreeWidget& list, int c) {
+    QStringList out;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        out << list.topLevelItem(i)->text(c);
+    return out;
+}
+
+ShareInfo502 share(const char16_t* name, std::uint32_t type, const char16_t* path,
+                   const char16_t* remark = u"") {
+    ShareInfo502 s;
+    s.netname = name;
+    s.type = type;
+    s.path = path;
+    s.remark = remark;
+    return s;
+}
+
+} // namespace
+
+class FillSharesListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pictureByTypeAndPath_data() {
+        QTest::addColumn<uint>("type");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("image");
+        QTest::newRow("folder") << uint(StypeDisktree) << "C:\\Data" << 24;
+        QTest::newRow("drive root") << uint(StypeDisktree) << "C:\\" << 23;
+        QTest::newRow("empty path") << uint(StypeDisktree) << "" << 23;
+        QTest::newRow("four characters") << uint(StypeDisktree) << "C:\\a" << 24;
+        QTest::newRow("printer") << uint(StypePrintq) << "" << 25;
+        QTest::newRow("printer with path") << uint(StypePrintq) << "C:\\Spool\\P" << 25;
+        QTest::newRow("device") << uint(StypeDevice) << "C:\\Dev\\ice" << 23;
+        QTest::newRow("ipc") << uint(StypeIpc) << "" << 23;
+        QTest::newRow("admin disk C$") << uint(StypeDisktree | StypeSpecial) << "C:\\" << 23;
+        QTest::newRow("ADMIN$") << uint(StypeDisktree | StypeSpecial) << "C:\\Windows" << 23;
+        QTest::newRow("IPC$") << uint(StypeIpc | StypeSpecial) << "" << 23;
+        QTest::newRow("temporary folder") << uint(StypeTemporary) << "C:\\Data" << 23;
+    }
+    void pictureByTypeAndPath() {
+        QFETCH(uint, type);
+        QFETCH(QString, path);
+        QFETCH(int, image);
+        fake::FakeNetwork net;
+        ShareInfo502 s;
+        s.netname = u"x";
+        s.type = type;
+        s.path = path.toStdU16String();
+        net.addShare(u"SRV1", s);
+        QTreeWidget list;
+        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(list.topLevelItemCount(), 1);
+        QCOMPARE(itemImage(list.topLevelItem(0)), image);
+    }
+
+    void rowsInNameOrderWithPathAndComment() {
+        fake::FakeNetwork net;
+        net.addShare(u"SRV1", share(u"zeta", 0, u"C:\\Z", u"last"));
+        net.addShare(u"SRV1", share(u"Alpha$", 0, u"C:\\A", u"hidden"));
+        net.addShare(u"SRV1", share(u"beta", 0, u"C:\\B"));
+        QTreeWidget list;
+        list.setColumnCount(3);
+        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(column(list, 0), QStringList({"Alpha$", "beta", "zeta"}));
+        QCOMPARE(column(list, 1), QStringList({"C:\\A", "C:\\B", "C:\\Z"}));
+        QCOMPARE(column(list, 2), QStringList({"hidden", "", "last"}));
+    }
+
+    void asServedKeepsTheServiceOrder() {
+        fake::FakeNetwork net;
+        net.addShare(u"SRV1", share(u"zeta", 0, u"C:\\Z"));
+        net.addShare(u"SRV1", share(u"alpha", 0, u"C:\\A"));
+        QTreeWidget list;
+        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList(), FillOrder::AsServed));
+        QCOMPARE(column(list, 0), QStringList({"zeta", "alpha"}));
+    }
+
+    void threePartsWithMoreDataGiveAllRows() {
+        fake::FakeNetwork net;
+        for (int i = 0; i < 7; ++i)
+            net.addShare(u"SRV1", share(QString("s%1").arg(i).toStdU16String().c_str(), 0, u"C:\\x"));
+        net.computer(u"SRV1").enumerationPartSize = 3;
+        QTreeWidget list;
+        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(list.topLevelItemCount(), 7);
+        QCOMPARE(net.callsOf(Call::Enumerate).size(), size_t(3));
+    }
+
+    void failureInALaterPartKeepsEarlierRowsAndReportsFalse() {
+        fake::FakeNetwork net;
+        for (int i = 0; i < 5; ++i)
+            net.addShare(u"SRV1", share(QString("s%1").arg(i).toStdU16String().c_str(), 0, u"C:\\x"));
+        net.computer(u"SRV1").enumerationPartSize = 3;
+        net.failNext(Call::Enumerate, status::AccessDenied, {}, 1);
+        QTreeWidget list;
+        QVERIFY(!FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(column(list, 0), QStringList({"s0", "s1", "s2"}));
+        net.failNext(Call::Enumerate, status::AccessDenied);
+        QVERIFY(!FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(list.topLevelItemCount(), 0);
+    }
+
+    void unreachableAndEmptyComputers() {
+        fake::FakeNetwork net;
+        net.computer(u"EMPTY");
+        net.computer(u"DOWN").reachable = false;
+        net.addShare(u"DOWN", share(u"a", 0, u"C:\\A"));
+        QTreeWidget list;
+        list.addTopLevelItem(new QTreeWidgetItem(QStringList{"stale"}));
+        QVERIFY(FillSharesList(net, "EMPTY", &list, ImageList()));
+        QCOMPARE(list.topLevelItemCount(), 0);
+        list.addTopLevelItem(new QTreeWidgetItem(QStringList{"stale"}));
+        QVERIFY(!FillSharesList(net, "DOWN", &list, ImageList()));
+        QCOMPARE(list.topLevelItemCount(), 0);
+        QVERIFY(!FillSharesList(net, "NOWHERE", &list, ImageList()));
+    }
+
+    void fillingTwiceGivesTheSameRows() {
+        fake::FakeNetwork net;
+        net.addShare(u"SRV1", share(u"a", 0, u"C:\\A"));
+        net.addShare(u"SRV1", share(u"b", 0, u"C:\\B"));
+        QTreeWidget list;
+        FillSharesList(net, "SRV1", &list, ImageList());
+        FillSharesList(net, "SRV1", &list, ImageList());
+        QCOMPARE(column(list, 0), QStringList({"a", "b"}));
+    }
+
+    void columnSortIgnoresCaseAndIsStableOnRepeat() {
+        QTreeWidget list;
+        list.setColumnCount(3);
+        const QList<QStringList> rows{{"a", "C:\\1", "delta"},
+                                      {"b", "C:\\2", "Bravo"},
+                                      {"c", "C:\\3", "alpha"},
+                                      {"d", "C:\\4", "charlie"}};
+        for (const auto& r : rows)
+            list.addTopLevelItem(new QTreeWidgetItem(r));
+        sortByColumn(&list, 2);
+        QCOMPARE(column(list, 2), QStringList({"alpha", "Bravo", "charlie", "delta"}));
+        sortByColumn(&list, 2);
+        QCOMPARE(column(list, 0), QStringList({"c", "b", "d", "a"}));
+        sortByColumn(&list, 0);
+        QCOMPARE(column(list, 0), QStringList({"a", "b", "c", "d"}));
+    }
+
+    void compareByColumnSigns() {
+        QTreeWidgetItem a(QStringList{"Data", "x"});
+        QTreeWidgetItem b(QStringList{"data", "Y"});
+        QCOMPARE(CompareByColumn(&a, &b, 0), 0);
+        QVERIFY(CompareByColumn(&a, &b, 1) < 0);
+        QVERIFY(CompareByColumn(&b, &a, 1) > 0);
+    }
+
+    void driveProbeFindsOnlyReadableAdminShares() {
+        fake::FakeNetwork net;
+        net.addDiskShare(u"SRV1", u"C$", u"C:\\");
+        net.addDiskShare(u"SRV1", u"E$", u"E:\\");
+        net.addDiskShare(u"SRV1", u"Data", u"C:\\Data");
+        net.failNext(Call::GetInfo, status::AccessDenied, u"E$");
+        QCOMPARE(probeDriveShares(net, "SRV1"), QStringList({"C"}));
+        QCOMPARE(net.callsOf(Call::GetInfo).size(), size_t(26));
+        QCOMPARE(net.callsOf(Call::GetInfo).front().name, std::u16string(u"A$"));
+        QCOMPARE(net.callsOf(Call::GetInfo).back().name, std::u16string(u"Z$"));
+    }
+
+    void userLimitBoxRefusesMinusAndLetters_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("state");
+        QTest::newRow("digits") << "12" << int(QValidator::Acceptable);
+        QTest::newRow("minus one as shown") << "-1" << int(QValidator::Acceptable);
+        QTest::newRow("typed minus") << "-" << int(QValidator::Invalid);
+        QTest::newRow("minus two") << "-2" << int(QValidator::Invalid);
+        QTest::newRow("letters") << "1a" << int(QValidator::Invalid);
+        QTest::newRow("separator") << "1,000" << int(QValidator::Invalid);
+    }
+    void userLimitBoxRefusesMinusAndLetters() {
+        QFETCH(QString, typed);
+        QFETCH(int, state);
+        UserLimitSpinBox box(1000);
+        int pos = typed.size();
+        QCOMPARE(int(box.validate(typed, pos)), state);
+        QCOMPARE(box.value(), -1);
+        box.setValue(1000);
+        QCOMPARE(box.text(), QString("1000"));
+        box.stepBy(-2000);
+        QCOMPARE(box.value(), -1);
+    }
+};
+
+QTEST_MAIN(FillSharesListTest)
+#include "FillSharesListTest.moc"
