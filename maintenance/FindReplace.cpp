@@ -1,0 +1,77 @@
+#include "FindReplace.h"
+
+#include <QList>
+
+namespace corvane {
+
+namespace {
+
+// A case-folded text, with the position in the original text that each folded code unit
+// came from; a last entry holds the original length.
+struct Folded {
+    QString text;
+    QList<qsizetype> origin;
+};
+
+Folded fold(const QString& value) {
+    Folded out;
+    out.text.reserve(value.size());
+    out.origin.reserve(value.size() + 1);
+    for (qsizetype i = 0; i < value.size();) {
+        char32_t codePoint = value[i].unicode();
+        qsizetype length = 1;
+        if (value[i].isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate()) {
+            codePoint = QChar::surrogateToUcs4(value[i], value[i + 1]);
+            length = 2;
+        }
+        const char32_t folded = QChar::toCaseFolded(codePoint);
+        if (QChar::requiresSurrogates(folded)) {
+            out.text.append(QChar(QChar::highSurrogate(folded)));
+            out.text.append(QChar(QChar::lowSurrogate(folded)));
+            out.origin.append(i);
+            out.origin.append(i);
+        } else {
+            out.text.append(QChar(static_cast<char16_t>(folded)));
+            out.origin.append(i);
+        }
+        i += length;
+    }
+    out.origin.append(value.size());
+    return out;
+}
+
+// A match may only start and end where a code point of the original starts.
+bool onBoundary(const Folded& folded, qsizetype index) {
+    return index == 0 || folded.origin[index] != folded.origin[index - 1];
+}
+
+} // namespace
+
+std::optional<QString> replaceFirstIgnoringCase(const QString& value, const QString& find,
+                                                const QString& replacement) {
+    if (find.isEmpty())
+        return std::nullopt;
+    const Folded haystack = fold(value);
+    const QString needle = fold(find).text;
+    for (qsizetype at = haystack.text.indexOf(needle); at >= 0;
+         at = haystack.text.indexOf(needle, at + 1)) {
+        const qsizetype end = at + needle.size();
+        if (!onBoundary(haystack, at) || !onBoundary(haystack, end))
+            continue;
+        const qsizetype from = haystack.origin[at];
+        const qsizetype to = haystack.origin[end];
+        return value.left(from) + replacement + value.mid(to);
+    }
+    return std::nullopt;
+}
+
+QString notFoundLine(const QString& name, const QString& find) {
+    return name + QStringLiteral(": Could not find \"") + find + QStringLiteral("\".");
+}
+
+QString replacedLine(const QString& name, const QString& oldValue, const QString& newValue) {
+    return name + QStringLiteral(": Replaced \"") + oldValue + QStringLiteral("\" with \"") +
+           newValue + QStringLiteral("\" successfully.");
+}
+
+} // namespace corvane

@@ -1,0 +1,114 @@
+#include "ShareMenuHandlers.h"
+
+#include "SelectionWalk.h"
+#include "TFindReplaceTextForm1.h"
+#include "shares/BusyCursor.h"
+#include "shares/Text.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QTreeWidget>
+
+namespace corvane {
+
+namespace {
+
+QString number(Status status) {
+    return QString::number(status);
+}
+
+} // namespace
+
+SharesMenuEnabling sharesMenuEnabling(int rowCount, int selectedCount) {
+    SharesMenuEnabling e;
+    e.hideSelected = selectedCount > 0 && rowCount > 0;
+    e.deleteSelected = e.hideSelected;
+    e.findReplaceText = selectedCount > 1;
+    return e;
+}
+
+ShareMenuHandlers::ShareMenuHandlers(AppContext& ctx, QWidget* owner,
+                                     TFindReplaceTextForm1* findReplaceForm)
+    : QObject(owner), m_ctx(ctx), m_owner(owner), m_findReplaceForm(findReplaceForm) {}
+
+void ShareMenuHandlers::SharesMenu1Popup(QAction* deleteSelected, QAction* hideSelected,
+                                         QAction* findReplaceText) {
+    const QTreeWidget* list = m_ctx.sharesList;
+    const int rows = list ? list->topLevelItemCount() : 0;
+    const int selected = static_cast<int>(selectedShareNames(list).size());
+    const SharesMenuEnabling e = sharesMenuEnabling(rows, selected);
+    if (deleteSelected)
+        deleteSelected->setEnabled(e.deleteSelected);
+    if (hideSelected)
+        hideSelected->setEnabled(e.hideSelected);
+    if (findReplaceText)
+        findReplaceText->setEnabled(e.findReplaceText);
+}
+
+void ShareMenuHandlers::DeleteSelected1Click() {
+    if (!m_ctx.messages.confirm(
+            m_owner,
+            QStringLiteral("Are you sure you would like to delete the selected share(s)?")))
+        return;
+    const std::u16string computer = toU16(m_ctx.state.computerName);
+    for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
+        const Status removed = m_ctx.shares.remove(computer, toU16(name));
+        if (removed != status::Success &&
+            !m_ctx.messages.errorGoOn(m_owner, QStringLiteral("Could not remove old share ") +
+                                                   name + QLatin1Char('(') + number(removed) +
+                                                   QStringLiteral(").\nContinue?")))
+            return;
+    }
+    m_ctx.reloadSharesList();
+}
+
+void ShareMenuHandlers::HideSelected1Click() {
+    if (!m_ctx.messages.confirm(
+            m_owner, QStringLiteral("Are you sure you would like to hide the selected share(s)?")))
+        return;
+    const BusyCursor busy;
+    // Lets the busy cursor show before the first call.
+    QCoreApplication::processEvents();
+    const std::u16string computer = toU16(m_ctx.state.computerName);
+    for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
+        ShareInfo502 record;
+        const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
+        if (fetched != status::Success) {
+            if (!m_ctx.messages.errorGoOn(
+                    m_owner,
+                    QStringLiteral("A system error has occured (") + number(fetched) +
+                        QStringLiteral(") while\nrequesting information about the share.")))
+                return;
+            continue;
+        }
+        if (!record.netname.empty() && record.netname.back() == u'$')
+            continue;
+        // The hidden share is added before the old one is removed, so a failure leaves the
+        // share reachable under at least one name.
+        record.netname += u'$';
+        const Status added = m_ctx.shares.add(computer, record);
+        if (added != status::Success) {
+            if (!m_ctx.messages.errorGoOn(m_owner,
+                                          QStringLiteral("Could not create hidden share ") +
+                                              fromU16(record.netname) + QLatin1Char('(') +
+                                              number(added) + QStringLiteral(").\nContinue?")))
+                return;
+            continue;
+        }
+        const Status removed = m_ctx.shares.remove(computer, toU16(name));
+        if (removed != status::Success &&
+            !m_ctx.messages.errorGoOn(m_owner, QStringLiteral("Could not remove old share ") +
+                                                   name + QLatin1Char('(') + number(removed) +
+                                                   QStringLiteral(").\nContinue?")))
+            return;
+    }
+    m_ctx.reloadSharesList();
+}
+
+void ShareMenuHandlers::FindReplaceText1Click() {
+    if (m_findReplaceForm)
+        m_findReplaceForm->exec();
+    m_ctx.reloadSharesList();
+}
+
+} // namespace corvane
