@@ -1,16 +1,55 @@
 #include "BulkPaths.h"
 
-#include <QStringList>
-
 namespace corvane {
 
+namespace {
+
+const QChar Backslash = QLatin1Char('\\');
+
+QString withoutOneTrailingBackslash(const QString& path) {
+    return path.endsWith(Backslash) ? path.left(path.size() - 1) : path;
+}
+
+} // namespace
+
 QString nodePathOf(const QStringList& textsFromDriveDown) {
-    if (textsFromDriveDown.isEmpty())
+    if (textsFromDriveDown.isEmpty() || textsFromDriveDown.first().isEmpty())
         return {};
     QString path = textsFromDriveDown.first().left(1) + QStringLiteral("$\\");
     for (qsizetype i = 1; i < textsFromDriveDown.size(); ++i)
-        path += textsFromDriveDown[i] + QLatin1Char('\\');
+        path += textsFromDriveDown[i] + Backslash;
     return path;
+}
+
+QString localPathOf(const QString& nodePath, const QString& name) {
+    if (nodePath.size() < 2)
+        return {};
+    QString path = nodePath + name;
+    path[1] = QLatin1Char(':');
+    return path;
+}
+
+QString shareNameOf(const QString& directoryName, bool hidden) {
+    return hidden ? directoryName + QLatin1Char('$') : directoryName;
+}
+
+QString sourceParentDirOf(const QString& path) {
+    const QString trimmed = withoutOneTrailingBackslash(path);
+    const qsizetype slash = trimmed.lastIndexOf(Backslash);
+    return slash < 0 ? QString() : trimmed.left(slash + 1);
+}
+
+QString lastComponentOf(const QString& path) {
+    const QString trimmed = withoutOneTrailingBackslash(path);
+    const qsizetype slash = trimmed.lastIndexOf(Backslash);
+    return slash < 0 ? trimmed : trimmed.mid(slash + 1);
+}
+
+QString destinationPathOf(const QString& destinationParent, const QString& sourcePath) {
+    QString path = destinationParent;
+    if (!path.endsWith(Backslash))
+        path += Backslash;
+    return path + lastComponentOf(sourcePath);
 }
 
 } // namespace corvane

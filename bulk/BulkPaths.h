@@ -1,10 +1,32 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace corvane {
 
-// The node path of a directory below a drive node: "D:" and "Work" give "D$\Work\".
+// The node path of a tree node below the computer, from the drive node's text down: "D:" and
+// "Work" give "D$\Work\"; the drive node alone gives "D$\". Only the first text is a drive, so
+// a directory whose name holds a colon keeps its name.
 QString nodePathOf(const QStringList& textsFromDriveDown);
+
+// The local path of directory `name` under a node path: "C$\Data\" and "Docs" give
+// "C:\Data\Docs". Empty when the node path is too short to name a drive.
+QString localPathOf(const QString& nodePath, const QString& name);
+
+// The share name of a directory: its name, with "$" appended for a hidden share.
+QString shareNameOf(const QString& directoryName, bool hidden);
+
+// The parent of a share's path, keeping its trailing backslash: D:\Shares\Data and
+// D:\Shares\Data\ give D:\Shares\; D:\Data gives D:\; D:\ and "" give "".
+QString sourceParentDirOf(const QString& path);
+
+// The last component of a path: D:\Shares\Data and D:\Shares\Data\ give Data; D:\ gives D:.
+QString lastComponentOf(const QString& path);
+
+// Where a copied share goes: the destination parent (with a backslash added when it has none)
+// followed by the last component of the source path. E:\Shares and D:\Old\Data give
+// E:\Shares\Data.
+QString destinationPathOf(const QString& destinationParent, const QString& sourcePath);
 
 } // namespace corvane

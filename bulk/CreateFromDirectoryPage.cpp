@@ -1,0 +1,311 @@
+#include "CreateFromDirectoryPage.h"
+
+#include "BulkPaths.h"
+#include "platform/SecurityDescriptor.h"
+#include "security/AclBuilding.h"
+#include "security/TSecurityForm1.h"
+#include "shares/BusyCursor.h"
+#include "shares/DriveProbe.h"
+#include "shares/ListSorting.h"
+#include "shares/Text.h"
+#include "shares/UserLimitSpinBox.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+constexpr int MaximumUsersLimit = 32767;
+
+int levelOf(const QTreeWidgetItem* node) {
+    int level = 0;
+    for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        ++level;
+    return level;
+}
+
+bool isNodeAncestorOf(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* node) {
+    for (const QTreeWidgetItem* p = node ? node->parent() : nullptr; p; p = p->parent())
+        if (p == ancestor)
+            return true;
+    return false;
+}
+
+} // namespace
+
+CreateFromDirectoryPage::CreateFromDirectoryPage(AppContext& ctx, TSecurityForm1* securityForm,
+                                                 QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_securityForm(securityForm) {
+    setObjectName(QStringLiteral("TabSheet3"));
+
+    DirTree1 = new QTreeWidget(this);
+    DirTree1->setObjectName(QStringLiteral("DirTree1"));
+    DirTree1->setHeaderHidden(true);
+    DirTree1->setColumnCount(1);
+    DirTree1->setIndentation(19);
+    DirTree1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DirTree1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DirTree1->setSortingEnabled(false);
+    DirTree1->setExpandsOnDoubleClick(true);
+
+    DirList1 = new QTreeWidget(this);
+    DirList1->setObjectName(QStringLiteral("DirList1"));
+    DirList1->setHeaderLabels({tr("Directory")});
+    DirList1->setColumnWidth(0, 200);
+    DirList1->header()->setSectionsClickable(false);
+    DirList1->setRootIsDecorated(false);
+    DirList1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    DirList1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DirList1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DirList1->setSortingEnabled(false);
+
+    CreateAllSharesHidden1 = new QCheckBox(tr("Create all shares hidden"), this);
+    CreateAllSharesHidden1->setObjectName(QStringLiteral("CreateAllSharesHidden1"));
+    Label15 = new QLabel(tr("Common comment:"), this);
+    Label15->setObjectName(QStringLiteral("Label15"));
+    CommonComment1 = new QLineEdit(this);
+    CommonComment1->setObjectName(QStringLiteral("CommonComment1"));
+    CommonComment1->setMaxLength(256);
+    Label15->setBuddy(CommonComment1);
+    Label16 = new QLabel(tr("Maximum users::"), this);
+    Label16->setObjectName(QStringLiteral("Label16"));
+    MaximumUsers1 = new UserLimitSpinBox(MaximumUsersLimit, this);
+    MaximumUsers1->setObjectName(QStringLiteral("MaximumUsers1"));
+    Label16->setBuddy(MaximumUsers1);
+    AddDirectoryNameAsUserName1 =
+        new QCheckBox(tr("Add directory name as username with Full Control"), this);
+    AddDirectoryNameAsUserName1->setObjectName(QStringLiteral("AddDirectoryNameAsUserName1"));
+    Security1 = new QPushButton(tr("S&ecurity"), this);
+    Security1->setObjectName(QStringLiteral("Security1"));
+    Security1->setAutoDefault(false);
+    Create1 = new QPushButton(tr("C&reate"), this);
+    Create1->setObjectName(QStringLiteral("Create1"));
+    Create1->setAutoDefault(false);
+
+    auto* browser = new QHBoxLayout;
+    browser->addWidget(DirTree1, 1);
+    browser->addWidget(DirList1, 1);
+    auto* options = new QGridLayout;
+    options->addWidget(CreateAllSharesHidden1, 0, 0, 1, 2);
+    options->addWidget(Label15, 1, 0);
+    options->addWidget(CommonComment1, 1, 1);
+    options->addWidget(Label16, 2, 0);
+    options->addWidget(MaximumUsers1, 2, 1);
+    options->addWidget(AddDirectoryNameAsUserName1, 3, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Security1);
+    buttons->addStretch(1);
+    buttons->addWidget(Create1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(browser, 1);
+    layout->addLayout(options);
+    layout->addLayout(buttons);
+
+    connect(DirTree1, &QTreeWidget::itemSelectionChanged, this,
+            [this] { DirTree1Change(selectedNode()); });
+    connect(DirTree1, &QTreeWidget::itemExpanded, this, &CreateFromDirectoryPage::onItemExpanded);
+    connect(DirList1, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem*, int) { DirList1DblClick(); });
+    connect(Security1, &QPushButton::clicked, this, &CreateFromDirectoryPage::Security1Click);
+    connect(Create1, &QPushButton::clicked, this, &CreateFromDirectoryPage::Create1Click);
+}
+
+bool CreateFromDirectoryPage::addDirectoryNameAsUserName() const {
+    return AddDirectoryNameAsUserName1->isChecked();
+}
+
+void CreateFromDirectoryPage::computerOpened() {
+    m_treeComputer = m_ctx.state.computerName;
+    DirTree1->clear();
+    auto* root = new QTreeWidgetItem({m_treeComputer});
+    setItemImage(root, m_ctx.images, ImageList::Computer);
+    root->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    DirTree1->addTopLevelItem(root);
+    for (const QString& letter : probeDriveShares(m_ctx.shares, m_treeComputer)) {
+        auto* drive = new QTreeWidgetItem(root, {letter + QLatin1Char(':')});
+        setItemImage(drive, m_ctx.images, ImageList::DiskDrive);
+        drive->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
+    root->setExpanded(true);
+}
+
+QTreeWidgetItem* CreateFromDirectoryPage::selectedNode() const {
+    const QList<QTreeWidgetItem*> selected = DirTree1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QString CreateFromDirectoryPage::nodePathOfNode(const QTreeWidgetItem* node) const {
+    QStringList texts;
+    for (const QTreeWidgetItem* n = node; n && n->parent(); n = n->parent())
+        texts.prepend(n->text(0));
+    return nodePathOf(texts);
+}
+
+void CreateFromDirectoryPage::DirTree1Change(QTreeWidgetItem* node) {
+    DirList1->clear();
+    if (!node || levelOf(node) == 0)
+        return;
+    m_ctx.state.currentDirectory = nodePathOfNode(node);
+    std::vector<std::u16string> names;
+    const Status result = m_ctx.directories.listDirectories(
+        toU16(m_treeComputer), toU16(m_ctx.state.currentDirectory), names);
+    if (result != status::Success) {
+        m_ctx.messages.error(this, tr("Could not retrieve path!"));
+        return;
+    }
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::u16string& name : names) {
+        auto* row = new QTreeWidgetItem({fromU16(name)});
+        setItemImage(row, m_ctx.images, ImageList::ClosedFolder);
+        rows.append(row);
+    }
+    sortItemsByCaption(rows);
+    DirList1->addTopLevelItems(rows);
+}
+
+void CreateFromDirectoryPage::onItemExpanded(QTreeWidgetItem* node) {
+    if (!m_rereading)
+        DirTree1Expanding(node);
+}
+
+void CreateFromDirectoryPage::DirTree1Expanding(QTreeWidgetItem* node) {
+    if (!node || levelOf(node) == 0)
+        return;
+    // The selection must not stay on a node that is about to go: it moves up to this node,
+    // so CurrentDirectory and the list always describe a node that exists.
+    if (isNodeAncestorOf(node, selectedNode()))
+        DirTree1->setCurrentItem(node);
+    qDeleteAll(node->takeChildren());
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+
+    std::vector<std::u16string> names;
+    const Status result = m_ctx.directories.listDirectories(toU16(m_treeComputer),
+                                                            toU16(nodePathOfNode(node)), names);
+    if (result != status::Success)
+        return;
+    for (const std::u16string& name : names) {
+        auto* child = new QTreeWidgetItem(node, {fromU16(name)});
+        setItemImage(child, m_ctx.images, ImageList::ClosedFolder);
+        child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
+}
+
+void CreateFromDirectoryPage::DirList1DblClick() {
+    QTreeWidgetItem* node = selectedNode();
+    const QList<QTreeWidgetItem*> selected = DirList1->selectedItems();
+    if (!node || selected.size() != 1)
+        return;
+    const QString caption = selected.first()->text(0);
+
+    // The children are re-read even when the node is already expanded, or was found empty
+    // before: the list has just shown this directory.
+    DirTree1Expanding(node);
+    m_rereading = true;
+    node->setExpanded(true);
+    m_rereading = false;
+
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (node->child(i)->text(0) == caption) {
+            DirTree1->setCurrentItem(node->child(i));
+            return;
+        }
+    }
+}
+
+void CreateFromDirectoryPage::Security1Click() {
+    if (!m_securityForm || !m_ctx.state.newShareAcl)
+        return;
+    m_securityForm->SetAcl(*m_ctx.state.newShareAcl);
+    m_securityForm->exec();
+    m_ctx.state.newShareAcl = m_securityForm->GetAcl();
+}
+
+void CreateFromDirectoryPage::Create1Click() {
+    QTreeWidgetItem* node = selectedNode();
+    if (!node || levelOf(node) == 0)
+        return;
+    QList<QTreeWidgetItem*> directories;
+    for (int i = 0; i < DirList1->topLevelItemCount(); ++i)
+        if (DirList1->topLevelItem(i)->isSelected())
+            directories.append(DirList1->topLevelItem(i));
+    if (directories.isEmpty())
+        return;
+
+    BusyCursor busy;
+    const std::u16string server = toU16(m_treeComputer);
+    const std::u16string comment = toU16(CommonComment1->text());
+    const bool hidden = CreateAllSharesHidden1->isChecked();
+    const bool addUser = AddDirectoryNameAsUserName1->isChecked();
+    const int maximumUsers = MaximumUsers1->value();
+    const QString nodePath = m_ctx.state.currentDirectory;
+
+    for (const QTreeWidgetItem* item : directories) {
+        const QString directory = item->text(0);
+        // Every box of the run is titled with the directory it concerns; Yes goes on.
+        const auto goOn = [&](const QString& text) {
+            return m_ctx.messages.errorGoOn(this, text, directory);
+        };
+
+        // A missing or unreadable list for new shares must never turn into a null DACL
+        // (everyone full access): that directory gets no share.
+        std::optional<Acl> acl =
+            m_ctx.state.newShareAcl ? CopyAcl(*m_ctx.state.newShareAcl) : std::nullopt;
+        if (!acl) {
+            if (!goOn(tr("A system error has occured. Could not assign security list to "
+                         "share.\nThe share has not been created. Continue?")))
+                break;
+            continue;
+        }
+
+        if (addUser) {
+            Account account;
+            const Status found = m_ctx.accounts.lookupName(server, toU16(directory), account);
+            if (found != status::Success) {
+                if (!goOn(tr("A system error has occured. Could not find user on network.\nThe "
+                             "share has not been created. Continue?")))
+                    break;
+                continue;
+            }
+            std::optional<Acl> withUser = AddAceToAcl(ExplicitAllow, acl, account.sid, GenericAll);
+            if (!withUser) {
+                if (!goOn(tr("Could not add directory name as user to share!\nThe share has not "
+                             "been created. Continue?")))
+                    break;
+                continue;
+            }
+            acl = std::move(withUser);
+        }
+
+        ShareInfo502 info;
+        info.netname = toU16(shareNameOf(directory, hidden));
+        info.type = StypeDisktree;
+        info.remark = comment;
+        info.permissions = 0;
+        info.maxUses = static_cast<std::uint32_t>(maximumUsers);
+        info.currentUses = 0;
+        info.path = toU16(localPathOf(nodePath, directory));
+        info.passwd = std::nullopt;
+        info.reserved = 0;
+        info.securityDescriptor = SecurityDescriptor::withDacl(*acl).toSelfRelative();
+
+        const Status result = m_ctx.shares.add(server, info);
+        if (result != status::Success &&
+            !goOn(tr("A system error has occured (%1).\nCould not create share. Continue?")
+                      .arg(result)))
+            break;
+    }
+    m_ctx.reloadSharesList();
+}
+
+} // namespace corvane
