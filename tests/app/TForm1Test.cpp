@@ -1,0 +1,370 @@
+#include "app/TAboutForm1.h"
+#include "app/TForm1.h"
+#include "platform/fake/FakeNetwork.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace corvane;
+using fake::Call;
+
+namespace {
+
+struct Window {
+    fake::FakeNetwork net;
+    test::ScriptedMessageBoxes messages;
+    std::unique_ptr<TForm1> form;
+
+    Window() {
+        net.addDiskShare(u"SRV1", u"C$", u"C:\\");
+        net.addDiskShare(u"SRV1", u"D$", u"D:\\");
+        net.addShare(u"SRV1", [] {
+            ShareInfo502 s;
+            s.netname = u"IPC$";
+            s.type = StypeIpc | StypeSpecial;
+            return s;
+        }());
+        net.addDiskShare(u"SRV1", u"zeta", u"C:\\Zeta", u"delta");
+        net.addDiskShare(u"SRV1", u"Data", u"C:\\Data", u"Bravo");
+        net.addDiskShare(u"SRV1", u"root", u"E:\\", u"alpha");
+        net.addShare(u"SRV1", [] {
+            ShareInfo502 s;
+            s.netname = u"laser";
+            s.type = StypePrintq;
+            s.remark = u"Charlie";
+            return s;
+        }());
+        form = std::make_unique<TForm1>(net, net, net, messages);
+    }
+
+    template <typename T> T* find(const char* name) const {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            qWarning("no %s", name);
+        return w;
+    }
+    QLineEdit* computerBox() const { return find<QLineEdit>("Computer1"); }
+    QTreeWidget* shares() const { return find<QTreeWidget>("SharesList1"); }
+    QTreeWidget* tree() const { return find<QTreeWidget>("DirTree1"); }
+    QTabWidget* pages() const { return find<QTabWidget>("PageControl1"); }
+
+    void open(const QString& name) {
+        computerBox()->setText(name);
+        form->OpenComputer1Click();
+    }
+    QStringList column(int c) const {
+        QStringList out;
+        for (int i = 0; i < shares()->topLevelItemCount(); ++i)
+            out << shares()->topLevelItem(i)->text(c);
+        return out;
+    }
+    QStringList treeTexts() const {
+        QStringList out;
+        for (int i = 0; i < tree()->topLevelItemCount(); ++i) {
+            auto* root = tree()->topLevelItem(i);
+            out << root->text(0);
+            for (int j = 0; j < root->childCount(); ++j)
+                out << "  " + root->child(j)->text(0);
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+private slots:
+    void everyNamedControlExists_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        const QList<QPair<const char*, const char*>> controls{
+            {"ControlBar1", "QWidget"},          {"ToolBar3", "QToolBar"},
+            {"ToolButton3", "QToolButton"},      {"Close1", "QToolButton"},
+            {"HelpButton1", "QToolButton"},      {"ToolBar1", "QToolBar"},
+            {"Panel1", "QLabel"},                {"Computer1", "QLineEdit"},
+            {"OpenComputer1", "QPushButton"},    {"PageControl1", "QTabWidget"},
+            {"SharesList1", "QTreeWidget"},      {"SharesMenu1", "QMenu"},
+            {"HelpMenu1", "QMenu"},              {"TabSheet1", "QWidget"},
+            {"TabSheet2", "QWidget"},            {"TabSheet3", "QWidget"},
+            {"ShareName1", "QLineEdit"},         {"LocalPath1", "QLineEdit"},
+            {"Comment1", "QLineEdit"},           {"MaxUsers1", "QSpinBox"},
+            {"GroupBox1", "QGroupBox"},          {"UsersList1", "QTreeWidget"},
+            {"Permissions1", "QWidget"},         {"AllowFullControl1", "QCheckBox"},
+            {"AllowChange1", "QCheckBox"},       {"AllowRead1", "QCheckBox"},
+            {"DenyFullControl1", "QCheckBox"},   {"DenyChange1", "QCheckBox"},
+            {"DenyRead1", "QCheckBox"},          {"Add1", "QPushButton"},
+            {"Remove1", "QPushButton"},          {"Apply1", "QPushButton"},
+            {"SourceComputer1", "QLineEdit"},    {"OpenCopyComputer1", "QPushButton"},
+            {"SourceComputerSharesList1", "QTreeWidget"},
+            {"SourceComputerParentDir1", "QLineEdit"},
+            {"DestinationComputerParentDir1", "QLineEdit"},
+            {"UseSourceAsDestination1", "QCheckBox"},
+            {"Copy1", "QPushButton"},            {"DirTree1", "QTreeWidget"},
+            {"DirList1", "QTreeWidget"},         {"CreateAllSharesHidden1", "QCheckBox"},
+            {"CommonComment1", "QLineEdit"},     {"MaximumUsers1", "QSpinBox"},
+            {"AddDirectoryNameAsUserName1", "QCheckBox"},
+            {"Security1", "QPushButton"},        {"Create1", "QPushButton"},
+        };
+        for (const auto& [name, kind] : controls)
+            QTest::newRow(name) << QString(name) << QString(kind);
+    }
+    void everyNamedControlExists() {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        Window w;
+        // Controls of the main window live outside its dialogs.
+        QWidget* found = nullptr;
+        for (QWidget* candidate : w.form->findChildren<QWidget*>(name)) {
+            if (!candidate->window() || candidate->window() == w.form.get() ||
+                qobject_cast<QMenu*>(candidate))
+                found = candidate;
+        }
+        QVERIFY2(found, qPrintable(name));
+        QVERIFY2(found->inherits(kind.toLatin1()), qPrintable(found->metaObject()->className()));
+    }
+
+    void menusHoldTheirItemsInOrder() {
+        Window w;
+        auto names = [](QMenu* menu) {
+            QStringList out;
+            for (QAction* a : menu->actions())
+                out << a->objectName() + "|" + (a->isSeparator() ? "-" : a->text());
+            return out;
+        };
+        QCOMPARE(names(w.find<QMenu>("SharesMenu1")),
+                 QStringList({"DeleteSelected1|&Delete Selected", "HideSelected1|&Hide Selected",
+                              "N1|-", "FindReplaceText1|&Find && Replace Text"}));
+        QCOMPARE(names(w.find<QMenu>("HelpMenu1")),
+                 QStringList({"Contents1|&Contents", "N2|-", "QentisSoftware1|Qentis &Software",
+                              "About1|&About..."}));
+        QCOMPARE(w.find<QToolButton>("ToolButton3")->menu(), w.find<QMenu>("SharesMenu1"));
+        QCOMPARE(w.find<QToolButton>("HelpButton1")->menu(), w.find<QMenu>("HelpMenu1"));
+    }
+
+    void startUpStateAndFormsInOrder() {
+        Window w;
+        QCOMPARE(w.form->objectName(), QString("Form1"));
+        QCOMPARE(w.form->windowTitle(), QString("Corvane 1.0"));
+        QVERIFY(w.form->constructedOk());
+        QVERIFY(!w.pages()->isEnabled());
+        QCOMPARE(w.pages()->count(), 3);
+        QCOMPARE(w.pages()->tabText(0), QString("Share Properties"));
+        QCOMPARE(w.pages()->tabText(1), QString("Copy From"));
+        QCOMPARE(w.pages()->tabText(2), QString("Create from directory"));
+        QCOMPARE(w.pages()->currentIndex(), 0);
+        QCOMPARE(w.pages()->width(), 289);
+        const QObjectList children = w.form->children();
+        const auto at = [&](QObject* o) { return children.indexOf(o); };
+        QVERIFY(at(reinterpret_cast<QObject*>(w.form->findReplaceTextForm())) >= 0);
+        QVERIFY(at(reinterpret_cast<QObject*>(w.form->findReplaceTextForm())) <
+                at(w.form->aboutForm()));
+        QVERIFY(at(w.form->aboutForm()) < at(reinterpret_cast<QObject*>(w.form->securityForm())));
+        QVERIFY(w.form->state().computerName.isEmpty());
+        QVERIFY(!w.form->state().currentShareInfo);
+        const std::vector<std::uint8_t> everyoneFull{2, 0, 28, 0, 1, 0, 0, 0, 0, 3, 20, 0, 0, 0,
+                                                     0, 0x10, 1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+        QVERIFY(w.form->state().currentAcl);
+        QVERIFY(w.form->state().currentAcl->bytes() == everyoneFull);
+        QVERIFY(w.form->state().newShareAcl->bytes() == everyoneFull);
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    void emptyBoxDoesNothing() {
+        Window w;
+        w.open("SRV1");
+        w.net.clearCalls();
+        w.open("");
+        QVERIFY(w.net.calls().empty());
+        QCOMPARE(w.shares()->topLevelItemCount(), 7);
+    }
+
+    void leadingBackslashesAreStripped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("two") << "\\\\SRV1" << "SRV1";
+        QTest::newRow("none") << "SRV1" << "SRV1";
+        QTest::newRow("four keep two") << "\\\\\\\\SRV1" << "\\\\SRV1";
+    }
+    void leadingBackslashesAreStripped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        Window w;
+        w.net.computer(u"\\\\SRV1") = w.net.computer(u"SRV1");
+        w.open(typed);
+        QCOMPARE(w.computerBox()->text(), kept);
+        QCOMPARE(w.form->state().computerName, kept);
+        QCOMPARE(w.tree()->topLevelItem(0)->text(0), kept);
+    }
+
+    void unreachableFirstOpenChangesNothingAndSaysNothing() {
+        Window w;
+        w.net.computer(u"SRV1").reachable = false;
+        w.open("SRV1");
+        QVERIFY(!w.pages()->isEnabled());
+        QCOMPARE(w.shares()->topLevelItemCount(), 0);
+        QVERIFY(w.form->state().computerName.isEmpty());
+        QCOMPARE(w.tree()->topLevelItemCount(), 0);
+        QVERIFY(w.messages.shown.isEmpty());
+        QCOMPARE(w.net.callsOf(Call::GetInfo).size(), size_t(0));
+    }
+
+    void failedOpenLaterKeepsTheOpenedComputer() {
+        Window w;
+        w.open("SRV1");
+        w.open("GHOST");
+        QVERIFY(w.pages()->isEnabled());
+        QCOMPARE(w.form->state().computerName, QString("SRV1"));
+        QCOMPARE(w.tree()->topLevelItem(0)->text(0), QString("SRV1"));
+    }
+
+    void openFillsListInNameOrderWithPictures() {
+        Window w;
+        w.open("SRV1");
+        QVERIFY(w.pages()->isEnabled());
+        QCOMPARE(w.column(0), QStringList({"C$", "D$", "Data", "IPC$", "laser", "root", "zeta"}));
+        QList<int> images;
+        for (int i = 0; i < w.shares()->topLevelItemCount(); ++i)
+            images << itemImage(w.shares()->topLevelItem(i));
+        QCOMPARE(images, QList<int>({23, 23, 24, 23, 25, 23, 24}));
+    }
+
+    void enterInTheComputerBoxOpens() {
+        Window w;
+        w.computerBox()->setText("SRV1");
+        QTest::keyClick(w.computerBox(), Qt::Key_Return);
+        QCOMPARE(w.form->state().computerName, QString("SRV1"));
+        QCOMPARE(w.shares()->topLevelItemCount(), 7);
+        QTest::keyClick(w.computerBox(), Qt::Key_X);
+        QCOMPARE(w.computerBox()->text(), QString("SRV1x"));
+    }
+
+    void columnClickSortsOnceIgnoringCaseAndRefillRestoresNameOrder() {
+        Window w;
+        w.open("SRV1");
+        QHeaderView* header = w.shares()->header();
+        QVERIFY(!header->isSortIndicatorShown());
+        emit header->sectionClicked(2);
+        QCOMPARE(w.column(2), QStringList({"", "", "", "alpha", "Bravo", "Charlie", "delta"}));
+        const QStringList once = w.column(0);
+        emit header->sectionClicked(2);
+        QCOMPARE(w.column(0), once);
+        QVERIFY(!header->isSortIndicatorShown());
+        w.open("SRV1");
+        QCOMPARE(w.column(0), QStringList({"C$", "D$", "Data", "IPC$", "laser", "root", "zeta"}));
+    }
+
+    void treeHoldsRootAndOnlyReadableDriveShares() {
+        Window w;
+        w.net.addDiskShare(u"SRV1", u"Q$", u"Q:\\");
+        w.net.failNext(Call::GetInfo, status::AccessDenied, u"Q$");
+        w.open("SRV1");
+        QCOMPARE(w.treeTexts(), QStringList({"SRV1", "  C:", "  D:"}));
+        QTreeWidgetItem* root = w.tree()->topLevelItem(0);
+        QCOMPARE(itemImage(root), 14);
+        QVERIFY(root->isExpanded());
+        QCOMPARE(itemImage(root->child(0)), 3);
+        QCOMPARE(root->child(0)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    }
+
+    void computerWithoutDriveSharesHasOnlyTheRoot() {
+        Window w;
+        w.net.addDiskShare(u"BARE", u"Data", u"C:\\Data");
+        w.open("BARE");
+        QCOMPARE(w.treeTexts(), QStringList({"BARE"}));
+    }
+
+    void twoOpensGiveTheSameListAndTree() {
+        Window w;
+        w.open("SRV1");
+        const QStringList list = w.column(0);
+        const QStringList tree = w.treeTexts();
+        w.open("SRV1");
+        QCOMPARE(w.column(0), list);
+        QCOMPARE(w.treeTexts(), tree);
+    }
+
+    void serviceAnsweringInThreePartsGivesAllRows() {
+        Window w;
+        w.net.computer(u"SRV1").enumerationPartSize = 3;
+        w.open("SRV1");
+        QCOMPARE(w.shares()->topLevelItemCount(), 7);
+        QCOMPARE(w.net.callsOf(Call::Enumerate).size(), size_t(3));
+    }
+
+    void computerWithNoSharesGivesAnEmptyList() {
+        Window w;
+        w.net.computer(u"EMPTY");
+        w.open("EMPTY");
+        QCOMPARE(w.shares()->topLevelItemCount(), 0);
+        QVERIFY(w.pages()->isEnabled());
+        QCOMPARE(w.treeTexts(), QStringList({"EMPTY"}));
+    }
+
+    void helpButtonOnlyDropsItsMenu() {
+        Window w;
+        w.open("SRV1");
+        w.shares()->topLevelItem(2)->setSelected(true);
+        w.net.clearCalls();
+        w.find<QToolButton>("HelpButton1")->click();
+        QVERIFY(w.net.callsOf(Call::SetInfo).empty());
+        QVERIFY(w.net.callsOf(Call::Add).empty());
+        QVERIFY(w.net.callsOf(Call::Remove).empty());
+    }
+
+    void openingAnotherComputerReleasesTheLoadedShare() {
+        Window w;
+        w.net.addDiskShare(u"SRV2", u"Data", u"C:\\Other");
+        w.open("SRV1");
+        w.shares()->topLevelItem(2)->setSelected(true);
+        QVERIFY(w.form->state().currentShareInfo);
+        w.open("SRV2");
+        QVERIFY(!w.form->state().currentShareInfo);
+        w.net.clearCalls();
+        w.find<QPushButton>("Apply1")->click();
+        QVERIFY(w.net.calls().empty());
+    }
+
+    void helpAndMakerPageOpenThroughTheDesktop() {
+        Window w;
+        QList<QUrl> opened;
+        w.form->openUrl = [&](const QUrl& url) {
+            opened << url;
+            return false; // a failure shows nothing
+        };
+        w.form->findChild<QAction*>("Contents1")->trigger();
+        w.form->findChild<QAction*>("QentisSoftware1")->trigger();
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(opened[0].isLocalFile());
+        QVERIFY(opened[0].path().endsWith("help/Corvane.html"));
+        QCOMPARE(opened[1].scheme(), QString("https"));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    void aboutBoxIsFramelessAndClosesOnAClick() {
+        Window w;
+        TAboutForm1* about = w.form->aboutForm();
+        QCOMPARE(about->objectName(), QString("AboutForm1"));
+        QCOMPARE(about->size(), QSize(304, 201));
+        QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
+        about->show();
+        QVERIFY(about->isVisible());
+        QTest::mouseClick(about->findChild<QWidget*>("Image1"), Qt::LeftButton);
+        QVERIFY(!about->isVisible());
+        QCOMPARE(about->result(), int(QDialog::Rejected));
+    }
+};
+
+QTEST_MAIN(TForm1Test)
+#include "TForm1Test.moc"
