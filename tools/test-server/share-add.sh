@@ -4,8 +4,8 @@ set -u
 . "$(dirname -- "${BASH_SOURCE[0]}")/share-hook-lib.sh"
 hook_init "$1"
 name=$2 comment=${4-} max=${5-0}
-path=$(hook_map_path "${3-}")
-hook_log "add '$name' '$3' -> '$path' '$comment' $max"
+path=${3-}
+hook_log "add '$name' '$path' '$comment' $max"
 if [[ ! -d $path ]]; then
     hook_log "add '$name': no such directory '$path'"
     exit 1

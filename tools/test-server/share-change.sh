@@ -4,8 +4,8 @@ set -u
 . "$(dirname -- "${BASH_SOURCE[0]}")/share-hook-lib.sh"
 hook_init "$1"
 name=$2 comment=${4-} max=${5-0} csc=${6-}
-path=$(hook_map_path "${3-}")
-hook_log "change '$name' '$3' -> '$path' '$comment' $max '$csc'"
+path=${3-}
+hook_log "change '$name' '$path' '$comment' $max '$csc'"
 if [[ ! -d $path ]]; then
     hook_log "change '$name': no such directory '$path'"
     exit 1

@@ -20,7 +20,9 @@ USER2=bob
 USER2_PASS='Bob-Pass-1'
 STAFF_GROUP=corvane-staff
 WORKGROUP=CORVANE
-MARKER=CORVANE_TEST_SERVER_DIR
+# Environment mark carried by every process of one instance (not one of the printed variables,
+# so a shell that sourced server.env is never mistaken for part of the server).
+MARKER=__CORVANE_SMBD_SANDBOX
 
 die() { echo "test-server: $*" >&2; exit 1; }
 note() { echo "test-server: $*" >&2; }
@@ -81,13 +83,21 @@ port_open() { (exec 3<>"/dev/tcp/$ADDR/445") 2>/dev/null; }
 # Every process smbd starts inherits $MARKER=$DIR, so the whole tree can be found in /proc
 # without trusting pid files or process names.
 instance_pids() {
-    local p env
-    for p in /proc/[0-9]*; do
-        env=$({ tr '\0' '\n' <"$p/environ"; } 2>/dev/null) || continue
-        if grep -qxF -- "$MARKER=$DIR" <<<"$env"; then
-            echo "${p#/proc/}"
-        fi
-    done
+    local f pid comm
+    {
+        grep -l -s -z -x -F -- "$MARKER=$DIR" /proc/[0-9]*/environ || true
+        # Instances started by the first version of this script carried a different mark;
+        # accept it only on Samba's own processes.
+        { grep -l -s -z -x -F -- "CORVANE_TEST_SERVER_DIR=$DIR" /proc/[0-9]*/environ || true; } |
+            while IFS= read -r f; do
+                comm=$(cat "${f%/environ}/comm" 2>/dev/null) || continue
+                case $comm in smbd* | cleanupd | samba-dcerpcd | rpcd_*) echo "$f" ;; esac
+            done
+    } | while IFS= read -r f; do
+        pid=${f#/proc/}
+        pid=${pid%/environ}
+        [[ $pid == "$$" || $pid == "$BASHPID" ]] || echo "$pid"
+    done | sort -un
 }
 
 main_pid() {
@@ -95,8 +105,7 @@ main_pid() {
     for f in "$DIR"/run/smbd*.pid; do
         [[ -f $f ]] || continue
         pid=$(tr -dc '0-9' <"$f")
-        if [[ -n $pid ]] && kill -0 "$pid" 2>/dev/null &&
-            { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF -- "$MARKER=$DIR"; then
+        if [[ -n $pid ]] && instance_pids | grep -qx -- "$pid"; then
             echo "$pid"
             return 0
         fi
@@ -405,6 +414,7 @@ cmd_start() {
     fi
     # A half-dead instance (pid alive but port closed, or helpers left over) is cleared first.
     [[ -z $(instance_pids) ]] || cmd_stop >/dev/null
+    ! port_open || die "$ADDR:445 is already served by something else"
     ensure_unix_accounts
     write_conf
     make_tree
@@ -432,30 +442,25 @@ cmd_start() {
 
 cmd_stop() {
     need_root
-    local pids pid i
-    pids=$(instance_pids)
-    if [[ -z $pids ]]; then
-        echo "stopped"
-        return 0
-    fi
-    pid=$(main_pid || true)
-    [[ -z $pid ]] || kill -TERM "$pid" 2>/dev/null || true
-    for ((i = 0; i < 50; i++)); do
-        pids=$(instance_pids)
-        [[ -n $pids ]] || break
-        ((i != 20)) || kill -TERM $pids 2>/dev/null || true
-        sleep 0.1
-    done
+    local pids i
     pids=$(instance_pids)
     if [[ -n $pids ]]; then
-        kill -KILL $pids 2>/dev/null || true
-        sleep 0.2
+        # smbd, samba-dcerpcd and the rpcd workers all stop on TERM; signal them together.
+        kill -TERM $pids 2>/dev/null || true
+        for ((i = 0; i < 50; i++)); do
+            sleep 0.1
+            pids=$(instance_pids)
+            [[ -n $pids ]] || break
+        done
+        if [[ -n $pids ]]; then
+            note "killing processes that ignored TERM: $pids"
+            kill -KILL $pids 2>/dev/null || true
+            sleep 0.3
+            pids=$(instance_pids)
+        fi
+        [[ -z $pids ]] || die "processes still running: $pids"
     fi
-    pids=$(instance_pids)
-    [[ -z $pids ]] || die "processes still running: $pids"
-    if port_open; then
-        die "port $ADDR:445 still answers after stopping"
-    fi
+    ! port_open || die "port $ADDR:445 still answers after stopping (another server?)"
     rm -f "$DIR"/run/*.pid
     echo "stopped"
 }
@@ -469,7 +474,7 @@ cmd_status() {
     local pids
     pids=$(instance_pids 2>/dev/null || true)
     if [[ -n $pids ]]; then
-        echo "unhealthy: processes $pids but $ADDR:445 does not answer"
+        echo "unhealthy: processes" $pids "but $ADDR:445 does not answer"
         return 1
     fi
     echo "stopped"
