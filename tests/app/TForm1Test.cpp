@@ -1,5 +1,7 @@
 #include "app/TAboutForm1.h"
 #include "app/TForm1.h"
+#include "maintenance/TFindReplaceTextForm1.h"
+#include "security/TSecurityForm1.h"
 #include "platform/fake/FakeNetwork.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -167,10 +169,10 @@ private slots:
         QCOMPARE(w.pages()->width(), 289);
         const QObjectList children = w.form->children();
         const auto at = [&](QObject* o) { return children.indexOf(o); };
-        QVERIFY(at(reinterpret_cast<QObject*>(w.form->findReplaceTextForm())) >= 0);
-        QVERIFY(at(reinterpret_cast<QObject*>(w.form->findReplaceTextForm())) <
+        QVERIFY(at(static_cast<QObject*>(w.form->findReplaceTextForm())) >= 0);
+        QVERIFY(at(static_cast<QObject*>(w.form->findReplaceTextForm())) <
                 at(w.form->aboutForm()));
-        QVERIFY(at(w.form->aboutForm()) < at(reinterpret_cast<QObject*>(w.form->securityForm())));
+        QVERIFY(at(w.form->aboutForm()) < at(static_cast<QObject*>(w.form->securityForm())));
         QVERIFY(w.form->state().computerName.isEmpty());
         QVERIFY(!w.form->state().currentShareInfo);
         const std::vector<std::uint8_t> everyoneFull{2, 0, 28, 0, 1, 0, 0, 0, 0, 3, 20, 0, 0, 0,
