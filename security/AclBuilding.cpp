@@ -1,5 +1,7 @@
 #include "AclBuilding.h"
 
+#include "platform/WellKnownAccounts.h"
+
 namespace corvane {
 
 namespace {
@@ -10,8 +12,12 @@ bool isExplicitDeny(const Ace& ace) {
 bool isExplicitAllow(const Ace& ace) {
     return ace.type == AccessAllowedAceType && !(ace.flags & InheritedAce);
 }
-bool isDeny(const Ace& ace) { return ace.type == AccessDeniedAceType; }
-bool isAnything(const Ace&) { return true; }
+bool isDeny(const Ace& ace) {
+    return ace.type == AccessDeniedAceType;
+}
+bool isAnything(const Ace&) {
+    return true;
+}
 
 } // namespace
 
@@ -88,6 +94,13 @@ DefaultAclsResult buildDefaultAcls(AccountService& accounts) {
     if (!copy)
         return {std::nullopt, "Could not add 'Everyone' to the default share security!"};
     return {DefaultAcls{std::move(*current), std::move(*copy)}, {}};
+}
+
+std::optional<Acl> everyoneFullControlAcl() {
+    const auto everyone = wellKnownAccountByName(u"Everyone");
+    if (!everyone)
+        return std::nullopt;
+    return AddAceToAcl(ExplicitAllow, std::nullopt, everyone->sid, GenericAll);
 }
 
 } // namespace corvane

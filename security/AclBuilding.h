@@ -48,4 +48,7 @@ struct DefaultAclsResult {
 };
 DefaultAclsResult buildDefaultAcls(AccountService& accounts);
 
+// A fresh default list (Everyone allowed GENERIC_ALL, explicit), without asking any server.
+std::optional<Acl> everyoneFullControlAcl();
+
 } // namespace corvane

@@ -4,12 +4,18 @@
 #include "platform/Acl.h"
 #include "shares/ImageList.h"
 #include "shares/MessageBoxes.h"
+#include "shares/SharedState.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <optional>
+
+class QPushButton;
 
 namespace corvane {
+
+class PermissionEditor;
 
 // The security dialog: edits the access list that shares created from directories receive,
 // with the same users list and permission panel as the Share Properties page.
@@ -28,6 +34,20 @@ public:
     // Whether the last user may be removed (the main window's "Add directory name as username
     // with Full Control" box).
     void setLastUserRemovable(std::function<bool()> rule);
+
+    PermissionEditor* editor() const { return m_editor; }
+
+public slots:
+    void Ok1Click();
+
+private:
+    std::optional<Acl> m_acl; // Acl: none until the first SetAcl
+    PermissionEditor* m_editor;
+    QPushButton* Ok1;
 };
+
+// Runs the dialog on the main window's NewShareAcl: hands the list in, shows the dialog
+// modally and takes the edited list back, however the dialog was closed.
+void runSecurityDialog(TSecurityForm1& dialog, SharedState& state);
 
 } // namespace corvane

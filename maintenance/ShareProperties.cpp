@@ -1,0 +1,69 @@
+#include "ShareProperties.h"
+
+#include "RecreateShare.h"
+#include "platform/SecurityDescriptor.h"
+#include "shares/Text.h"
+
+namespace corvane {
+
+bool isDefaultShare(const QString& name) {
+    if (name.compare(QLatin1String("IPC$"), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1String("Admin$"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (name.size() != 2 || name[1] != QLatin1Char('$'))
+        return false;
+    const char16_t first = name[0].toLower().unicode();
+    return first >= u'a' && first <= u'z';
+}
+
+bool needsRecreation(const ShareInfo502& record, const ShareEdits& edits) {
+    return toU16(edits.name) != record.netname || toU16(edits.path) != record.path;
+}
+
+ShareInfo502 editedRecord(const ShareInfo502& record, const ShareEdits& edits,
+                          const std::optional<Acl>& acl) {
+    ShareInfo502 out = record;
+    out.netname = toU16(edits.name);
+    out.path = toU16(edits.path);
+    out.remark = toU16(edits.comment);
+    out.maxUses = static_cast<std::uint32_t>(edits.maxUsers); // -1: all bits set, no limit
+    const SecurityDescriptor descriptor =
+        acl ? SecurityDescriptor::withDacl(*acl) : SecurityDescriptor::withNullDacl();
+    out.securityDescriptor = descriptor.toSelfRelative();
+    return out;
+}
+
+ApplyResult applyShareChanges(ShareService& service, const QString& computer, ShareInfo502& current,
+                              const ShareInfo502& loaded, const ShareEdits& edits,
+                              const std::optional<Acl>& acl) {
+    const std::u16string server = toU16(computer);
+    const std::u16string presentName = current.netname;
+    const bool recreate = needsRecreation(current, edits);
+    const ShareInfo502 record = editedRecord(current, edits, acl);
+    const auto failed = [](Status status, const char* tail) {
+        return ApplyResult{false, QStringLiteral("Could not update share(%1)").arg(status) +
+                                      QString::fromLatin1(tail)};
+    };
+    if (recreate) {
+        // The share is restored from the record as the server last held it.
+        const RecreateResult result = RecreateShare(service, server, presentName, record, loaded);
+        switch (result.outcome) {
+        case RecreateResult::Outcome::Done:
+            break;
+        case RecreateResult::Outcome::RemovalFailed:
+            return failed(result.status, "");
+        case RecreateResult::Outcome::AdditionFailedRestored:
+            return failed(result.status, ".\nThe original share has been restored.");
+        case RecreateResult::Outcome::AdditionFailedLost:
+            return failed(result.status, ".\nThe share had to be deleted.");
+        }
+    } else {
+        const Status status = service.setInfo(server, presentName, record);
+        if (status != status::Success)
+            return failed(status, ".");
+    }
+    current = record;
+    return {true, QString()};
+}
+
+} // namespace corvane

@@ -1,0 +1,73 @@
+#include "TSecurityForm1.h"
+
+#include "AclBuilding.h"
+#include "PermissionEditor.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+TSecurityForm1::TSecurityForm1(AccountService& accounts, MessageBoxes& messages,
+                               const ImageList& images, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("SecurityForm1"));
+    setWindowTitle(QStringLiteral("Security"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+
+    PermissionEditor::Options options;
+    options.fileSpecificMasks = false;
+    options.addedCaptionWithDomain = true;
+    options.noListMeansFullControl = false;
+    m_editor = new PermissionEditor(accounts, messages, images, std::move(options), this);
+    m_editor->bindAcl(&m_acl);
+
+    Ok1 = new QPushButton(QStringLiteral("&Ok"), this);
+    Ok1->setObjectName(QStringLiteral("Ok1"));
+    connect(Ok1, &QPushButton::clicked, this, &TSecurityForm1::Ok1Click);
+
+    m_editor->buttonRow()->addWidget(Ok1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(m_editor);
+    setFixedSize(280, 255);
+}
+
+void TSecurityForm1::SetAcl(Acl acl) {
+    m_acl = std::move(acl);
+    m_editor->bindAcl(&m_acl);
+    m_editor->fillFromAcl();
+}
+
+Acl TSecurityForm1::GetAcl() const {
+    if (m_acl)
+        return *m_acl;
+    return *Acl::initialize(AclHeaderSize, AclRevision);
+}
+
+void TSecurityForm1::setComputerName(const QString& name) {
+    m_editor->setComputerName(name);
+}
+
+void TSecurityForm1::setLastUserRemovable(std::function<bool()> rule) {
+    m_editor->options().lastUserRemovable = std::move(rule);
+}
+
+void TSecurityForm1::Ok1Click() {
+    accept();
+}
+
+void runSecurityDialog(TSecurityForm1& dialog, SharedState& state) {
+    // A list must go in; should the start-up copy be missing, start from the default list.
+    if (!state.newShareAcl)
+        state.newShareAcl = everyoneFullControlAcl();
+    if (state.newShareAcl)
+        dialog.SetAcl(std::move(*state.newShareAcl));
+    dialog.exec();
+    state.newShareAcl = dialog.GetAcl();
+}
+
+} // namespace corvane
