@@ -1,0 +1,125 @@
+#pragma once
+
+#include "platform/SecurityDescriptor.h"
+#include "platform/Sid.h"
+#include "platform/fake/FakeNetwork.h"
+#include "shares/AppContext.h"
+#include "shares/Text.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QStringList>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace corvane::test {
+
+inline const std::u16string Server = u"SRV";
+
+// A share service that tells a test about each call before passing it to the fake, so a test
+// can act in the middle of a walk (press Cancel, try to close a dialog).
+class ObservedShares : public ShareService {
+public:
+    explicit ObservedShares(fake::FakeNetwork& net) : m_net(net) {}
+    std::function<void(fake::Call, const std::u16string& name)> before;
+
+    Status enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
+                     std::uint32_t& resume) override {
+        notify(fake::Call::Enumerate, {});
+        return m_net.enumerate(server, out, resume);
+    }
+    Status getInfo(const std::u16string& server, const std::u16string& name,
+                   ShareInfo502& out) override {
+        notify(fake::Call::GetInfo, name);
+        return m_net.getInfo(server, name, out);
+    }
+    Status setInfo(const std::u16string& server, const std::u16string& name,
+                   const ShareInfo502& info) override {
+        notify(fake::Call::SetInfo, name);
+        return m_net.setInfo(server, name, info);
+    }
+    Status add(const std::u16string& server, const ShareInfo502& info) override {
+        notify(fake::Call::Add, info.netname);
+        return m_net.add(server, info);
+    }
+    Status remove(const std::u16string& server, const std::u16string& name) override {
+        notify(fake::Call::Remove, name);
+        return m_net.remove(server, name);
+    }
+
+private:
+    void notify(fake::Call call, const std::u16string& name) {
+        if (before)
+            before(call, name);
+    }
+    fake::FakeNetwork& m_net;
+};
+
+// The fake network, the message script and a main list on computer SRV, wired like the main
+// window wires its pages.
+struct Fixture {
+    fake::FakeNetwork net;
+    ObservedShares observed{net};
+    ScriptedMessageBoxes messages;
+    ImageList images;
+    SharedState state;
+    QTreeWidget list;
+    AppContext ctx{observed, net, net, messages, images, state, &list};
+
+    Fixture() {
+        state.computerName = fromU16(Server);
+        list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        list.setColumnCount(3);
+    }
+
+    // A folder share with a comment, a user limit and a descriptor of its own.
+    ShareInfo502& addShare(const std::u16string& name, const std::u16string& path = {}) {
+        ShareInfo502 s;
+        s.netname = name;
+        s.path = path.empty() ? u"C:\\Shares\\" + name : path;
+        s.remark = u"comment of " + name;
+        s.maxUses = 7;
+        s.permissions = 0;
+        auto acl = Acl::initialize(64, 2);
+        acl->addDeniedAce(0, 0x10000000, *Sid::fromString("S-1-5-32-546"));
+        acl->addAllowedAce(0, 0xA0000000, *Sid::fromString("S-1-1-0"));
+        s.securityDescriptor = SecurityDescriptor::withDacl(*acl).toSelfRelative();
+        return net.addShare(Server, s);
+    }
+
+    // Loads the list from the fake, selects the named rows and forgets the calls so far.
+    void load(const QStringList& selected) {
+        ctx.reloadSharesList();
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            list.topLevelItem(i)->setSelected(selected.contains(list.topLevelItem(i)->text(0)));
+        net.clearCalls();
+    }
+
+    QStringList rows() const {
+        QStringList out;
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            out << list.topLevelItem(i)->text(0);
+        return out;
+    }
+
+    // The share-service calls made so far, as "Call name" lines; failed calls end in "!status".
+    QStringList calls() const {
+        static const char* const names[] = {"Enumerate", "GetInfo",        "SetInfo",
+                                            "Add",       "Remove",         "LookupName",
+                                            "LookupSid", "ListDirectories"};
+        QStringList out;
+        for (const auto& c : net.calls()) {
+            QString line = QLatin1String(names[static_cast<int>(c.call)]);
+            if (!c.name.empty())
+                line += QLatin1Char(' ') + fromU16(c.name);
+            if (c.result != status::Success && c.result != status::MoreData)
+                line += QLatin1Char('!') + QString::number(c.result);
+            out << line;
+        }
+        return out;
+    }
+
+    bool hasShare(const std::u16string& name) const { return net.findShare(Server, name); }
+};
+
+} // namespace corvane::test
