@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -222,8 +223,12 @@ void TFindReplaceTextForm1::Close1Click() {
 }
 
 void TFindReplaceTextForm1::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormShow();
+        // Placed at the centre of the desktop, not over the main window.
+        if (const QScreen* desktop = screen())
+            move(desktop->availableGeometry().center() - rect().center());
+    }
     QDialog::showEvent(event);
 }
 
