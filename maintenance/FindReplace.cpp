@@ -1,5 +1,8 @@
 #include "FindReplace.h"
 
+#include "RecreateShare.h"
+#include "shares/Text.h"
+
 #include <QList>
 
 namespace corvane {
@@ -72,6 +75,66 @@ QString notFoundLine(const QString& name, const QString& find) {
 QString replacedLine(const QString& name, const QString& oldValue, const QString& newValue) {
     return name + QStringLiteral(": Replaced \"") + oldValue + QStringLiteral("\" with \"") +
            newValue + QStringLiteral("\" successfully.");
+}
+
+namespace {
+
+QString updateFailure(Status status, const char* consequence) {
+    return QStringLiteral("Could not update share(") + QString::number(status) +
+           QStringLiteral(").\n") + QLatin1String(consequence);
+}
+
+} // namespace
+
+ShareReplacement replaceInShare(ShareService& service, const std::u16string& computer,
+                                const QString& shareName, SearchField field, const QString& find,
+                                const QString& replacement) {
+    using Kind = ShareReplacement::Kind;
+    ShareReplacement out;
+    ShareInfo502 record;
+    const Status fetched = service.getInfo(computer, toU16(shareName), record);
+    if (fetched != status::Success) {
+        out.kind = Kind::FetchFailed;
+        out.status = fetched;
+        out.errorText = QStringLiteral("A system error occured (") + QString::number(fetched) +
+                        QStringLiteral(")\nwhile requesting information about the share ") +
+                        shareName + QLatin1Char('.');
+        return out;
+    }
+
+    const ShareInfo502 original = record;
+    std::u16string& value = field == SearchField::Name ? record.netname : record.path;
+    const QString oldValue = fromU16(value);
+    const std::optional<QString> newValue = replaceFirstIgnoringCase(oldValue, find, replacement);
+    if (!newValue) {
+        out.kind = Kind::NotFound;
+        out.statusLine = notFoundLine(fromU16(record.netname), find);
+        return out;
+    }
+    value = toU16(*newValue);
+
+    const RecreateResult result =
+        RecreateShare(service, computer, original.netname, record, original);
+    out.status = result.status;
+    switch (result.outcome) {
+    case RecreateResult::Outcome::Done:
+        out.kind = Kind::Replaced;
+        out.statusLine = replacedLine(fromU16(record.netname), oldValue, *newValue);
+        break;
+    case RecreateResult::Outcome::RemovalFailed:
+        out.kind = Kind::RemovalFailed;
+        out.errorText = updateFailure(result.status, "Continue?");
+        break;
+    case RecreateResult::Outcome::AdditionFailedRestored:
+        out.kind = Kind::AdditionFailedRestored;
+        out.errorText = updateFailure(result.status, "The original share has been restored.");
+        break;
+    case RecreateResult::Outcome::AdditionFailedLost:
+        out.kind = Kind::AdditionFailedLost;
+        out.errorText = updateFailure(result.status, "The share had to be deleted.");
+        break;
+    }
+    return out;
 }
 
 } // namespace corvane

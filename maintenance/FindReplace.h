@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/ShareService.h"
+
 #include <QString>
 
 #include <optional>
+#include <string>
 
 namespace corvane {
 
@@ -16,5 +19,31 @@ std::optional<QString> replaceFirstIgnoringCase(const QString& value, const QStr
 // The find-and-replace dialog's status lines.
 QString notFoundLine(const QString& name, const QString& find);
 QString replacedLine(const QString& name, const QString& oldValue, const QString& newValue);
+
+enum class SearchField { Name, Path };
+
+// What one share of a find-and-replace run came to: a status line for the dialog's list, or
+// the text of a Yes/No error box (Yes goes on with the next share, No ends the run).
+struct ShareReplacement {
+    enum class Kind {
+        FetchFailed,
+        NotFound,
+        Replaced,
+        RemovalFailed,          // the share is untouched
+        AdditionFailedRestored, // the original share is back
+        AdditionFailedLost,     // the share is gone
+    };
+    Kind kind = Kind::NotFound;
+    Status status = status::Success;
+    QString statusLine;
+    QString errorText;
+};
+
+// Fetches `shareName`, replaces the first occurrence of `find` in its name or path and
+// re-creates it from the fetched record (descriptor included) with that one value changed,
+// also when the new value equals the old one.
+ShareReplacement replaceInShare(ShareService& service, const std::u16string& computer,
+                                const QString& shareName, SearchField field, const QString& find,
+                                const QString& replacement);
 
 } // namespace corvane

@@ -1,7 +1,6 @@
 #include "TFindReplaceTextForm1.h"
 
 #include "FindReplace.h"
-#include "RecreateShare.h"
 #include "SelectionWalk.h"
 #include "shares/Text.h"
 
@@ -29,11 +28,6 @@ namespace {
 template <typename T> T* named(T* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-QString updateFailure(Status status, const char* consequence) {
-    return QStringLiteral("Could not update share(") + QString::number(status) +
-           QStringLiteral(").\n") + QLatin1String(consequence);
 }
 
 } // namespace
@@ -144,7 +138,7 @@ void TFindReplaceTextForm1::runOn(const QStringList& shareNames) {
     ProgressBar1->setRange(0, std::max<int>(1, static_cast<int>(shareNames.size())));
     ProgressBar1->setValue(0);
 
-    const bool inName = ShareName1->isChecked();
+    const SearchField field = ShareName1->isChecked() ? SearchField::Name : SearchField::Path;
     const QString find = FindText1->text();
     const QString replacement = ReplaceText1->text();
     const std::u16string computer = toU16(m_ctx.state.computerName);
@@ -152,7 +146,7 @@ void TFindReplaceTextForm1::runOn(const QStringList& shareNames) {
     for (const QString& shareName : shareNames) {
         if (CancelRequested)
             break;
-        if (!replaceInShare(computer, shareName, inName, find, replacement))
+        if (!replaceOne(computer, shareName, field, find, replacement))
             return;
         ProgressBar1->setValue(ProgressBar1->value() + 1);
         // The only point where Cancel, Esc or the close box can act during a run.
@@ -164,48 +158,16 @@ void TFindReplaceTextForm1::runOn(const QStringList& shareNames) {
     Cancel1->setEnabled(false);
 }
 
-bool TFindReplaceTextForm1::replaceInShare(const std::u16string& computer, const QString& shareName,
-                                           bool inName, const QString& find,
-                                           const QString& replacement) {
-    ShareInfo502 record;
-    const Status fetched = m_ctx.shares.getInfo(computer, toU16(shareName), record);
-    if (fetched != status::Success) {
-        const QString text = QStringLiteral("A system error occured (") + QString::number(fetched) +
-                             QStringLiteral(")\nwhile requesting information about the share ") +
-                             shareName + QLatin1Char('.');
-        return m_ctx.messages.errorGoOn(this, text) || stopRun();
-    }
-
-    const ShareInfo502 original = record;
-    std::u16string& field = inName ? record.netname : record.path;
-    const QString oldValue = fromU16(field);
-    const std::optional<QString> newValue = replaceFirstIgnoringCase(oldValue, find, replacement);
-    if (!newValue) {
-        StatusList1->addItem(notFoundLine(fromU16(record.netname), find));
+bool TFindReplaceTextForm1::replaceOne(const std::u16string& computer, const QString& shareName,
+                                       SearchField field, const QString& find,
+                                       const QString& replacement) {
+    const ShareReplacement r =
+        replaceInShare(m_ctx.shares, computer, shareName, field, find, replacement);
+    if (!r.statusLine.isEmpty())
+        StatusList1->addItem(r.statusLine);
+    if (r.errorText.isEmpty())
         return true;
-    }
-    field = toU16(*newValue);
-
-    // Re-created even when the value is unchanged; the record keeps the share's own
-    // descriptor, so the share keeps its permissions.
-    const RecreateResult result =
-        RecreateShare(m_ctx.shares, computer, original.netname, record, original);
-    QString failure;
-    switch (result.outcome) {
-    case RecreateResult::Outcome::Done:
-        StatusList1->addItem(replacedLine(fromU16(record.netname), oldValue, *newValue));
-        return true;
-    case RecreateResult::Outcome::RemovalFailed:
-        failure = updateFailure(result.status, "Continue?");
-        break;
-    case RecreateResult::Outcome::AdditionFailedRestored:
-        failure = updateFailure(result.status, "The original share has been restored.");
-        break;
-    case RecreateResult::Outcome::AdditionFailedLost:
-        failure = updateFailure(result.status, "The share had to be deleted.");
-        break;
-    }
-    return m_ctx.messages.errorGoOn(this, failure) || stopRun();
+    return m_ctx.messages.errorGoOn(this, r.errorText) || stopRun();
 }
 
 bool TFindReplaceTextForm1::stopRun() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FindReplace.h"
 #include "shares/AppContext.h"
 
 #include <QDialog>
@@ -45,8 +46,8 @@ protected:
 
 private:
     // Handles one share of a run; false when the user chose to stop (the dialog has closed).
-    bool replaceInShare(const std::u16string& computer, const QString& shareName, bool inName,
-                        const QString& find, const QString& replacement);
+    bool replaceOne(const std::u16string& computer, const QString& shareName, SearchField field,
+                    const QString& find, const QString& replacement);
     bool stopRun();
 
     AppContext& m_ctx;
