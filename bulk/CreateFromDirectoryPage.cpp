@@ -224,11 +224,8 @@ void CreateFromDirectoryPage::DirList1DblClick() {
 }
 
 void CreateFromDirectoryPage::Security1Click() {
-    if (!m_securityForm || !m_ctx.state.newShareAcl)
-        return;
-    m_securityForm->SetAcl(*m_ctx.state.newShareAcl);
-    m_securityForm->exec();
-    m_ctx.state.newShareAcl = m_securityForm->GetAcl();
+    if (m_securityForm)
+        runSecurityDialog(*m_securityForm, m_ctx.state);
 }
 
 void CreateFromDirectoryPage::Create1Click() {

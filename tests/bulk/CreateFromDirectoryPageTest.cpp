@@ -1,0 +1,582 @@
+#include "bulk/CreateFromDirectoryPage.h"
+#include "BulkFixture.h"
+#include "platform/SecurityDescriptor.h"
+#include "security/AclBuilding.h"
+#include "security/TSecurityForm1.h"
+#include "shares/UserLimitSpinBox.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace corvane;
+using corvane::fake::Call;
+using corvane::test::BulkFixture;
+using Boxes = corvane::MessageBoxes;
+
+namespace {
+
+const std::u16string Server = u"SRV1";
+const Sid AlphaSid = Sid::make(5, {21, 1, 2, 3, 1001});
+const Sid GammaSid = Sid::make(5, {21, 1, 2, 3, 1003});
+
+// Everyone allowed GENERIC_ALL with both inherit flags, as the start-up list holds it.
+std::vector<std::uint8_t> everyoneFullControlDescriptor() {
+    return {
+        0x01, 0x00, 0x04, 0x80,             // revision 1, control: DACL present, self-relative
+        0x00, 0x00, 0x00, 0x00,             // no owner
+        0x00, 0x00, 0x00, 0x00,             // no group
+        0x00, 0x00, 0x00, 0x00,             // no SACL
+        0x14, 0x00, 0x00, 0x00,             // DACL at 20
+        0x02, 0x00, 0x1C, 0x00,             // ACL revision 2, size 28
+        0x01, 0x00, 0x00, 0x00,             // one entry
+        0x00, 0x03, 0x14, 0x00,             // allowed, OI|CI, 20 bytes
+        0x00, 0x00, 0x00, 0x10,             // GENERIC_ALL
+        0x01, 0x01, 0x00, 0x00, 0x00, 0x00, // S-1-1-0
+        0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+    };
+}
+
+QStringList childTexts(const QTreeWidgetItem* node) {
+    QStringList out;
+    for (int i = 0; i < node->childCount(); ++i)
+        out << node->child(i)->text(0);
+    return out;
+}
+
+QStringList namesOf(const std::vector<fake::RecordedCall>& calls) {
+    QStringList out;
+    for (const auto& c : calls)
+        out << QString::fromStdU16String(c.name);
+    return out;
+}
+
+} // namespace
+
+class CreateFromDirectoryPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void controlsCarryTheirNames();
+    void openingBuildsRootAndDrives();
+    void openingAgainRebuildsTheTree();
+    void selectingADriveListsItsDirectoriesSorted();
+    void nodePathOfADirectory();
+    void dotDirectoriesAreLeftOut();
+    void selectingTheRootEmptiesTheList();
+    void unreadableSelectionShowsTheMessage();
+    void expandingFindsNothing_data();
+    void expandingFindsNothing();
+    void expandingAnotherNodeKeepsTheSelection();
+    void expansionReReadsTheDirectory();
+    void expandingAnAncestorMovesTheSelectionUp();
+    void doubleClickWithTwoSelectedDoesNothing();
+    void doubleClickDescends();
+
+    void createDoesNothingWithoutSelection_data();
+    void createDoesNothingWithoutSelection();
+    void createsHiddenSharesWithExactRecords();
+    void userOptionAddsTheAccountsFullControl();
+    void accountNotFoundAsks_data();
+    void accountNotFoundAsks();
+    void entryThatDoesNotFitAsks();
+    void duplicateNameAsks();
+    void maximumUsers_data();
+    void maximumUsers();
+    void emptyNewShareListGivesEmptyDacl();
+    void missingNewShareListCreatesNothing();
+    void securityDialogClosedAtOnceKeepsTheList();
+
+private:
+    QTreeWidget* tree() const { return m_page->findChild<QTreeWidget*>("DirTree1"); }
+    QTreeWidget* dirList() const { return m_page->findChild<QTreeWidget*>("DirList1"); }
+    QCheckBox* check(const char* name) const { return m_page->findChild<QCheckBox*>(name); }
+    QTreeWidgetItem* node(const QStringList& textsFromDrive);
+    void selectNode(const QStringList& textsFromDrive) {
+        tree()->setCurrentItem(node(textsFromDrive));
+    }
+    void selectDirectories(const QStringList& names);
+
+    std::unique_ptr<BulkFixture> f;
+    std::unique_ptr<TSecurityForm1> m_security;
+    std::unique_ptr<CreateFromDirectoryPage> m_page;
+};
+
+void CreateFromDirectoryPageTest::init() {
+    f = std::make_unique<BulkFixture>();
+    f->state.computerName = "SRV1";
+    f->state.newShareAcl = everyoneFullControlAcl();
+    f->net.addDiskShare(Server, u"C$", u"C:\\");
+    f->net.addDiskShare(Server, u"D$", u"D:\\");
+    for (const char16_t* dir :
+         {u"C$\\Data\\Gamma", u"C$\\Data\\Alpha\\Inner", u"C$\\Data\\Beta", u"C$\\Data\\.config",
+          u"C$\\Empty", u"C$\\Locked\\Sub", u"D$\\Work\\Deep\\Deeper"})
+        f->net.addDirectory(Server, dir);
+    f->net.computer(Server).unreadable.insert(u"c$\\locked\\");
+    f->net.addAccount(Server, u"Alpha", u"SRV1", SidNameUse::User, AlphaSid);
+    f->net.addAccount(Server, u"Gamma", u"SRV1", SidNameUse::User, GammaSid);
+
+    m_security = std::make_unique<TSecurityForm1>(f->net, f->messages, f->images);
+    m_page = std::make_unique<CreateFromDirectoryPage>(f->ctx, m_security.get());
+    m_page->computerOpened();
+    f->net.clearCalls();
+}
+
+void CreateFromDirectoryPageTest::cleanup() {
+    m_page.reset();
+    m_security.reset();
+    f.reset();
+}
+
+// Finds a node by its texts from the drive node down, expanding each level on the way.
+QTreeWidgetItem* CreateFromDirectoryPageTest::node(const QStringList& textsFromDrive) {
+    QTreeWidgetItem* at = tree()->topLevelItem(0);
+    for (const QString& text : textsFromDrive) {
+        if (at->parent())
+            at->setExpanded(true);
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < at->childCount() && !next; ++i)
+            if (at->child(i)->text(0) == text)
+                next = at->child(i);
+        if (!next)
+            qFatal("no node %s", qPrintable(text));
+        at = next;
+    }
+    return at;
+}
+
+void CreateFromDirectoryPageTest::selectDirectories(const QStringList& names) {
+    dirList()->clearSelection();
+    for (const QString& name : names) {
+        const auto found = dirList()->findItems(name, Qt::MatchExactly, 0);
+        QCOMPARE(found.size(), 1);
+        found.first()->setSelected(true);
+    }
+}
+
+void CreateFromDirectoryPageTest::controlsCarryTheirNames() {
+    QCOMPARE(m_page->objectName(), QString("TabSheet3"));
+    QVERIFY(tree());
+    QCOMPARE(dirList()->headerItem()->text(0), QString("Directory"));
+    QCOMPARE(dirList()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(check("CreateAllSharesHidden1")->text(), QString("Create all shares hidden"));
+    QCOMPARE(check("AddDirectoryNameAsUserName1")->text(),
+             QString("Add directory name as username with Full Control"));
+    QVERIFY(!check("CreateAllSharesHidden1")->isChecked());
+    QVERIFY(!check("AddDirectoryNameAsUserName1")->isChecked());
+    QVERIFY(!m_page->addDirectoryNameAsUserName());
+    check("AddDirectoryNameAsUserName1")->setChecked(true);
+    QVERIFY(m_page->addDirectoryNameAsUserName());
+    QCOMPARE(m_page->findChild<QLineEdit*>("CommonComment1")->maxLength(), 256);
+    auto* users = m_page->findChild<UserLimitSpinBox*>("MaximumUsers1");
+    QVERIFY(users);
+    QCOMPARE(users->minimum(), -1);
+    QCOMPARE(users->maximum(), 32767);
+    QCOMPARE(users->value(), -1);
+    QCOMPARE(m_page->findChild<QPushButton*>("Security1")->text(), QString("S&ecurity"));
+    QCOMPARE(m_page->findChild<QPushButton*>("Create1")->text(), QString("C&reate"));
+    QCOMPARE(m_page->findChild<QLabel*>("Label15")->text(), QString("Common comment:"));
+    QCOMPARE(m_page->findChild<QLabel*>("Label16")->text(), QString("Maximum users::"));
+}
+
+void CreateFromDirectoryPageTest::openingBuildsRootAndDrives() {
+    QCOMPARE(tree()->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    QCOMPARE(root->text(0), QString("SRV1"));
+    QCOMPARE(itemImage(root), int(ImageList::Computer));
+    QVERIFY(root->isExpanded());
+    QCOMPARE(childTexts(root), (QStringList{"C:", "D:"}));
+    for (int i = 0; i < root->childCount(); ++i) {
+        QCOMPARE(itemImage(root->child(i)), int(ImageList::DiskDrive));
+        QCOMPARE(root->child(i)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+        QCOMPARE(root->child(i)->childCount(), 0);
+    }
+}
+
+void CreateFromDirectoryPageTest::openingAgainRebuildsTheTree() {
+    node({"C:", "Data"});
+    f->net.addDiskShare(Server, u"E$", u"E:\\");
+    m_page->computerOpened();
+    QCOMPARE(tree()->topLevelItemCount(), 1);
+    QCOMPARE(childTexts(tree()->topLevelItem(0)), (QStringList{"C:", "D:", "E:"}));
+    QCOMPARE(tree()->topLevelItem(0)->child(0)->childCount(), 0);
+    QCOMPARE(f->net.callsOf(Call::GetInfo).size(), size_t(26));
+}
+
+void CreateFromDirectoryPageTest::selectingADriveListsItsDirectoriesSorted() {
+    selectNode({"C:"});
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\)"));
+    const auto lists = f->net.callsOf(Call::ListDirectories);
+    QCOMPARE(lists.size(), size_t(1));
+    QVERIFY(lists[0].server == Server);
+    QVERIFY(lists[0].name == u"C$\\");
+    QStringList rows;
+    for (int i = 0; i < dirList()->topLevelItemCount(); ++i) {
+        rows << dirList()->topLevelItem(i)->text(0);
+        QCOMPARE(itemImage(dirList()->topLevelItem(i)), int(ImageList::ClosedFolder));
+    }
+    QCOMPARE(rows, (QStringList{"Data", "Empty", "Locked"}));
+}
+
+void CreateFromDirectoryPageTest::nodePathOfADirectory() {
+    selectNode({"D:", "Work"});
+    QCOMPARE(f->state.currentDirectory, QString(R"(D$\Work\)"));
+    QCOMPARE(namesOf(f->net.callsOf(Call::ListDirectories)),
+             (QStringList{R"(D$\)", R"(D$\Work\)"})); // expanding D:, then selecting Work
+    QTreeWidgetItem* work = node({"D:", "Work"});
+    QCOMPARE(itemImage(work), int(ImageList::ClosedFolder));
+    QCOMPARE(work->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    QCOMPARE(dirList()->topLevelItemCount(), 1);
+    QCOMPARE(dirList()->topLevelItem(0)->text(0), QString("Deep"));
+}
+
+void CreateFromDirectoryPageTest::dotDirectoriesAreLeftOut() {
+    selectNode({"C:", "Data"});
+    QCOMPARE(dirList()->findItems(".config", Qt::MatchExactly).size(), 0);
+    QCOMPARE(dirList()->topLevelItemCount(), 3);
+    QTreeWidgetItem* data = node({"C:", "Data"});
+    data->setExpanded(true);
+    QCOMPARE(childTexts(data), (QStringList{"Gamma", "Alpha", "Beta"})); // as the server gives
+}
+
+void CreateFromDirectoryPageTest::selectingTheRootEmptiesTheList() {
+    selectNode({"C:", "Data"});
+    QVERIFY(dirList()->topLevelItemCount() > 0);
+    f->net.clearCalls();
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    QCOMPARE(dirList()->topLevelItemCount(), 0);
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
+    QVERIFY(f->net.calls().empty());
+}
+
+void CreateFromDirectoryPageTest::unreadableSelectionShowsTheMessage() {
+    selectNode({"C:"});
+    selectNode({"C:", "Locked"});
+    QCOMPARE(dirList()->topLevelItemCount(), 0);
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Locked\)"));
+    QCOMPARE(f->messages.shown.size(), 1);
+    QCOMPARE(f->messages.shown[0].title, QString("ERROR"));
+    QCOMPARE(f->messages.shown[0].text, QString("Could not retrieve path!"));
+    QCOMPARE(f->messages.shown[0].icon, Boxes::Icon::Error);
+    QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::Ok);
+}
+
+void CreateFromDirectoryPageTest::expandingFindsNothing_data() {
+    QTest::addColumn<QString>("directory");
+    QTest::newRow("no sub-directories") << "Empty";
+    QTest::newRow("cannot be read") << "Locked";
+}
+
+void CreateFromDirectoryPageTest::expandingFindsNothing() {
+    QFETCH(QString, directory);
+    QTreeWidgetItem* dir = node({"C:", directory});
+    QCOMPARE(dir->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    dir->setExpanded(true);
+    QCOMPARE(dir->childCount(), 0);
+    QCOMPARE(dir->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    QVERIFY(f->messages.shown.isEmpty());
+}
+
+void CreateFromDirectoryPageTest::expandingAnotherNodeKeepsTheSelection() {
+    selectNode({"C:", "Data"});
+    f->net.clearCalls();
+    node({"D:", "Work"})->setExpanded(true);
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
+    QCOMPARE(dirList()->topLevelItemCount(), 3);
+    QCOMPARE(tree()->currentItem()->text(0), QString("Data"));
+    QCOMPARE(namesOf(f->net.callsOf(Call::ListDirectories)),
+             (QStringList{R"(D$\)", R"(D$\Work\)"}));
+}
+
+void CreateFromDirectoryPageTest::expansionReReadsTheDirectory() {
+    QTreeWidgetItem* data = node({"C:", "Data"});
+    data->setExpanded(true);
+    QCOMPARE(data->childCount(), 3);
+    f->net.addDirectory(Server, u"C$\\Data\\Delta");
+    data->setExpanded(false);
+    data->setExpanded(true);
+    QCOMPARE(childTexts(data), (QStringList{"Gamma", "Alpha", "Beta", "Delta"}));
+}
+
+void CreateFromDirectoryPageTest::expandingAnAncestorMovesTheSelectionUp() {
+    selectNode({"C:", "Data", "Alpha"});
+    QTreeWidgetItem* data = node({"C:", "Data"});
+    data->setExpanded(false);
+    data->setExpanded(true);
+    QCOMPARE(tree()->currentItem(), data);
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
+    QCOMPARE(dirList()->topLevelItemCount(), 3);
+}
+
+void CreateFromDirectoryPageTest::doubleClickWithTwoSelectedDoesNothing() {
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha", "Beta"});
+    f->net.clearCalls();
+    m_page->DirList1DblClick();
+    QCOMPARE(tree()->currentItem()->text(0), QString("Data"));
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
+    QVERIFY(f->net.calls().empty());
+}
+
+void CreateFromDirectoryPageTest::doubleClickDescends() {
+    selectNode({"C:", "Data"});
+    f->net.addDirectory(Server, u"C$\\Data\\Alpha\\Second");
+    selectDirectories({"Alpha"});
+    emit dirList()->itemDoubleClicked(dirList()->findItems("Alpha", Qt::MatchExactly)[0], 0);
+    QCOMPARE(tree()->currentItem()->text(0), QString("Alpha"));
+    QCOMPARE(tree()->currentItem()->parent()->text(0), QString("Data"));
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\Alpha\)"));
+    QStringList rows;
+    for (int i = 0; i < dirList()->topLevelItemCount(); ++i)
+        rows << dirList()->topLevelItem(i)->text(0);
+    QCOMPARE(rows, (QStringList{"Inner", "Second"}));
+
+    // Again one level down, where the node was already expanded and has since gained a child.
+    QTreeWidgetItem* alpha = tree()->currentItem();
+    alpha->setExpanded(true);
+    f->net.addDirectory(Server, u"C$\\Data\\Alpha\\Third");
+    selectDirectories({"Inner"});
+    m_page->DirList1DblClick();
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\Alpha\Inner\)"));
+    QCOMPARE(childTexts(alpha), (QStringList{"Inner", "Second", "Third"}));
+}
+
+void CreateFromDirectoryPageTest::createDoesNothingWithoutSelection_data() {
+    QTest::addColumn<int>("situation");
+    QTest::newRow("root selected") << 0;
+    QTest::newRow("no directory selected") << 1;
+    QTest::newRow("no tree node selected") << 2;
+}
+
+void CreateFromDirectoryPageTest::createDoesNothingWithoutSelection() {
+    QFETCH(int, situation);
+    selectNode({"C:", "Data"});
+    if (situation == 0) {
+        selectDirectories({"Alpha"});
+        // Selecting the root empties the list, so put a selected row back by hand.
+        tree()->setCurrentItem(tree()->topLevelItem(0));
+        auto* row = new QTreeWidgetItem(dirList(), {"Alpha"});
+        row->setSelected(true);
+    } else if (situation == 1) {
+        selectDirectories({});
+    } else {
+        selectDirectories({"Alpha"});
+        tree()->blockSignals(true);
+        tree()->clearSelection();
+        tree()->blockSignals(false);
+    }
+    f->net.clearCalls();
+    m_page->Create1Click();
+    QVERIFY(f->net.calls().empty());
+    QVERIFY(f->messages.shown.isEmpty());
+}
+
+void CreateFromDirectoryPageTest::createsHiddenSharesWithExactRecords() {
+    selectNode({"C:", "Data"});
+    selectDirectories({"Beta", "Alpha"});
+    check("CreateAllSharesHidden1")->setChecked(true);
+    m_page->findChild<QLineEdit*>("CommonComment1")->setText("Project data");
+    f->net.clearCalls();
+    m_page->Create1Click();
+
+    QVERIFY(f->messages.shown.isEmpty());
+    const auto& calls = f->net.calls();
+    QCOMPARE(calls.size(), size_t(3));
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(calls[i].call, Call::Add);
+        QVERIFY(calls[i].server == Server);
+        QCOMPARE(calls[i].result, status::Success);
+    }
+    ShareInfo502 expected;
+    expected.netname = u"Alpha$";
+    expected.type = StypeDisktree;
+    expected.remark = u"Project data";
+    expected.permissions = 0;
+    expected.maxUses = NoUserLimit;
+    expected.currentUses = 0;
+    expected.path = u"C:\\Data\\Alpha";
+    expected.reserved = 0;
+    expected.securityDescriptor = everyoneFullControlDescriptor();
+    QVERIFY(calls[0].info == expected); // list order: Alpha before Beta
+    expected.netname = u"Beta$";
+    expected.path = u"C:\\Data\\Beta";
+    QVERIFY(calls[1].info == expected);
+    QVERIFY(!calls[1].info->passwd);
+    QCOMPARE(calls[2].call, Call::Enumerate);
+    QVERIFY(calls[2].server == Server);
+    QCOMPARE(f->sharesList->findItems("Alpha$", Qt::MatchExactly).size(), 1);
+    // The list for new shares is only copied.
+    QVERIFY(f->state.newShareAcl == everyoneFullControlAcl());
+}
+
+void CreateFromDirectoryPageTest::userOptionAddsTheAccountsFullControl() {
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha"});
+    check("CreateAllSharesHidden1")->setChecked(true);
+    check("AddDirectoryNameAsUserName1")->setChecked(true);
+    f->net.clearCalls();
+    m_page->Create1Click();
+
+    const auto lookups = f->net.callsOf(Call::LookupName);
+    QCOMPARE(lookups.size(), size_t(1));
+    QVERIFY(lookups[0].server == Server);
+    QVERIFY(lookups[0].name == u"Alpha");
+    const ShareInfo502* share = f->net.findShare(Server, u"Alpha$");
+    QVERIFY(share);
+    const auto sd = SecurityDescriptor::parse(share->securityDescriptor);
+    QVERIFY(sd);
+    QCOMPARE(sd->daclState(), DaclState::Present);
+    QVERIFY(!sd->owner());
+    const Acl& dacl = *sd->dacl();
+    QCOMPARE(dacl.aceCount(), std::uint16_t(2));
+    bool everyone = false, alpha = false;
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto ace = dacl.ace(i);
+        QCOMPARE(ace->type, AccessAllowedAceType);
+        QCOMPARE(ace->mask, GenericAll);
+        QCOMPARE(ace->flags, ExplicitAceFlags);
+        everyone |= ace->sid == Sid::make(1, {0});
+        alpha |= ace->sid == AlphaSid;
+    }
+    QVERIFY(everyone && alpha);
+    QCOMPARE(dacl.aclSize(), std::uint16_t(8 + 20 + 8 + AlphaSid.length()));
+}
+
+void CreateFromDirectoryPageTest::accountNotFoundAsks_data() {
+    QTest::addColumn<bool>("lookupFault");
+    QTest::addColumn<bool>("answerYes");
+    QTest::addColumn<QStringList>("created");
+    QTest::newRow("no account, Yes") << false << true << QStringList{"Alpha", "Gamma"};
+    QTest::newRow("no account, No") << false << false << QStringList{"Alpha"};
+    QTest::newRow("lookup fails, Yes") << true << true << QStringList{"Alpha", "Gamma"};
+}
+
+void CreateFromDirectoryPageTest::accountNotFoundAsks() {
+    QFETCH(bool, lookupFault);
+    QFETCH(bool, answerYes);
+    QFETCH(QStringList, created);
+    if (lookupFault) {
+        f->net.addAccount(Server, u"Beta", u"SRV1", SidNameUse::User, Sid::make(5, {21, 9}));
+        f->net.failNext(Call::LookupName, status::RpcServerUnavailable, u"Beta");
+    }
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha", "Beta", "Gamma"});
+    check("AddDirectoryNameAsUserName1")->setChecked(true);
+    f->messages.answers.enqueue(answerYes ? Boxes::Answer::Yes : Boxes::Answer::No);
+    f->net.clearCalls();
+    m_page->Create1Click();
+
+    QCOMPARE(f->messages.shown.size(), 1);
+    QCOMPARE(f->messages.shown[0].title, QString("Beta"));
+    QCOMPARE(f->messages.shown[0].text,
+             QString("A system error has occured. Could not find user on network.\nThe share has "
+                     "not been created. Continue?"));
+    QCOMPARE(f->messages.shown[0].icon, Boxes::Icon::Error);
+    QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::YesNo);
+    QCOMPARE(namesOf(f->net.callsOf(Call::Add)), created);
+    QVERIFY(!f->net.findShare(Server, u"Beta"));
+    QCOMPARE(f->net.calls().back().call, Call::Enumerate); // reloaded either way
+}
+
+void CreateFromDirectoryPageTest::entryThatDoesNotFitAsks() {
+    // A list for new shares so full that the account's entry no longer fits.
+    auto full = Acl::initialize(MaxAclSize, AclRevision);
+    while (full->addAllowedAce(ExplicitAceFlags, GenericRead, Sid::make(1, {0}))) {
+    }
+    f->state.newShareAcl = full;
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha", "Gamma"});
+    check("AddDirectoryNameAsUserName1")->setChecked(true);
+    f->messages.answers.enqueue(Boxes::Answer::No);
+    f->net.clearCalls();
+    m_page->Create1Click();
+    QCOMPARE(f->messages.texts_shown(),
+             QStringList{"Could not add directory name as user to share!\nThe share has not been "
+                         "created. Continue?"});
+    QCOMPARE(f->messages.shown[0].title, QString("Alpha"));
+    QVERIFY(f->net.callsOf(Call::Add).empty());
+    QCOMPARE(f->net.calls().back().call, Call::Enumerate);
+}
+
+void CreateFromDirectoryPageTest::duplicateNameAsks() {
+    f->net.addDiskShare(Server, u"Beta", u"C:\\Elsewhere");
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha", "Beta", "Gamma"});
+    f->net.clearCalls();
+    m_page->Create1Click(); // the scripted answer is Yes
+    QCOMPARE(f->messages.texts_shown(),
+             QStringList{"A system error has occured (2118).\nCould not create share. Continue?"});
+    QCOMPARE(f->messages.shown[0].title, QString("Beta"));
+    QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::YesNo);
+    QCOMPARE(namesOf(f->net.callsOf(Call::Add)), (QStringList{"Alpha", "Beta", "Gamma"}));
+    QVERIFY(f->net.findShare(Server, u"Beta")->path == u"C:\\Elsewhere");
+    QVERIFY(f->net.findShare(Server, u"Gamma"));
+}
+
+void CreateFromDirectoryPageTest::maximumUsers_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<quint32>("maxUses");
+    QTest::newRow("no limit") << -1 << quint32(0xFFFFFFFF);
+    QTest::newRow("zero") << 0 << quint32(0);
+    QTest::newRow("thousands") << 1500 << quint32(1500);
+    QTest::newRow("top") << 32767 << quint32(32767);
+}
+
+void CreateFromDirectoryPageTest::maximumUsers() {
+    QFETCH(int, value);
+    QFETCH(quint32, maxUses);
+    m_page->findChild<UserLimitSpinBox*>("MaximumUsers1")->setValue(value);
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha"});
+    m_page->Create1Click();
+    QCOMPARE(f->net.findShare(Server, u"Alpha")->maxUses, maxUses);
+}
+
+void CreateFromDirectoryPageTest::emptyNewShareListGivesEmptyDacl() {
+    f->state.newShareAcl = Acl::initialize(AclHeaderSize, AclRevision);
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha"});
+    m_page->Create1Click();
+    const std::vector<std::uint8_t> expected = {0x01, 0x00, 0x04, 0x80, 0, 0, 0,    0, 0, 0,
+                                                0,    0,    0,    0,    0, 0, 0x14, 0, 0, 0,
+                                                0x02, 0x00, 0x08, 0x00, 0, 0, 0,    0};
+    QVERIFY(f->net.findShare(Server, u"Alpha")->securityDescriptor == expected);
+}
+
+void CreateFromDirectoryPageTest::missingNewShareListCreatesNothing() {
+    // Never a share without a list (which would let everyone in).
+    f->state.newShareAcl.reset();
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha", "Beta"});
+    f->messages.answers.enqueue(Boxes::Answer::No);
+    f->net.clearCalls();
+    m_page->Create1Click();
+    QCOMPARE(f->messages.texts_shown(),
+             QStringList{"A system error has occured. Could not assign security list to share.\n"
+                         "The share has not been created. Continue?"});
+    QVERIFY(f->net.callsOf(Call::Add).empty());
+}
+
+void CreateFromDirectoryPageTest::securityDialogClosedAtOnceKeepsTheList() {
+    auto list = everyoneFullControlAcl();
+    list->addDeniedAce(ExplicitAceFlags, GenericWrite, AlphaSid);
+    f->state.newShareAcl = list;
+    bool shown = false;
+    QTimer::singleShot(0, m_security.get(), [&] {
+        shown = m_security->isVisible();
+        m_security->close();
+    });
+    QTest::mouseClick(m_page->findChild<QPushButton*>("Security1"), Qt::LeftButton);
+    QVERIFY(shown);
+    QVERIFY(f->state.newShareAcl == list);
+}
+
+QTEST_MAIN(CreateFromDirectoryPageTest)
+#include "CreateFromDirectoryPageTest.moc"
