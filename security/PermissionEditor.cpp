@@ -492,6 +492,9 @@ void PermissionEditor::Remove1Click() {
         m_messages.error(this, QStringLiteral("Could not remove user from security list!"));
         return;
     }
+    // No other row takes over the selection, so the panel ends cleared and disabled.
+    UsersList1->setCurrentItem(nullptr);
+    UsersList1->clearSelection();
     UsersList1SelectItem(row, false);
     delete row;
 }

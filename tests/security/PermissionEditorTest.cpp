@@ -1,0 +1,482 @@
+#include "security/PermissionEditor.h"
+#include "AclText.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+const char* const BoxNames[] = {"AllowFullControl1", "AllowChange1", "AllowRead1",
+                                "DenyFullControl1",  "DenyChange1",  "DenyRead1"};
+
+enum class Form { MainWindow, Dialog };
+
+PermissionEditor::Options optionsFor(Form form) {
+    PermissionEditor::Options o;
+    o.fileSpecificMasks = form == Form::MainWindow;
+    o.addedCaptionWithDomain = form == Form::Dialog;
+    o.noListMeansFullControl = form == Form::MainWindow;
+    return o;
+}
+
+struct Editor {
+    fake::FakeNetwork net;
+    ScriptedMessageBoxes messages;
+    ImageList images;
+    std::optional<Acl> acl;
+    std::unique_ptr<PermissionEditor> editor;
+
+    explicit Editor(Form form, const QStringList& entries = {}) {
+        addTestAccounts(net, u"SRV");
+        if (!entries.isEmpty())
+            acl = aclFrom(entries);
+        editor = std::make_unique<PermissionEditor>(net, messages, images, optionsFor(form));
+        editor->bindAcl(&acl);
+        editor->setComputerName(QStringLiteral("SRV"));
+        editor->fillFromAcl();
+    }
+    QTreeWidget* list() const { return editor->findChild<QTreeWidget*>("UsersList1"); }
+    QCheckBox* box(const char* name) const { return editor->findChild<QCheckBox*>(name); }
+    void select(int row) const { list()->setCurrentItem(list()->topLevelItem(row)); }
+    QString boxes() const {
+        QString out;
+        for (const char* name : BoxNames)
+            out += box(name)->isChecked() ? '1' : '0';
+        return out;
+    }
+    QStringList captions() const {
+        QStringList out;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            out << list()->topLevelItem(i)->text(0);
+        return out;
+    }
+    QList<int> images_() const {
+        QList<int> out;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            out << itemImage(list()->topLevelItem(i));
+        return out;
+    }
+    void clickAdd() const { editor->findChild<QPushButton*>("Add1")->click(); }
+    void clickRemove() const { editor->findChild<QPushButton*>("Remove1")->click(); }
+};
+
+} // namespace
+
+class PermissionEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsCarryTheirNames();
+    void clickingABoxRewritesTheEntries_data();
+    void clickingABoxRewritesTheEntries();
+    void selectingShowsTheRecognisedMasks_data();
+    void selectingShowsTheRecognisedMasks();
+    void selectingAUserWithSeveralEntriesChangesNothing();
+    void deselectingClearsAndDisablesThePanel();
+    void rowRuleCaptionsImagesAndSids();
+    void addAppendsAnAllowedFullControlEntry_data();
+    void addAppendsAnAllowedFullControlEntry();
+    void addRefusals_data();
+    void addRefusals();
+    void addKeepsTheSelectedEntryDesignated();
+    void addWithoutAListBuildsOne();
+    void remove_data();
+    void remove();
+    void inertRowEnablesNothingAndIsNotRemoved();
+};
+
+void PermissionEditorTest::controlsCarryTheirNames() {
+    Editor e(Form::MainWindow);
+    for (const char* name :
+         {"Label5", "Label6", "Label7", "Label8", "Label9", "Label10", "Label11"})
+        QVERIFY2(e.editor->findChild<QLabel*>(name), name);
+    for (const char* name : BoxNames)
+        QVERIFY2(e.box(name), name);
+    QVERIFY(e.list());
+    QCOMPARE(e.editor->findChild<QFrame*>("Permissions1")->isEnabled(), false);
+    QCOMPARE(e.editor->findChild<QPushButton*>("Add1")->text(), QStringLiteral("A&dd"));
+    QCOMPARE(e.editor->findChild<QPushButton*>("Remove1")->text(), QStringLiteral("&Remove"));
+    QCOMPARE(e.list()->selectionMode(), QAbstractItemView::SingleSelection);
+    QVERIFY(e.list()->isHeaderHidden());
+}
+
+// Row 0 of `entries` names the user whose row is selected (the first row of the list).
+void PermissionEditorTest::clickingABoxRewritesTheEntries_data() {
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("expectedBoxes");
+
+    QTest::newRow("untick allow read on full control ends at mask 0, row kept")
+        << QStringList{"A:alice:10000000"} << 0 << "AllowRead1" << false << QStringList{"A:alice:0"}
+        << "000000";
+    QTest::newRow("tick allow full control on read")
+        << QStringList{"A:alice:80000000"} << 0 << "AllowFullControl1" << true
+        << QStringList{"A:alice:10000000"} << "111000";
+    QTest::newRow("untick allow full control leaves change")
+        << QStringList{"A:alice:10000000"} << 0 << "AllowFullControl1" << false
+        << QStringList{"A:alice:40000000"} << "011000";
+    QTest::newRow("untick allow change leaves read")
+        << QStringList{"A:alice:10000000"} << 0 << "AllowChange1" << false
+        << QStringList{"A:alice:80000000"} << "001000";
+    QTest::newRow("tick allow change on read")
+        << QStringList{"A:alice:80000000"} << 0 << "AllowChange1" << true
+        << QStringList{"A:alice:40000000"} << "011000";
+    QTest::newRow("tick allow read on denied read: one allowed entry after the deny run")
+        << QStringList{"D:carol:10000000", "D:alice:80000000", "A:bob:10000000",
+                       "A:staff:80000000:13"}
+        << 1 << "AllowRead1" << true
+        << QStringList{"D:carol:10000000", "A:alice:80000000", "A:bob:10000000",
+                       "A:staff:80000000:13"}
+        << "001000";
+    QTest::newRow("tick deny read on allowed full control: one denied entry at the head")
+        << QStringList{"A:bob:10000000", "A:alice:10000000"} << 1 << "DenyRead1" << true
+        << QStringList{"D:alice:80000000", "A:bob:10000000"} << "000001";
+    QTest::newRow("tick deny full control on allowed read: one denied full control entry")
+        << QStringList{"A:alice:80000000", "A:bob:10000000"} << 0 << "DenyFullControl1" << true
+        << QStringList{"D:alice:10000000", "A:bob:10000000"} << "000111";
+    QTest::newRow("tick allow full control on denied change")
+        << QStringList{"D:bob:80000000", "D:alice:40000000", "A:carol:10000000"} << 1
+        << "AllowFullControl1" << true
+        << QStringList{"D:bob:80000000", "A:alice:10000000", "A:carol:10000000"} << "111000";
+    QTest::newRow("untick deny read on denied full control ends at mask 0")
+        << QStringList{"D:alice:10000000"} << 0 << "DenyRead1" << false << QStringList{"D:alice:0"}
+        << "000000";
+    QTest::newRow("untick deny full control leaves deny change")
+        << QStringList{"D:alice:10000000"} << 0 << "DenyFullControl1" << false
+        << QStringList{"D:alice:40000000"} << "000011";
+    QTest::newRow("tick deny change on denied read")
+        << QStringList{"D:alice:80000000"} << 0 << "DenyChange1" << true
+        << QStringList{"D:alice:40000000"} << "000011";
+    QTest::newRow("deny side keeps the user's other denied entries")
+        << QStringList{"D:alice:40000000:13", "A:alice:80000000"} << 1 << "DenyRead1" << true
+        << QStringList{"D:alice:80000000", "D:alice:40000000:13"} << "000001";
+    QTest::newRow("a recognised-as-nothing entry takes the clicked mask")
+        << QStringList{"A:alice:1301bf"} << 0 << "AllowRead1" << true
+        << QStringList{"A:alice:80000000"} << "001000";
+}
+
+void PermissionEditorTest::clickingABoxRewritesTheEntries() {
+    QFETCH(QStringList, entries);
+    QFETCH(int, row);
+    QFETCH(QString, box);
+    QFETCH(bool, tick);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, expectedBoxes);
+
+    Editor e(Form::MainWindow, entries);
+    e.select(row);
+    QCOMPARE(entriesOf(e.acl), entries); // showing changes nothing
+    e.box(box.toLatin1().constData())->setChecked(tick);
+    QCOMPARE(entriesOf(e.acl), expected);
+    QCOMPARE(e.boxes(), expectedBoxes);
+    QCOMPARE(e.list()->topLevelItemCount(), entries.size()); // rows are not rebuilt
+    // The panel goes on editing the user's entry: one more click lands on it.
+    QVERIFY(e.editor->selectedAce().has_value());
+    const auto ace = e.acl->ace(*e.editor->selectedAce());
+    QCOMPARE(QString::fromStdString(ace->sid->toString()),
+             e.list()->topLevelItem(row)->data(0, PermissionEditor::SidRole).toString());
+}
+
+void PermissionEditorTest::selectingShowsTheRecognisedMasks_data() {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("expectedBoxes");
+
+    const int main = int(Form::MainWindow);
+    const int dialog = int(Form::Dialog);
+    QTest::newRow("main: generic all") << main << "A:alice:10000000"
+                                       << "111000";
+    QTest::newRow("main: file all access") << main << "A:alice:1f01ff"
+                                           << "111000";
+    QTest::newRow("dialog: file all access is nothing") << dialog << "A:alice:1f01ff"
+                                                        << "000000";
+    QTest::newRow("main: file generic read") << main << "A:alice:120089"
+                                             << "001000";
+    QTest::newRow("main: read with execute") << main << "A:alice:1200a9"
+                                             << "001000";
+    QTest::newRow("dialog: read with execute is nothing") << dialog << "A:alice:1200a9"
+                                                          << "000000";
+    QTest::newRow("main: write data set") << main << "A:alice:100116"
+                                          << "011000";
+    QTest::newRow("main: file generic write") << main << "A:alice:120116"
+                                              << "011000";
+    QTest::newRow("main: 0x001301BF is nothing") << main << "A:alice:1301bf"
+                                                 << "000000";
+    QTest::newRow("dialog: generic write") << dialog << "A:alice:40000000"
+                                           << "011000";
+    QTest::newRow("dialog: generic read") << dialog << "A:alice:80000000"
+                                          << "001000";
+    QTest::newRow("main: denied generic all") << main << "D:alice:10000000"
+                                              << "000111";
+    QTest::newRow("main: denied file read") << main << "D:alice:120089"
+                                            << "000001";
+    QTest::newRow("dialog: denied file read is nothing") << dialog << "D:alice:120089"
+                                                         << "000000";
+}
+
+void PermissionEditorTest::selectingShowsTheRecognisedMasks() {
+    QFETCH(int, form);
+    QFETCH(QString, entry);
+    QFETCH(QString, expectedBoxes);
+
+    Editor e(Form(form), {entry});
+    e.select(0);
+    QCOMPARE(e.boxes(), expectedBoxes);
+    QCOMPARE(entriesOf(e.acl), QStringList{entry});
+    QVERIFY(e.editor->findChild<QFrame*>("Permissions1")->isEnabled());
+}
+
+void PermissionEditorTest::selectingAUserWithSeveralEntriesChangesNothing() {
+    const QStringList entries{"D:alice:80000000", "A:alice:10000000", "A:bob:40000000"};
+    Editor e(Form::MainWindow, entries);
+    e.select(1);
+    QCOMPARE(entriesOf(e.acl), entries);
+    // Every entry of the user is shown; the panel edits the last one.
+    QCOMPARE(e.boxes(), QStringLiteral("111000"));
+    QCOMPARE(e.editor->selectedAce(), std::optional<std::size_t>(1));
+    e.select(2);
+    QCOMPARE(entriesOf(e.acl), entries);
+    QCOMPARE(e.boxes(), QStringLiteral("011000"));
+}
+
+void PermissionEditorTest::deselectingClearsAndDisablesThePanel() {
+    Editor e(Form::Dialog, {"A:alice:10000000", "D:bob:40000000"});
+    e.select(0);
+    QCOMPARE(e.boxes(), QStringLiteral("111000"));
+    e.list()->clearSelection();
+    QCOMPARE(e.boxes(), QStringLiteral("000000"));
+    QVERIFY(!e.editor->selectedAce());
+    QVERIFY(!e.editor->findChild<QFrame*>("Permissions1")->isEnabled());
+    QCOMPARE(entriesOf(e.acl), (QStringList{"A:alice:10000000", "D:bob:40000000"}));
+    // Moving from one row to another shows only the new row's entry.
+    e.select(0);
+    e.select(1);
+    QCOMPARE(e.boxes(), QStringLiteral("000011"));
+    QCOMPARE(entriesOf(e.acl), (QStringList{"A:alice:10000000", "D:bob:40000000"}));
+}
+
+void PermissionEditorTest::rowRuleCaptionsImagesAndSids() {
+    Editor e(Form::MainWindow,
+             {"A:admins:10000000", "D:alice:80000000", "A:everyone:80000000", "A:ghost:40000000",
+              "X:carol:10000000", "A:staff:80000000:13", "A:host:80000000"});
+    QCOMPARE(e.captions(),
+             (QStringList{"Administrators (BUILTIN\\Administrators)", "alice (SRV\\alice)",
+                          "Everyone", sidText("ghost"), "staff (SRV\\staff)", "host (SRV\\host)"}));
+    QCOMPARE(e.images_(), (QList<int>{16, 15, 16, -1, 16, 0}));
+    QCOMPARE(e.list()->topLevelItem(1)->data(0, PermissionEditor::SidRole).toString(),
+             sidText("alice"));
+    QCOMPARE(e.list()->topLevelItem(3)->data(0, PermissionEditor::SidRole).toString(),
+             sidText("ghost"));
+    // Account names are looked up on the form's computer.
+    const auto lookups = e.net.callsOf(fake::Call::LookupSid);
+    QCOMPARE(lookups.size(), std::size_t(6));
+    for (const auto& call : lookups)
+        QCOMPARE(call.server, std::u16string(u"SRV"));
+}
+
+void PermissionEditorTest::addAppendsAnAllowedFullControlEntry_data() {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("image");
+    QTest::addColumn<QStringList>("expected");
+
+    const int main = int(Form::MainWindow);
+    const int dialog = int(Form::Dialog);
+    const QStringList after{"D:carol:80000000", "A:alice:10000000", "A:bob:40000000"};
+    QTest::newRow("main: caption as typed") << main << "ALICE"
+                                            << "ALICE" << 15 << after;
+    QTest::newRow("dialog: caption with domain") << dialog << "alice"
+                                                 << "alice (SRV\\alice)" << 15 << after;
+    QTest::newRow("dialog: group picture")
+        << dialog << "staff"
+        << "staff (SRV\\staff)" << 16
+        << QStringList{"D:carol:80000000", "A:staff:10000000", "A:bob:40000000"};
+    QTest::newRow("dialog: empty domain kept in the caption")
+        << dialog << "Everyone"
+        << "Everyone (\\Everyone)" << 16
+        << QStringList{"D:carol:80000000", "A:everyone:10000000", "A:bob:40000000"};
+    QTest::newRow("main: well-known alias gets the group picture")
+        << main << "Administrators"
+        << "Administrators" << 16
+        << QStringList{"D:carol:80000000", "A:admins:10000000", "A:bob:40000000"};
+}
+
+void PermissionEditorTest::addAppendsAnAllowedFullControlEntry() {
+    QFETCH(int, form);
+    QFETCH(QString, typed);
+    QFETCH(QString, caption);
+    QFETCH(int, image);
+    QFETCH(QStringList, expected);
+
+    Editor e(Form(form), {"D:carol:80000000", "A:bob:40000000"});
+    e.messages.texts.enqueue(typed);
+    e.clickAdd();
+    QCOMPARE(e.messages.prompts.size(), 1);
+    QCOMPARE(e.messages.prompts[0].title, QStringLiteral("Username..."));
+    QCOMPARE(e.messages.prompts[0].text,
+             QStringLiteral("Please enter the username you wish to add."));
+    QVERIFY(e.messages.shown.isEmpty());
+    QCOMPARE(entriesOf(e.acl), expected);
+    QCOMPARE(e.captions().last(), caption);
+    QCOMPARE(e.images_().last(), image);
+    QCOMPARE(e.list()->topLevelItemCount(), 3);
+    QVERIFY(e.list()->selectedItems().isEmpty());
+    // Looked up on the form's computer.
+    QCOMPARE(e.net.callsOf(fake::Call::LookupName).back().server, std::u16string(u"SRV"));
+}
+
+void PermissionEditorTest::addRefusals_data() {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QVariant>("typed"); // null: the dialog is cancelled
+    QTest::addColumn<QString>("message");
+
+    const int main = int(Form::MainWindow);
+    const int dialog = int(Form::Dialog);
+    QTest::newRow("cancelled") << main << QVariant() << QString();
+    QTest::newRow("empty") << dialog << QVariant(QString()) << QString();
+    QTest::newRow("duplicate ignoring case")
+        << main << QVariant(QStringLiteral("eVeRyOnE")) << "Username is already present!";
+    QTest::newRow("dialog: unknown user")
+        << dialog << QVariant(QStringLiteral("nobody")) << "Could not find user on system!";
+    QTest::newRow("main: unknown user")
+        << main << QVariant(QStringLiteral("nobody")) << "Could not find user on system!";
+}
+
+void PermissionEditorTest::addRefusals() {
+    QFETCH(int, form);
+    QFETCH(QVariant, typed);
+    QFETCH(QString, message);
+
+    const QStringList entries{"A:everyone:10000000", "A:bob:40000000"};
+    Editor e(Form(form), entries);
+    if (typed.isValid())
+        e.messages.texts.enqueue(typed.toString());
+    e.clickAdd();
+    QCOMPARE(entriesOf(e.acl), entries);
+    QCOMPARE(e.list()->topLevelItemCount(), 2);
+    if (message.isEmpty()) {
+        QVERIFY(e.messages.shown.isEmpty());
+    } else {
+        QCOMPARE(e.messages.shown.size(), 1);
+        QCOMPARE(e.messages.shown[0].text, message);
+        QCOMPARE(e.messages.shown[0].title, QStringLiteral("ERROR"));
+        QCOMPARE(e.messages.shown[0].icon, MessageBoxes::Icon::Error);
+        QCOMPARE(e.messages.shown[0].buttons, MessageBoxes::Buttons::Ok);
+    }
+}
+
+void PermissionEditorTest::addKeepsTheSelectedEntryDesignated() {
+    // The caption "alice (SRV\alice)" is not the typed name, so a second entry is added; the
+    // selected row's entry moves down and the panel still edits it.
+    Editor e(Form::MainWindow, {"D:carol:80000000", "A:alice:10000000"});
+    e.select(1);
+    e.messages.texts.enqueue(QStringLiteral("alice"));
+    e.clickAdd();
+    QCOMPARE(entriesOf(e.acl),
+             (QStringList{"D:carol:80000000", "A:alice:10000000", "A:alice:10000000"}));
+    e.box("AllowFullControl1")->setChecked(false);
+    QCOMPARE(entriesOf(e.acl),
+             (QStringList{"D:carol:80000000", "A:alice:10000000", "A:alice:40000000"}));
+}
+
+void PermissionEditorTest::addWithoutAListBuildsOne() {
+    Editor e(Form::MainWindow);
+    QVERIFY(!e.acl);
+    e.messages.texts.enqueue(QStringLiteral("bob"));
+    e.clickAdd();
+    QCOMPARE(entriesOf(e.acl), QStringList{"A:bob:10000000"});
+    QCOMPARE(e.captions(), QStringList{"bob"});
+    QCOMPARE(e.acl->revision(), AclRevision);
+}
+
+void PermissionEditorTest::remove_data() {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("row"); // -1: nothing selected
+    QTest::addColumn<bool>("lastRemovable");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("message");
+
+    const int main = int(Form::MainWindow);
+    const int dialog = int(Form::Dialog);
+    QTest::newRow("nothing selected")
+        << main << QStringList{"A:alice:10000000", "A:bob:1"} << -1 << false
+        << QStringList{"A:alice:10000000", "A:bob:1"} << QString();
+    QTest::newRow("removes the row's entry")
+        << main << QStringList{"A:alice:10000000", "D:bob:80000000"} << 1 << false
+        << QStringList{"A:alice:10000000"} << QString();
+    QTest::newRow("only the first entry of the user")
+        << dialog << QStringList{"D:alice:80000000", "A:bob:1", "A:alice:10000000"} << 2 << false
+        << QStringList{"A:bob:1", "A:alice:10000000"} << QString();
+    QTest::newRow("main: last row refused")
+        << main << QStringList{"A:alice:10000000"} << 0 << true << QStringList{"A:alice:10000000"}
+        << "At least one user MUST exist!";
+    QTest::newRow("dialog: last row refused")
+        << dialog << QStringList{"A:alice:10000000"} << 0 << false
+        << QStringList{"A:alice:10000000"} << "At least one user MUST exist!";
+    QTest::newRow("dialog: last row removable with directory name as user")
+        << dialog << QStringList{"A:alice:10000000"} << 0 << true << QStringList{} << QString();
+}
+
+void PermissionEditorTest::remove() {
+    QFETCH(int, form);
+    QFETCH(QStringList, entries);
+    QFETCH(int, row);
+    QFETCH(bool, lastRemovable);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, message);
+
+    Editor e(Form(form), entries);
+    if (Form(form) == Form::Dialog)
+        e.editor->options().lastUserRemovable = [lastRemovable] { return lastRemovable; };
+    if (row >= 0)
+        e.select(row);
+    const int rowsBefore = e.list()->topLevelItemCount();
+    e.clickRemove();
+    QCOMPARE(entriesOf(e.acl), expected);
+    QCOMPARE(e.list()->topLevelItemCount(), rowsBefore - (entries.size() - expected.size()));
+    if (message.isEmpty()) {
+        QVERIFY(e.messages.shown.isEmpty());
+    } else {
+        QCOMPARE(e.messages.texts_shown(), QStringList{message});
+    }
+    if (expected.size() < entries.size()) {
+        QVERIFY(!e.editor->selectedAce());
+        QCOMPARE(e.boxes(), QStringLiteral("000000"));
+        QVERIFY(!e.editor->findChild<QFrame*>("Permissions1")->isEnabled());
+    }
+}
+
+void PermissionEditorTest::inertRowEnablesNothingAndIsNotRemoved() {
+    Editor e(Form::MainWindow, {"A:alice:10000000"});
+    e.editor->clearRows();
+    e.acl.reset();
+    e.editor->addRow(QStringLiteral("Cannot modify a default share."), -1);
+    e.editor->addRow(QStringLiteral("bob"), 15, sidText("bob"));
+    e.select(0);
+    QVERIFY(!e.editor->findChild<QFrame*>("Permissions1")->isEnabled());
+    QCOMPARE(e.boxes(), QStringLiteral("000000"));
+    e.clickRemove();
+    QCOMPARE(e.list()->topLevelItemCount(), 2);
+    QVERIFY(e.messages.shown.isEmpty());
+    // The main window with no list shows Full Control for a selected user, and writes nothing.
+    e.select(1);
+    QCOMPARE(e.boxes(), QStringLiteral("111000"));
+    QVERIFY(!e.acl);
+}
+
+QTEST_MAIN(PermissionEditorTest)
+#include "PermissionEditorTest.moc"
