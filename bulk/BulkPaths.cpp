@@ -21,12 +21,13 @@ QString nodePathOf(const QStringList& textsFromDriveDown) {
     return path;
 }
 
-QString localPathOf(const QString& nodePath, const QString& name) {
-    if (nodePath.size() < 2)
+QString localPathOf(const QString& nodePath, const QString& name, const QString& driveRoot) {
+    if (nodePath.size() < 3)
         return {};
-    QString path = nodePath + name;
-    path[1] = QLatin1Char(':');
-    return path;
+    QString root = driveRoot.isEmpty() ? nodePath.left(1) + QLatin1Char(':') : driveRoot;
+    if (root.endsWith(Backslash))
+        root.chop(1);
+    return root + Backslash + nodePath.mid(3) + name;
 }
 
 QString shareNameOf(const QString& directoryName, bool hidden) {

@@ -246,6 +246,12 @@ void CreateFromDirectoryPage::Create1Click() {
     const bool addUser = AddDirectoryNameAsUserName1->isChecked();
     const int maximumUsers = MaximumUsers1->value();
     const QString nodePath = m_ctx.state.currentDirectory;
+    // Windows serves C$ from C:\, but a server may serve it from elsewhere (Samba: from a
+    // directory of its own); the new shares' paths start where the drive share does.
+    QString driveRoot;
+    ShareInfo502 driveShare;
+    if (m_ctx.shares.getInfo(server, toU16(nodePath.left(2)), driveShare) == status::Success)
+        driveRoot = fromU16(driveShare.path);
 
     for (const QTreeWidgetItem* item : directories) {
         const QString directory = item->text(0);
@@ -291,7 +297,7 @@ void CreateFromDirectoryPage::Create1Click() {
         info.permissions = 0;
         info.maxUses = static_cast<std::uint32_t>(maximumUsers);
         info.currentUses = 0;
-        info.path = toU16(localPathOf(nodePath, directory));
+        info.path = toU16(localPathOf(nodePath, directory, driveRoot));
         info.passwd = std::nullopt;
         info.reserved = 0;
         info.securityDescriptor = SecurityDescriptor::withDacl(*acl).toSelfRelative();

@@ -118,26 +118,44 @@ void BulkPathsTest::nodePath() {
 void BulkPathsTest::localPath_data() {
     QTest::addColumn<QString>("nodePath");
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("driveRoot");
     QTest::addColumn<QString>("local");
     QTest::newRow("nested") << R"(C$\Data\)"
                             << "Docs"
+                            << ""
                             << R"(C:\Data\Docs)";
     QTest::newRow("under the drive") << R"(C$\)"
                                      << "Docs"
+                                     << ""
                                      << R"(C:\Docs)";
     QTest::newRow("other drive, deep") << R"(E$\a\b\c\)"
                                        << "d"
+                                       << ""
                                        << R"(E:\a\b\c\d)";
+    QTest::newRow("root as Windows serves it") << R"(C$\Data\)"
+                                               << "Docs"
+                                               << R"(C:\)"
+                                               << R"(C:\Data\Docs)";
+    QTest::newRow("root elsewhere") << R"(C$\Data\)"
+                                    << "Docs"
+                                    << R"(C:\srv\c)"
+                                    << R"(C:\srv\c\Data\Docs)";
+    QTest::newRow("root elsewhere, trailing backslash") << R"(C$\)"
+                                                        << "Docs"
+                                                        << R"(C:\srv\c\)"
+                                                        << R"(C:\srv\c\Docs)";
     QTest::newRow("no node path") << ""
                                   << "Docs"
+                                  << ""
                                   << "";
 }
 
 void BulkPathsTest::localPath() {
     QFETCH(QString, nodePath);
     QFETCH(QString, name);
+    QFETCH(QString, driveRoot);
     QFETCH(QString, local);
-    QCOMPARE(localPathOf(nodePath, name), local);
+    QCOMPARE(localPathOf(nodePath, name, driveRoot), local);
 }
 
 void BulkPathsTest::shareName() {

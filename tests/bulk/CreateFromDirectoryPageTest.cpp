@@ -88,6 +88,8 @@ private slots:
     void accountNotFoundAsks();
     void entryThatDoesNotFitAsks();
     void duplicateNameAsks();
+    void pathsStartWhereTheDriveShareDoes_data();
+    void pathsStartWhereTheDriveShareDoes();
     void maximumUsers_data();
     void maximumUsers();
     void emptyNewShareListGivesEmptyDacl();
@@ -388,8 +390,10 @@ void CreateFromDirectoryPageTest::createsHiddenSharesWithExactRecords() {
 
     QVERIFY(f->messages.shown.isEmpty());
     const auto& calls = f->net.calls();
-    QCOMPARE(calls.size(), size_t(3));
-    for (int i = 0; i < 2; ++i) {
+    QCOMPARE(calls.size(), size_t(4));
+    QCOMPARE(calls[0].call, Call::GetInfo); // where C$ starts
+    QVERIFY(calls[0].name == u"C$");
+    for (int i = 1; i < 3; ++i) {
         QCOMPARE(calls[i].call, Call::Add);
         QVERIFY(calls[i].server == Server);
         QCOMPARE(calls[i].result, status::Success);
@@ -404,13 +408,13 @@ void CreateFromDirectoryPageTest::createsHiddenSharesWithExactRecords() {
     expected.path = u"C:\\Data\\Alpha";
     expected.reserved = 0;
     expected.securityDescriptor = everyoneFullControlDescriptor();
-    QVERIFY(calls[0].info == expected); // list order: Alpha before Beta
+    QVERIFY(calls[1].info == expected); // list order: Alpha before Beta
     expected.netname = u"Beta$";
     expected.path = u"C:\\Data\\Beta";
-    QVERIFY(calls[1].info == expected);
-    QVERIFY(!calls[1].info->passwd);
-    QCOMPARE(calls[2].call, Call::Enumerate);
-    QVERIFY(calls[2].server == Server);
+    QVERIFY(calls[2].info == expected);
+    QVERIFY(!calls[2].info->passwd);
+    QCOMPARE(calls[3].call, Call::Enumerate);
+    QVERIFY(calls[3].server == Server);
     QCOMPARE(f->sharesList->findItems("Alpha$", Qt::MatchExactly).size(), 1);
     // The list for new shares is only copied.
     QVERIFY(f->state.newShareAcl == everyoneFullControlAcl());
@@ -518,6 +522,29 @@ void CreateFromDirectoryPageTest::duplicateNameAsks() {
     QCOMPARE(namesOf(f->net.callsOf(Call::Add)), (QStringList{"Alpha", "Beta", "Gamma"}));
     QVERIFY(f->net.findShare(Server, u"Beta")->path == u"C:\\Elsewhere");
     QVERIFY(f->net.findShare(Server, u"Gamma"));
+}
+
+void CreateFromDirectoryPageTest::pathsStartWhereTheDriveShareDoes_data() {
+    QTest::addColumn<QString>("drivePath");
+    QTest::addColumn<bool>("driveReadable");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("served elsewhere")
+        << R"(C:\srv\corvane\C)" << true << R"(C:\srv\corvane\C\Data\Alpha)";
+    QTest::newRow("drive share unreadable now")
+        << R"(C:\srv\corvane\C)" << false << R"(C:\Data\Alpha)";
+}
+
+void CreateFromDirectoryPageTest::pathsStartWhereTheDriveShareDoes() {
+    QFETCH(QString, drivePath);
+    QFETCH(bool, driveReadable);
+    QFETCH(QString, path);
+    const_cast<ShareInfo502*>(f->net.findShare(Server, u"C$"))->path = drivePath.toStdU16String();
+    if (!driveReadable)
+        f->net.failNext(Call::GetInfo, status::AccessDenied, u"C$");
+    selectNode({"C:", "Data"});
+    selectDirectories({"Alpha"});
+    m_page->Create1Click();
+    QCOMPARE(QString::fromStdU16String(f->net.findShare(Server, u"Alpha")->path), path);
 }
 
 void CreateFromDirectoryPageTest::maximumUsers_data() {
