@@ -67,6 +67,7 @@ private slots:
     void controlsCarryTheirNames();
     void openingBuildsRootAndDrives();
     void openingAgainRebuildsTheTree();
+    void openingAgainEmptiesTheListAndKeepsCurrentDirectory();
     void selectingADriveListsItsDirectoriesSorted();
     void nodePathOfADirectory();
     void dotDirectoriesAreLeftOut();
@@ -210,6 +211,15 @@ void CreateFromDirectoryPageTest::openingAgainRebuildsTheTree() {
     QCOMPARE(childTexts(tree()->topLevelItem(0)), (QStringList{"C:", "D:", "E:"}));
     QCOMPARE(tree()->topLevelItem(0)->child(0)->childCount(), 0);
     QCOMPARE(f->net.callsOf(Call::GetInfo).size(), size_t(26));
+}
+
+void CreateFromDirectoryPageTest::openingAgainEmptiesTheListAndKeepsCurrentDirectory() {
+    selectNode({"C:", "Data"});
+    QCOMPARE(dirList()->topLevelItemCount(), 3);
+    m_page->computerOpened();
+    QCOMPARE(dirList()->topLevelItemCount(), 0);
+    QVERIFY(tree()->selectedItems().isEmpty());
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
 }
 
 void CreateFromDirectoryPageTest::selectingADriveListsItsDirectoriesSorted() {
