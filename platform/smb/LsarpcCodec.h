@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/AccountService.h"
+#include "platform/Sid.h"
+#include "platform/Status.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace corvane::smb {
+
+// NDR stubs of the local security authority calls used for account look-ups. Decoders return
+// Success or RpcProtocolError; the server's NTSTATUS goes to `ntStatus`.
+namespace lsarpc {
+
+inline constexpr std::uint16_t OpClose = 0;
+inline constexpr std::uint16_t OpLookupNames = 14;
+inline constexpr std::uint16_t OpLookupSids = 15;
+inline constexpr std::uint16_t OpOpenPolicy2 = 44;
+
+inline constexpr std::uint32_t PolicyLookupNames = 0x00000800;
+// LsapLookupWksta: look in every place the server knows of.
+inline constexpr std::uint16_t LookupLevelWksta = 1;
+
+inline constexpr std::uint32_t StatusNoneMapped = 0xC0000073;
+inline constexpr std::uint32_t StatusSomeNotMapped = 0x00000107;
+
+using PolicyHandle = std::array<std::uint8_t, 20>;
+
+std::vector<std::uint8_t> encodeOpenPolicy2(std::u16string_view systemName,
+                                            std::uint32_t desiredAccess);
+Status decodeOpenPolicy2(std::span<const std::uint8_t> stub, PolicyHandle& handle,
+                         std::uint32_t& ntStatus);
+
+std::vector<std::uint8_t> encodeClose(const PolicyHandle& handle);
+Status decodeClose(std::span<const std::uint8_t> stub, std::uint32_t& ntStatus);
+
+struct ReferencedDomain {
+    std::u16string name;
+    std::optional<Sid> sid;
+};
+
+// One name's translation: its kind, the RID in its domain and the domain's index.
+struct TranslatedSid {
+    SidNameUse use = SidNameUse::Unknown;
+    std::uint32_t relativeId = 0;
+    std::int32_t domainIndex = -1;
+};
+
+struct LookupNamesReply {
+    std::vector<ReferencedDomain> domains;
+    std::vector<TranslatedSid> sids;
+    std::uint32_t mappedCount = 0;
+    std::uint32_t ntStatus = 0;
+};
+
+std::vector<std::uint8_t> encodeLookupNames(const PolicyHandle& handle,
+                                            const std::vector<std::u16string>& names);
+Status decodeLookupNames(std::span<const std::uint8_t> stub, LookupNamesReply& out);
+
+struct TranslatedName {
+    SidNameUse use = SidNameUse::Unknown;
+    std::u16string name;
+    std::int32_t domainIndex = -1;
+};
+
+struct LookupSidsReply {
+    std::vector<ReferencedDomain> domains;
+    std::vector<TranslatedName> names;
+    std::uint32_t mappedCount = 0;
+    std::uint32_t ntStatus = 0;
+};
+
+std::vector<std::uint8_t> encodeLookupSids(const PolicyHandle& handle,
+                                           const std::vector<Sid>& sids);
+Status decodeLookupSids(std::span<const std::uint8_t> stub, LookupSidsReply& out);
+
+// The SID of a translated name: the domain's SID followed by the RID, or the domain's SID
+// itself for a domain. Fails for unmapped names and bad indexes.
+std::optional<Sid> sidOf(const TranslatedSid& translated,
+                         const std::vector<ReferencedDomain>& domains);
+
+} // namespace lsarpc
+} // namespace corvane::smb

@@ -1,0 +1,258 @@
+#include "SmbContext.h"
+
+#include "StatusMapping.h"
+#include "Utf.h"
+
+#include <libsmbclient.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <unistd.h>
+
+namespace corvane::smb {
+
+namespace {
+
+bool ticketCachePresent() {
+    if (const char* name = std::getenv("KRB5CCNAME"); name && *name) {
+        std::string_view cache(name);
+        if (cache.starts_with("FILE:"))
+            cache.remove_prefix(5);
+        else if (cache.find(':') != std::string_view::npos)
+            return true; // KEYRING:, KCM:, DIR: ... cannot be checked cheaply; trust it
+        return ::access(std::string(cache).c_str(), R_OK) == 0;
+    }
+    const std::string file = "/tmp/krb5cc_" + std::to_string(::getuid());
+    return ::access(file.c_str(), R_OK) == 0;
+}
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+void wipe(std::string& secret) {
+    std::fill(secret.begin(), secret.end(), '\0');
+    secret.clear();
+}
+
+void copyOut(const std::string& value, char* buffer, int length) {
+    if (!buffer || length <= 0)
+        return;
+    const auto n = std::min(value.size(), static_cast<std::size_t>(length - 1));
+    std::memcpy(buffer, value.data(), n);
+    buffer[n] = '\0';
+}
+
+bool isUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~' || c == '$';
+}
+
+const std::u16string LogonRefused = u"The user name or password is incorrect.";
+
+} // namespace
+
+std::optional<std::string> urlServer(std::u16string_view server) {
+    while (!server.empty() && server.front() == u'\\')
+        server.remove_prefix(1);
+    if (server.empty())
+        return std::nullopt;
+    for (char16_t c : server)
+        if (c <= u' ' || c == u'/' || c == u'\\' || c == u'@' || c == u';' || c == u'?' ||
+            c == u'#' || c == u'%' || c == 0x7F)
+            return std::nullopt;
+    return toUtf8(server);
+}
+
+std::string urlComponent(std::u16string_view name) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : toUtf8(name)) {
+        if (isUnreserved(c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += Hex[c >> 4];
+            out += Hex[c & 0xF];
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> directoryUrl(std::u16string_view server, std::u16string_view nodePath) {
+    const auto host = urlServer(server);
+    if (!host)
+        return std::nullopt;
+    std::string url = "smb://" + *host + "/";
+    bool any = false;
+    std::size_t start = 0;
+    while (start <= nodePath.size()) {
+        std::size_t end = nodePath.find(u'\\', start);
+        if (end == std::u16string_view::npos)
+            end = nodePath.size();
+        const auto part = nodePath.substr(start, end - start);
+        if (!part.empty()) {
+            if (part == u"." || part == u"..")
+                return std::nullopt;
+            url += urlComponent(part);
+            url += '/';
+            any = true;
+        } else if (!any) {
+            return std::nullopt; // the share must come first
+        }
+        start = end + 1;
+    }
+    if (!any)
+        return std::nullopt;
+    return url;
+}
+
+SmbContext::SmbContext(CredentialProvider& provider, const SmbOptions& options)
+    : m_provider(provider), m_options(options) {
+    m_kerberos = options.kerberos == KerberosMode::Auto && ticketCachePresent();
+    m_ctx = smbc_new_context();
+    if (!m_ctx)
+        return;
+    smbc_setDebug(m_ctx, 0);
+    smbc_setOptionUserData(m_ctx, this);
+    smbc_setFunctionAuthDataWithContext(m_ctx, &SmbContext::authenticate);
+    // A refused logon must come back as a failure, not as an anonymous session.
+    smbc_setOptionNoAutoAnonymousLogin(m_ctx, true);
+    smbc_setOptionUseKerberos(m_ctx, m_kerberos);
+    smbc_setOptionFallbackAfterKerberos(m_ctx, true);
+    smbc_setTimeout(m_ctx, static_cast<int>(std::clamp<long long>(options.timeout.count(), 1,
+                                                                  24LL * 3600 * 1000)));
+    if (!smbc_init_context(m_ctx)) {
+        smbc_free_context(m_ctx, 1);
+        m_ctx = nullptr;
+    }
+}
+
+SmbContext::~SmbContext() {
+    if (m_ctx)
+        smbc_free_context(m_ctx, 1);
+    for (auto& [key, logon] : m_logons)
+        wipe(logon.password);
+}
+
+void SmbContext::authenticate(SMBCCTX* ctx, const char* server, const char*, char* workgroup,
+                              int workgroupLength, char* user, int userLength, char* password,
+                              int passwordLength) {
+    auto* self = static_cast<SmbContext*>(smbc_getOptionUserData(ctx));
+    if (!self || !server)
+        return;
+    const auto it = self->m_logons.find(lowerAscii(server));
+    if (it == self->m_logons.end())
+        return; // a ticket cache, when present, does the logon
+    copyOut(it->second.user, user, userLength);
+    copyOut(it->second.password, password, passwordLength);
+    if (!it->second.domain.empty())
+        copyOut(it->second.domain, workgroup, workgroupLength);
+}
+
+void SmbContext::forget(const std::string& key) {
+    if (auto it = m_logons.find(key); it != m_logons.end()) {
+        wipe(it->second.password);
+        m_logons.erase(it);
+    }
+}
+
+Status SmbContext::openPipe(const std::u16string& server, const std::string& pipe,
+                            SMBCFILE*& file) {
+    file = nullptr;
+    if (!m_ctx)
+        return status::NotEnoughMemory;
+    const auto host = urlServer(server);
+    if (!host)
+        return status::BadNetPath;
+    const std::string url = "smb://" + *host + "/IPC$/" + pipe;
+    const std::string key = lowerAscii(*host);
+    std::u16string failure;
+    const int attempts = std::max(1, m_options.maxLogonAttempts);
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        const bool tryTicket = m_kerberos && attempt == 0;
+        if (!m_logons.contains(key) && !tryTicket) {
+            auto answer = m_provider.credentialsFor(server, failure);
+            if (!answer)
+                return status::LogonFailure;
+            m_logons[key] =
+                Logon{toUtf8(answer->user), toUtf8(answer->domain), toUtf8(answer->password)};
+            std::fill(answer->password.begin(), answer->password.end(), u'\0');
+        }
+        errno = 0;
+        file = smbc_getFunctionOpen(m_ctx)(m_ctx, url.c_str(), O_RDWR, 0);
+        if (file)
+            return status::Success;
+        const int err = errno;
+        if (!isLogonFailure(err))
+            return statusFromErrno(err, ErrnoContext::Connect);
+        forget(key);
+        failure = LogonRefused;
+    }
+    return status::LogonFailure;
+}
+
+Status SmbContext::write(SMBCFILE* file, std::span<const std::uint8_t> data, bool& timedOut) {
+    timedOut = false;
+    std::size_t done = 0;
+    while (done < data.size()) {
+        errno = 0;
+        const ssize_t n =
+            smbc_getFunctionWrite(m_ctx)(m_ctx, file, data.data() + done, data.size() - done);
+        if (n <= 0) {
+            const int err = n == 0 ? EPIPE : errno;
+            timedOut = err == ETIMEDOUT;
+            return statusFromErrno(err, ErrnoContext::Transfer);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return status::Success;
+}
+
+Status SmbContext::readExact(SMBCFILE* file, std::span<std::uint8_t> data, bool& timedOut) {
+    timedOut = false;
+    std::size_t done = 0;
+    while (done < data.size()) {
+        errno = 0;
+        const ssize_t n =
+            smbc_getFunctionRead(m_ctx)(m_ctx, file, data.data() + done, data.size() - done);
+        if (n <= 0) {
+            const int err = n == 0 ? EPIPE : errno;
+            timedOut = err == ETIMEDOUT;
+            return statusFromErrno(err, ErrnoContext::Transfer);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return status::Success;
+}
+
+void SmbContext::close(SMBCFILE* file) {
+    if (m_ctx && file)
+        smbc_getFunctionClose(m_ctx)(m_ctx, file);
+}
+
+Status SmbContext::listDirectories(const std::string& url, std::vector<std::u16string>& names) {
+    names.clear();
+    if (!m_ctx)
+        return status::NotEnoughMemory;
+    errno = 0;
+    SMBCFILE* dir = smbc_getFunctionOpendir(m_ctx)(m_ctx, url.c_str());
+    if (!dir)
+        return statusFromErrno(errno, ErrnoContext::Directory);
+    while (const smbc_dirent* entry = smbc_getFunctionReaddir(m_ctx)(m_ctx, dir)) {
+        if (entry->smbc_type != SMBC_DIR || entry->name[0] == '.' || entry->name[0] == '\0')
+            continue;
+        names.push_back(fromUtf8(entry->name));
+    }
+    smbc_getFunctionClosedir(m_ctx)(m_ctx, dir);
+    return status::Success;
+}
+
+} // namespace corvane::smb

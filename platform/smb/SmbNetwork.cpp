@@ -1,0 +1,287 @@
+#include "SmbNetwork.h"
+
+#include "RpcClient.h"
+#include "SmbContext.h"
+#include "SmbPipe.h"
+#include "SrvsvcCodec.h"
+#include "StatusMapping.h"
+#include "platform/WellKnownAccounts.h"
+
+namespace corvane::smb {
+
+struct SmbNetwork::Server {
+    std::unique_ptr<RpcClient> srvsvc;
+    std::unique_ptr<RpcClient> lsarpc;
+    std::optional<lsarpc::PolicyHandle> policy;
+    std::uint32_t policyBind = 0; // the lsarpc bind the handle belongs to
+};
+
+std::u16string connectName(std::u16string_view server) {
+    while (!server.empty() && server.front() == u'\\')
+        server.remove_prefix(1);
+    if (server.empty())
+        return u"localhost";
+    return std::u16string(server);
+}
+
+SmbNetwork::SmbNetwork(CredentialProvider& credentials, SmbOptions options)
+    : m_options(options), m_context(std::make_unique<SmbContext>(credentials, options)) {}
+
+SmbNetwork::~SmbNetwork() {
+    // Policy handles are given back where the pipe is still known to work; a broken pipe
+    // takes its handles with it on the server.
+    for (auto& [name, server] : m_servers) {
+        if (server->policy && server->lsarpc->isBound() &&
+            server->lsarpc->bindCount() == server->policyBind) {
+            std::vector<std::uint8_t> reply;
+            bool retryable = false;
+            server->lsarpc->call(lsarpc::OpClose, lsarpc::encodeClose(*server->policy), reply,
+                                 false, retryable);
+        }
+    }
+    m_servers.clear();
+}
+
+SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
+    const std::u16string name = connectName(server);
+    auto& slot = m_servers[asciiLower(name)];
+    if (!slot) {
+        slot = std::make_unique<Server>();
+        slot->srvsvc =
+            std::make_unique<RpcClient>(std::make_unique<SmbPipe>(*m_context, name, "srvsvc"),
+                                        srvsvcSyntax(), m_options.maxFragment);
+        slot->lsarpc =
+            std::make_unique<RpcClient>(std::make_unique<SmbPipe>(*m_context, name, "lsarpc"),
+                                        lsarpcSyntax(), m_options.maxFragment);
+    }
+    return *slot;
+}
+
+std::uint32_t SmbNetwork::bindCount(const std::u16string& server) const {
+    const auto it = m_servers.find(asciiLower(connectName(server)));
+    if (it == m_servers.end())
+        return 0;
+    return it->second->srvsvc->bindCount() + it->second->lsarpc->bindCount();
+}
+
+Status SmbNetwork::withRetry(const Attempt& attempt) {
+    bool retryable = false;
+    Status s = attempt(retryable);
+    if (s != status::Success && retryable)
+        s = attempt(retryable);
+    return s;
+}
+
+Status SmbNetwork::srvsvcCall(const std::u16string& server, std::uint16_t opnum,
+                              const std::vector<std::uint8_t>& stub,
+                              std::vector<std::uint8_t>& reply, bool idempotent) {
+    RpcClient& rpc = *serverFor(server).srvsvc;
+    return withRetry(
+        [&](bool& retryable) { return rpc.call(opnum, stub, reply, idempotent, retryable); });
+}
+
+Status SmbNetwork::lsaCall(
+    const std::u16string& server, std::uint16_t opnum,
+    const std::function<std::vector<std::uint8_t>(const lsarpc::PolicyHandle&)>& makeStub,
+    std::vector<std::uint8_t>& reply) {
+    Server& s = serverFor(server);
+    const std::u16string system = srvsvc::serverArgument(connectName(server));
+    return withRetry([&](bool& retryable) -> Status {
+        retryable = false;
+        if (Status b = s.lsarpc->ensureBound(); b != status::Success)
+            return b;
+        // A handle belongs to the pipe it was opened on.
+        if (!s.policy || s.policyBind != s.lsarpc->bindCount()) {
+            s.policy.reset();
+            std::vector<std::uint8_t> openReply;
+            if (Status c =
+                    s.lsarpc->call(lsarpc::OpOpenPolicy2,
+                                   lsarpc::encodeOpenPolicy2(system, lsarpc::PolicyLookupNames),
+                                   openReply, true, retryable);
+                c != status::Success)
+                return c;
+            lsarpc::PolicyHandle handle{};
+            std::uint32_t nt = 0;
+            if (Status d = lsarpc::decodeOpenPolicy2(openReply, handle, nt); d != status::Success)
+                return d;
+            if (nt != 0)
+                return statusFromNtStatus(nt);
+            s.policy = handle;
+            s.policyBind = s.lsarpc->bindCount();
+        }
+        return s.lsarpc->call(opnum, makeStub(*s.policy), reply, true, retryable);
+    });
+}
+
+Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
+                             std::uint32_t& resumeHandle) {
+    out.clear();
+    std::vector<std::uint8_t> reply;
+    const auto stub = srvsvc::encodeShareEnum(srvsvc::serverArgument(connectName(server)),
+                                              resumeHandle, m_options.enumPreferredLength);
+    if (Status s = srvsvcCall(server, srvsvc::OpNetShareEnum, stub, reply, true);
+        s != status::Success)
+        return s;
+    srvsvc::ShareEnumReply decoded;
+    if (Status s = srvsvc::decodeShareEnum(reply, decoded); s != status::Success)
+        return s;
+    if (decoded.result != status::Success && decoded.result != status::MoreData)
+        return normalizeShareResult(ShareCall::Enumerate, decoded.result);
+    if (decoded.result == status::MoreData) {
+        // Without a new resume handle the caller would ask for the same part for ever.
+        if (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle)
+            return status::RpcProtocolError;
+    }
+    if (decoded.resumeHandle)
+        resumeHandle = *decoded.resumeHandle;
+    out = std::move(decoded.shares);
+    return decoded.result;
+}
+
+Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& netname,
+                           ShareInfo502& out) {
+    std::vector<std::uint8_t> reply;
+    const auto stub =
+        srvsvc::encodeShareGetInfo(srvsvc::serverArgument(connectName(server)), netname);
+    if (Status s = srvsvcCall(server, srvsvc::OpNetShareGetInfo, stub, reply, true);
+        s != status::Success)
+        return s;
+    srvsvc::ShareGetInfoReply decoded;
+    if (Status s = srvsvc::decodeShareGetInfo(reply, decoded); s != status::Success)
+        return s;
+    if (decoded.result != status::Success)
+        return normalizeShareResult(ShareCall::GetInfo, decoded.result);
+    if (!decoded.info)
+        return status::RpcProtocolError;
+    out = std::move(*decoded.info);
+    return status::Success;
+}
+
+Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
+                           const ShareInfo502& info) {
+    std::vector<std::uint8_t> reply;
+    const auto stub =
+        srvsvc::encodeShareSetInfo(srvsvc::serverArgument(connectName(server)), netname, info);
+    // Setting the same values twice leaves the same share: safe to repeat.
+    if (Status s = srvsvcCall(server, srvsvc::OpNetShareSetInfo, stub, reply, true);
+        s != status::Success)
+        return s;
+    srvsvc::ShareParmErrReply decoded;
+    if (Status s = srvsvc::decodeShareSetInfo(reply, decoded); s != status::Success)
+        return s;
+    return normalizeShareResult(ShareCall::SetInfo, decoded.result);
+}
+
+Status SmbNetwork::add(const std::u16string& server, const ShareInfo502& info) {
+    std::vector<std::uint8_t> reply;
+    const auto stub = srvsvc::encodeShareAdd(srvsvc::serverArgument(connectName(server)), info);
+    if (Status s = srvsvcCall(server, srvsvc::OpNetShareAdd, stub, reply, false);
+        s != status::Success)
+        return s;
+    srvsvc::ShareParmErrReply decoded;
+    if (Status s = srvsvc::decodeShareAdd(reply, decoded); s != status::Success)
+        return s;
+    return normalizeShareResult(ShareCall::Add, decoded.result);
+}
+
+Status SmbNetwork::remove(const std::u16string& server, const std::u16string& netname) {
+    std::vector<std::uint8_t> reply;
+    const auto stub = srvsvc::encodeShareDel(srvsvc::serverArgument(connectName(server)), netname);
+    if (Status s = srvsvcCall(server, srvsvc::OpNetShareDel, stub, reply, false);
+        s != status::Success)
+        return s;
+    Status result = status::Success;
+    if (Status s = srvsvc::decodeShareDel(reply, result); s != status::Success)
+        return s;
+    return normalizeShareResult(ShareCall::Remove, result);
+}
+
+Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string& name,
+                              Account& out) {
+    if (system.empty()) {
+        const auto known = wellKnownAccountByName(name);
+        if (!known)
+            return status::NoneMapped;
+        out = *known;
+        return status::Success;
+    }
+    std::vector<std::uint8_t> reply;
+    const std::vector<std::u16string> names{name};
+    if (Status s = lsaCall(
+            system, lsarpc::OpLookupNames,
+            [&](const lsarpc::PolicyHandle& h) { return lsarpc::encodeLookupNames(h, names); },
+            reply);
+        s != status::Success)
+        return s;
+    lsarpc::LookupNamesReply decoded;
+    if (Status s = lsarpc::decodeLookupNames(reply, decoded); s != status::Success)
+        return s;
+    if (decoded.ntStatus != 0 && decoded.ntStatus != lsarpc::StatusSomeNotMapped)
+        return statusFromNtStatus(decoded.ntStatus);
+    if (decoded.sids.size() != 1)
+        return status::NoneMapped;
+    const auto sid = lsarpc::sidOf(decoded.sids[0], decoded.domains);
+    if (!sid)
+        return status::NoneMapped;
+    const auto& domain = decoded.domains[static_cast<std::size_t>(decoded.sids[0].domainIndex)];
+    out.sid = *sid;
+    // The account name as the caller wrote it, without a domain prefix.
+    const auto slash = name.rfind(u'\\');
+    out.name = slash == std::u16string::npos ? name : name.substr(slash + 1);
+    out.domain = domain.name;
+    out.use = decoded.sids[0].use;
+    return status::Success;
+}
+
+Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
+    if (!sid.isValid())
+        return status::InvalidSid;
+    if (system.empty()) {
+        const auto known = wellKnownAccountBySid(sid);
+        if (!known)
+            return status::NoneMapped;
+        out = *known;
+        return status::Success;
+    }
+    std::vector<std::uint8_t> reply;
+    const std::vector<Sid> sids{sid};
+    if (Status s = lsaCall(
+            system, lsarpc::OpLookupSids,
+            [&](const lsarpc::PolicyHandle& h) { return lsarpc::encodeLookupSids(h, sids); },
+            reply);
+        s != status::Success)
+        return s;
+    lsarpc::LookupSidsReply decoded;
+    if (Status s = lsarpc::decodeLookupSids(reply, decoded); s != status::Success)
+        return s;
+    if (decoded.ntStatus != 0 && decoded.ntStatus != lsarpc::StatusSomeNotMapped)
+        return statusFromNtStatus(decoded.ntStatus);
+    if (decoded.names.size() != 1)
+        return status::NoneMapped;
+    const auto& name = decoded.names[0];
+    if (name.use == SidNameUse::Unknown || name.use == SidNameUse::Invalid)
+        return status::NoneMapped;
+    out.sid = sid;
+    out.name = name.name;
+    out.domain.clear();
+    if (name.domainIndex >= 0 &&
+        static_cast<std::size_t>(name.domainIndex) < decoded.domains.size())
+        out.domain = decoded.domains[static_cast<std::size_t>(name.domainIndex)].name;
+    out.use = name.use;
+    return status::Success;
+}
+
+Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,
+                                   std::vector<std::u16string>& names) {
+    names.clear();
+    const auto url = directoryUrl(connectName(server), nodePath);
+    if (!url)
+        return status::InvalidName;
+    // The logon to a server is made (and asked for) on its IPC$ pipe, so that a refused
+    // logon is told apart from a directory that may not be read.
+    if (Status s = serverFor(server).srvsvc->ensureBound(); s != status::Success)
+        return s;
+    return m_context->listDirectories(*url, names);
+}
+
+} // namespace corvane::smb

@@ -1,0 +1,237 @@
+#include "SrvsvcCodec.h"
+
+#include "Ndr.h"
+
+namespace corvane::smb::srvsvc {
+
+namespace {
+
+// Fixed part of SHARE_INFO_502_I: ten 4-byte fields.
+constexpr std::size_t Info502FixedSize = 40;
+
+void writeInfo502(NdrWriter& w, const ShareInfo502& info) {
+    w.referent();
+    w.u32(info.type);
+    w.referent();
+    w.u32(info.permissions);
+    w.u32(info.maxUses);
+    w.u32(info.currentUses);
+    w.referent();
+    if (info.passwd)
+        w.referent();
+    else
+        w.nullPointer();
+    // On the wire the reserved field carries the descriptor's length.
+    w.u32(static_cast<std::uint32_t>(info.securityDescriptor.size()));
+    if (info.securityDescriptor.empty())
+        w.nullPointer();
+    else
+        w.referent();
+
+    w.conformantString(info.netname);
+    w.conformantString(info.remark);
+    w.conformantString(info.path);
+    if (info.passwd)
+        w.conformantString(*info.passwd);
+    if (!info.securityDescriptor.empty()) {
+        w.u32(static_cast<std::uint32_t>(info.securityDescriptor.size()));
+        w.bytes(info.securityDescriptor);
+    }
+}
+
+struct Info502Pointers {
+    bool netname = false, remark = false, path = false, passwd = false, descriptor = false;
+    std::uint32_t descriptorLength = 0;
+};
+
+Info502Pointers readInfo502Fixed(NdrReader& r, ShareInfo502& info) {
+    Info502Pointers p;
+    p.netname = r.pointer();
+    info.type = r.u32();
+    p.remark = r.pointer();
+    info.permissions = r.u32();
+    info.maxUses = r.u32();
+    info.currentUses = r.u32();
+    p.path = r.pointer();
+    p.passwd = r.pointer();
+    p.descriptorLength = r.u32();
+    p.descriptor = r.pointer();
+    info.reserved = 0;
+    return p;
+}
+
+void readInfo502Deferred(NdrReader& r, const Info502Pointers& p, ShareInfo502& info) {
+    if (p.netname)
+        info.netname = r.conformantString();
+    if (p.remark)
+        info.remark = r.conformantString();
+    if (p.path)
+        info.path = r.conformantString();
+    if (p.passwd)
+        info.passwd = r.conformantString();
+    else
+        info.passwd.reset();
+    if (p.descriptor) {
+        const std::uint32_t count = r.u32();
+        if (count != p.descriptorLength || count > MaxDescriptorSize) {
+            r.fail();
+            return;
+        }
+        info.securityDescriptor = r.bytes(count);
+    }
+}
+
+Status finish(NdrReader& r) {
+    return r.ok() ? status::Success : status::RpcProtocolError;
+}
+
+Status decodeParmErr(std::span<const std::uint8_t> stub, ShareParmErrReply& out) {
+    NdrReader r(stub);
+    out.parmErr.reset();
+    if (r.pointer())
+        out.parmErr = r.u32();
+    out.result = r.u32();
+    return finish(r);
+}
+
+} // namespace
+
+std::u16string serverArgument(std::u16string_view server) {
+    while (!server.empty() && server.front() == u'\\')
+        server.remove_prefix(1);
+    std::u16string out = u"\\\\";
+    out += server;
+    return out;
+}
+
+std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint32_t resumeHandle,
+                                          std::uint32_t preferredLength) {
+    NdrWriter w;
+    const std::u16string name(server);
+    w.uniqueString(&name);
+    w.u32(Level502);
+    w.u32(Level502); // union discriminant
+    w.referent();    // SHARE_INFO_502_CONTAINER*
+    w.u32(0);        // EntriesRead
+    w.nullPointer(); // Buffer
+    w.u32(preferredLength);
+    w.referent();
+    w.u32(resumeHandle);
+    return w.take();
+}
+
+std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
+                                             std::u16string_view netname) {
+    NdrWriter w;
+    const std::u16string name(server);
+    w.uniqueString(&name);
+    w.conformantString(netname);
+    w.u32(Level502);
+    return w.take();
+}
+
+std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
+                                             std::u16string_view netname,
+                                             const ShareInfo502& info) {
+    NdrWriter w;
+    const std::u16string name(server);
+    w.uniqueString(&name);
+    w.conformantString(netname);
+    w.u32(Level502);
+    w.u32(Level502); // union discriminant
+    w.referent();    // SHARE_INFO_502_I*
+    writeInfo502(w, info);
+    w.nullPointer(); // ParmErr
+    return w.take();
+}
+
+std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const ShareInfo502& info) {
+    NdrWriter w;
+    const std::u16string name(server);
+    w.uniqueString(&name);
+    w.u32(Level502);
+    w.u32(Level502);
+    w.referent();
+    writeInfo502(w, info);
+    w.nullPointer();
+    return w.take();
+}
+
+std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16string_view netname) {
+    NdrWriter w;
+    const std::u16string name(server);
+    w.uniqueString(&name);
+    w.conformantString(netname);
+    w.u32(0);
+    return w.take();
+}
+
+Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out) {
+    out = {};
+    NdrReader r(stub);
+    const std::uint32_t level = r.u32();
+    const std::uint32_t arm = r.u32();
+    if (!r.ok() || level != Level502 || arm != Level502)
+        return status::RpcProtocolError;
+    if (r.pointer()) {
+        const std::uint32_t entries = r.u32();
+        if (r.pointer()) {
+            const std::uint32_t count = r.u32();
+            if (count != entries || !r.expectElements(count, Info502FixedSize))
+                return status::RpcProtocolError;
+            std::vector<Info502Pointers> pointers(count);
+            out.shares.resize(count);
+            for (std::uint32_t i = 0; i < count; ++i)
+                pointers[i] = readInfo502Fixed(r, out.shares[i]);
+            for (std::uint32_t i = 0; i < count && r.ok(); ++i)
+                readInfo502Deferred(r, pointers[i], out.shares[i]);
+        } else if (entries != 0) {
+            return status::RpcProtocolError;
+        }
+    }
+    out.totalEntries = r.u32();
+    if (r.pointer())
+        out.resumeHandle = r.u32();
+    out.result = r.u32();
+    if (!r.ok()) {
+        out.shares.clear();
+        return status::RpcProtocolError;
+    }
+    return status::Success;
+}
+
+Status decodeShareGetInfo(std::span<const std::uint8_t> stub, ShareGetInfoReply& out) {
+    out = {};
+    NdrReader r(stub);
+    const std::uint32_t arm = r.u32();
+    if (!r.ok() || arm != Level502)
+        return status::RpcProtocolError;
+    if (r.pointer()) {
+        ShareInfo502 info;
+        const Info502Pointers p = readInfo502Fixed(r, info);
+        readInfo502Deferred(r, p, info);
+        out.info = std::move(info);
+    }
+    out.result = r.u32();
+    if (!r.ok()) {
+        out.info.reset();
+        return status::RpcProtocolError;
+    }
+    return status::Success;
+}
+
+Status decodeShareSetInfo(std::span<const std::uint8_t> stub, ShareParmErrReply& out) {
+    return decodeParmErr(stub, out);
+}
+
+Status decodeShareAdd(std::span<const std::uint8_t> stub, ShareParmErrReply& out) {
+    return decodeParmErr(stub, out);
+}
+
+Status decodeShareDel(std::span<const std::uint8_t> stub, Status& result) {
+    NdrReader r(stub);
+    result = r.u32();
+    return finish(r);
+}
+
+} // namespace corvane::smb::srvsvc

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/ShareInfo.h"
+#include "platform/Status.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace corvane::smb {
+
+// NDR stubs of the server service calls at level 502. Encoders build request stubs; decoders
+// read response stubs and return Success or RpcProtocolError (malformed data). The server's
+// own result is stored in the `result` fields.
+namespace srvsvc {
+
+inline constexpr std::uint16_t OpNetShareAdd = 14;
+inline constexpr std::uint16_t OpNetShareEnum = 15;
+inline constexpr std::uint16_t OpNetShareGetInfo = 16;
+inline constexpr std::uint16_t OpNetShareSetInfo = 17;
+inline constexpr std::uint16_t OpNetShareDel = 18;
+
+inline constexpr std::uint32_t Level502 = 502;
+inline constexpr std::uint32_t MaxPreferredLength = 0xFFFFFFFF;
+// The largest descriptor taken from a server (the server side limits it the same way).
+inline constexpr std::uint32_t MaxDescriptorSize = 0x40000;
+
+// The server name as the service expects it: "\\" followed by the name.
+std::u16string serverArgument(std::u16string_view server);
+
+std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint32_t resumeHandle,
+                                          std::uint32_t preferredLength);
+std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
+                                             std::u16string_view netname);
+std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
+                                             std::u16string_view netname, const ShareInfo502& info);
+std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const ShareInfo502& info);
+std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16string_view netname);
+
+struct ShareEnumReply {
+    std::vector<ShareInfo502> shares;
+    std::uint32_t totalEntries = 0;
+    std::optional<std::uint32_t> resumeHandle;
+    Status result = 0;
+};
+Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out);
+
+struct ShareGetInfoReply {
+    std::optional<ShareInfo502> info;
+    Status result = 0;
+};
+Status decodeShareGetInfo(std::span<const std::uint8_t> stub, ShareGetInfoReply& out);
+
+// NetrShareSetInfo and NetrShareAdd answer with the parameter-error index and the result.
+struct ShareParmErrReply {
+    std::optional<std::uint32_t> parmErr;
+    Status result = 0;
+};
+Status decodeShareSetInfo(std::span<const std::uint8_t> stub, ShareParmErrReply& out);
+Status decodeShareAdd(std::span<const std::uint8_t> stub, ShareParmErrReply& out);
+
+Status decodeShareDel(std::span<const std::uint8_t> stub, Status& result);
+
+} // namespace srvsvc
+} // namespace corvane::smb
