@@ -1,0 +1,206 @@
+#include "platform/smb/SrvsvcCodec.h"
+#include "TestBytes.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::smb;
+using corvane::smb::test::hex;
+
+namespace {
+
+// NetrShareGetInfo answer: share "ab", remark "", path "C:", no password, max uses -1,
+// one user, a 20-byte descriptor.
+const char* const GetInfoReply = "f6010000 00000200"
+                                 "04000200 00000000 08000200 00000000 ffffffff 01000000"
+                                 "0c000200 00000000 14000000 10000200"
+                                 "03000000 00000000 03000000 6100 6200 0000 0000"
+                                 "01000000 00000000 01000000 0000 0000"
+                                 "03000000 00000000 03000000 4300 3a00 0000 0000"
+                                 "14000000"
+                                 "01 00 04 80 00000000 00000000 00000000 00000000"
+                                 "00000000";
+
+// NetrShareEnum answer: two shares ("a" with remark "r" and no descriptor, "IPC$" special),
+// total 5, resume handle 2, ERROR_MORE_DATA.
+const char* const EnumReply = "f6010000 f6010000 00000200"
+                              "02000000 04000200"
+                              "02000000"
+                              "08000200 00000000 0c000200 00000000 05000000 00000000"
+                              "10000200 00000000 00000000 00000000"
+                              "14000200 03000080 18000200 00000000 ffffffff 00000000"
+                              "1c000200 00000000 00000000 00000000"
+                              "02000000 00000000 02000000 6100 0000"
+                              "02000000 00000000 02000000 7200 0000"
+                              "01000000 00000000 01000000 0000 0000"
+                              "05000000 00000000 05000000 4900 5000 4300 2400 0000 0000"
+                              "01000000 00000000 01000000 0000 0000"
+                              "01000000 00000000 01000000 0000 0000"
+                              "05000000"
+                              "20000200 02000000"
+                              "ea000000";
+
+} // namespace
+
+TEST(SrvsvcCodec, GetInfoRequestLayout) {
+    EXPECT_EQ(srvsvc::encodeShareGetInfo(u"\\\\S", u"ab"),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "03000000 00000000 03000000 6100 6200 0000 0000"
+                  "f6010000"));
+}
+
+TEST(SrvsvcCodec, EnumRequestLayout) {
+    EXPECT_EQ(srvsvc::encodeShareEnum(u"\\\\S", 9, 0xFFFFFFFF),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "f6010000 f6010000 04000200 00000000 00000000"
+                  "ffffffff 08000200 09000000"));
+}
+
+TEST(SrvsvcCodec, DelRequestLayout) {
+    EXPECT_EQ(srvsvc::encodeShareDel(u"\\\\S", u"x"),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "02000000 00000000 02000000 7800 0000 00000000"));
+}
+
+TEST(SrvsvcCodec, AddRequestCarriesDescriptorWithItsLength) {
+    ShareInfo502 info;
+    info.netname = u"n";
+    info.remark = u"";
+    info.path = u"C:";
+    info.maxUses = 3;
+    info.securityDescriptor = hex("01 00 04 80 00000000 00000000 00000000 00000000");
+    EXPECT_EQ(srvsvc::encodeShareAdd(u"\\\\S", info),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "f6010000 f6010000 04000200"
+                  "08000200 00000000 0c000200 00000000 03000000 00000000"
+                  "10000200 00000000 14000000 14000200"
+                  "02000000 00000000 02000000 6e00 0000"
+                  "01000000 00000000 01000000 0000 0000"
+                  "03000000 00000000 03000000 4300 3a00 0000 0000"
+                  "14000000 01 00 04 80 00000000 00000000 00000000 00000000"
+                  "00000000"));
+}
+
+TEST(SrvsvcCodec, SetInfoWithoutDescriptorSendsNullPointerAndZeroLength) {
+    ShareInfo502 info;
+    info.netname = u"n";
+    info.path = u"p";
+    const auto stub = srvsvc::encodeShareSetInfo(u"\\\\S", u"n", info);
+    // After the server name (24 bytes), the name (16), level, union arm and pointer: the
+    // structure's reserved field and descriptor pointer are the 9th and 10th of its fields.
+    const std::size_t fixed = 24 + 16 + 12;
+    ASSERT_GT(stub.size(), fixed + 40);
+    EXPECT_EQ(std::vector<std::uint8_t>(stub.begin() + fixed + 32, stub.begin() + fixed + 40),
+              hex("00000000 00000000"));
+    // ParmErr: a null pointer ends the stub.
+    EXPECT_EQ(std::vector<std::uint8_t>(stub.end() - 4, stub.end()), hex("00000000"));
+}
+
+TEST(SrvsvcCodec, DecodesGetInfoReply) {
+    srvsvc::ShareGetInfoReply r;
+    ASSERT_EQ(srvsvc::decodeShareGetInfo(hex(GetInfoReply), r), status::Success);
+    ASSERT_TRUE(r.info);
+    EXPECT_EQ(r.result, 0u);
+    EXPECT_EQ(r.info->netname, u"ab");
+    EXPECT_EQ(r.info->remark, u"");
+    EXPECT_EQ(r.info->path, u"C:");
+    EXPECT_FALSE(r.info->passwd);
+    EXPECT_EQ(r.info->maxUses, NoUserLimit);
+    EXPECT_EQ(r.info->currentUses, 1u);
+    EXPECT_EQ(r.info->securityDescriptor, hex("01 00 04 80 00000000 00000000 00000000 00000000"));
+}
+
+TEST(SrvsvcCodec, DecodesGetInfoFailureWithoutRecord) {
+    srvsvc::ShareGetInfoReply r;
+    ASSERT_EQ(srvsvc::decodeShareGetInfo(hex("f6010000 00000000 06090000"), r), status::Success);
+    EXPECT_FALSE(r.info);
+    EXPECT_EQ(r.result, status::NetNameNotFound);
+}
+
+TEST(SrvsvcCodec, DecodesEnumReplyInParts) {
+    srvsvc::ShareEnumReply r;
+    ASSERT_EQ(srvsvc::decodeShareEnum(hex(EnumReply), r), status::Success);
+    ASSERT_EQ(r.shares.size(), 2u);
+    EXPECT_EQ(r.shares[0].netname, u"a");
+    EXPECT_EQ(r.shares[0].remark, u"r");
+    EXPECT_EQ(r.shares[0].maxUses, 5u);
+    EXPECT_TRUE(r.shares[0].securityDescriptor.empty());
+    EXPECT_EQ(r.shares[1].netname, u"IPC$");
+    EXPECT_EQ(r.shares[1].type, StypeSpecial | StypeIpc);
+    EXPECT_EQ(r.totalEntries, 5u);
+    ASSERT_TRUE(r.resumeHandle);
+    EXPECT_EQ(*r.resumeHandle, 2u);
+    EXPECT_EQ(r.result, status::MoreData);
+}
+
+TEST(SrvsvcCodec, EveryTruncationFailsCleanly) {
+    for (const char* reply : {GetInfoReply, EnumReply}) {
+        const auto full = hex(reply);
+        for (std::size_t n = 0; n < full.size(); ++n) {
+            const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<long>(n));
+            srvsvc::ShareEnumReply e;
+            srvsvc::ShareGetInfoReply g;
+            EXPECT_EQ(srvsvc::decodeShareEnum(cut, e) == status::Success &&
+                          srvsvc::decodeShareGetInfo(cut, g) == status::Success,
+                      false)
+                << n;
+            EXPECT_TRUE(e.shares.empty());
+        }
+    }
+}
+
+TEST(SrvsvcCodec, HostileCountsAreRefusedBeforeAllocation) {
+    auto reply = hex(EnumReply);
+    // EntriesRead and the array's count both claim 0x10000000 entries.
+    for (std::size_t at : {12u, 20u}) {
+        reply[at] = 0;
+        reply[at + 1] = 0;
+        reply[at + 2] = 0;
+        reply[at + 3] = 0x10;
+    }
+    srvsvc::ShareEnumReply r;
+    EXPECT_EQ(srvsvc::decodeShareEnum(reply, r), status::RpcProtocolError);
+}
+
+TEST(SrvsvcCodec, CountDisagreeingWithEntriesReadIsRefused) {
+    auto reply = hex(EnumReply);
+    reply[20] = 1; // the array says one, EntriesRead two
+    srvsvc::ShareEnumReply r;
+    EXPECT_EQ(srvsvc::decodeShareEnum(reply, r), status::RpcProtocolError);
+}
+
+TEST(SrvsvcCodec, DescriptorLengthMustMatchItsArray) {
+    auto reply = hex(GetInfoReply);
+    reply[40] = 0x13; // reserved says 19, the array holds 20
+    srvsvc::ShareGetInfoReply r;
+    EXPECT_EQ(srvsvc::decodeShareGetInfo(reply, r), status::RpcProtocolError);
+}
+
+TEST(SrvsvcCodec, OtherLevelIsRefused) {
+    auto reply = hex(GetInfoReply);
+    reply[0] = 0x01;
+    reply[1] = 0x00; // level 1
+    srvsvc::ShareGetInfoReply r;
+    EXPECT_EQ(srvsvc::decodeShareGetInfo(reply, r), status::RpcProtocolError);
+}
+
+TEST(SrvsvcCodec, ParmErrAndDelReplies) {
+    srvsvc::ShareParmErrReply p;
+    ASSERT_EQ(srvsvc::decodeShareAdd(hex("00000200 05000000 46080000"), p), status::Success);
+    EXPECT_EQ(p.parmErr, 5u);
+    EXPECT_EQ(p.result, status::DuplicateShare);
+    ASSERT_EQ(srvsvc::decodeShareSetInfo(hex("00000000 00000000"), p), status::Success);
+    EXPECT_FALSE(p.parmErr);
+    EXPECT_EQ(p.result, 0u);
+    EXPECT_EQ(srvsvc::decodeShareSetInfo(hex("00000200 05000000"), p), status::RpcProtocolError);
+    Status del = 1;
+    ASSERT_EQ(srvsvc::decodeShareDel(hex("06090000"), del), status::Success);
+    EXPECT_EQ(del, status::NetNameNotFound);
+    EXPECT_EQ(srvsvc::decodeShareDel(hex("0609"), del), status::RpcProtocolError);
+}
+
+TEST(SrvsvcCodec, ServerArgumentHasExactlyTwoBackslashes) {
+    EXPECT_EQ(srvsvc::serverArgument(u"SRV1"), u"\\\\SRV1");
+    EXPECT_EQ(srvsvc::serverArgument(u"\\\\SRV1"), u"\\\\SRV1");
+    EXPECT_EQ(srvsvc::serverArgument(u"127.0.0.2"), u"\\\\127.0.0.2");
+}
