@@ -102,6 +102,12 @@ void SharePropertiesPage::sharesSelectionChanged(const QItemSelection& selected,
     };
     report(deselected, false);
     report(selected, true);
+    // Back from several shares to one without a new row being selected: show that one.
+    if (m_showsSeveral) {
+        const QList<QTreeWidgetItem*> rows = m_ctx.sharesList->selectedItems();
+        if (rows.size() == 1)
+            SharesList1SelectItem(rows.first(), true);
+    }
 }
 
 void SharePropertiesPage::setEditsEnabled(bool enabled) {
@@ -130,6 +136,7 @@ void SharePropertiesPage::releaseRecord() {
 }
 
 void SharePropertiesPage::computerOpened() {
+    m_showsSeveral = false;
     releaseRecord();
     emptyView();
     m_editor->setComputerName(m_ctx.state.computerName);
@@ -146,7 +153,8 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
     m_editor->clearRows();
 
     // Several shares selected: nothing is shown and Apply has nothing to write.
-    if (m_ctx.sharesList && m_ctx.sharesList->selectedItems().size() >= 2) {
+    m_showsSeveral = m_ctx.sharesList && m_ctx.sharesList->selectedItems().size() >= 2;
+    if (m_showsSeveral) {
         releaseRecord();
         emptyView();
         m_editor->usersList()->setEnabled(false);

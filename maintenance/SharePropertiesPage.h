@@ -47,6 +47,8 @@ private:
     QString m_recordComputer;
     // A default share without a descriptor: shown, not editable, never written.
     bool m_readOnly = false;
+    // Several shares are selected: the view is empty and disabled.
+    bool m_showsSeveral = false;
 
     QLabel* Label1;
     QLineEdit* ShareName1;

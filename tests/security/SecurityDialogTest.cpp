@@ -1,0 +1,182 @@
+#include "AclText.h"
+#include "security/AclBuilding.h"
+#include "security/PermissionEditor.h"
+#include "security/TSecurityForm1.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+struct Dialog {
+    fake::FakeNetwork net;
+    ScriptedMessageBoxes messages;
+    ImageList images;
+    SharedState state;
+    TSecurityForm1 form{net, messages, images};
+
+    Dialog() {
+        addTestAccounts(net, u"SRV");
+        form.setComputerName(QStringLiteral("SRV"));
+        state.newShareAcl = everyoneFullControlAcl();
+    }
+    QTreeWidget* list() const { return form.findChild<QTreeWidget*>("UsersList1"); }
+
+    // Runs the dialog as the Security button does; `whileShown` acts on the shown dialog and
+    // must close it.
+    void run(std::function<void()> whileShown) {
+        bool ran = false;
+        QTimer::singleShot(0, &form, [&] {
+            QVERIFY(form.isVisible());
+            whileShown();
+            ran = true;
+            if (form.isVisible()) // a failed check inside must not leave the dialog up
+                form.close();
+        });
+        runSecurityDialog(form, state);
+        QVERIFY(ran);
+        QVERIFY(!form.isVisible());
+    }
+};
+
+} // namespace
+
+class SecurityDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void formProperties();
+    void closedAtOnceLeavesTheListAsItWas_data();
+    void closedAtOnceLeavesTheListAsItWas();
+    void addThenCloseBoxKeepsTheEntry();
+    void rebuildHandsBackTheNewList();
+    void editsAccumulateFromRunToRun();
+    void lastUserRemovableOnlyWhenTheRuleSaysSo();
+    void missingListStartsFromTheDefault();
+};
+
+void SecurityDialogTest::formProperties() {
+    Dialog d;
+    QCOMPARE(d.form.objectName(), QStringLiteral("SecurityForm1"));
+    QCOMPARE(d.form.windowTitle(), QStringLiteral("Security"));
+    QCOMPARE(d.form.size(), QSize(280, 255));
+    QCOMPARE(d.form.minimumSize(), d.form.maximumSize());
+    const Qt::WindowFlags flags = d.form.windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
+    QCOMPARE(d.form.findChild<QPushButton*>("Ok1")->text(), QStringLiteral("&Ok"));
+    QVERIFY(d.form.findChild<QPushButton*>("Add1"));
+    QVERIFY(d.form.findChild<QPushButton*>("Remove1"));
+    QVERIFY(d.list());
+    QVERIFY(d.form.findChild<QCheckBox*>("DenyRead1"));
+    // The dialog recognises the generic masks only.
+    d.form.SetAcl(*aclFrom({"A:alice:1f01ff"}));
+    d.list()->setCurrentItem(d.list()->topLevelItem(0));
+    QVERIFY(!d.form.findChild<QCheckBox*>("AllowFullControl1")->isChecked());
+}
+
+void SecurityDialogTest::closedAtOnceLeavesTheListAsItWas_data() {
+    QTest::addColumn<bool>("throughOk");
+    QTest::newRow("Ok") << true;
+    QTest::newRow("close box") << false;
+}
+
+void SecurityDialogTest::closedAtOnceLeavesTheListAsItWas() {
+    QFETCH(bool, throughOk);
+    Dialog d;
+    d.state.newShareAcl = aclFrom({"D:carol:80000000", "A:alice:10000000"});
+    const Acl before = *d.state.newShareAcl;
+    d.run([&] {
+        QCOMPARE(d.list()->topLevelItemCount(), 2);
+        if (throughOk)
+            d.form.findChild<QPushButton*>("Ok1")->click();
+        else
+            d.form.close();
+    });
+    QVERIFY(d.state.newShareAcl);
+    QCOMPARE(d.state.newShareAcl->bytes(), before.bytes());
+}
+
+void SecurityDialogTest::addThenCloseBoxKeepsTheEntry() {
+    Dialog d;
+    d.messages.texts.enqueue(QStringLiteral("bob"));
+    d.run([&] {
+        d.form.findChild<QPushButton*>("Add1")->click();
+        QCOMPARE(d.list()->topLevelItem(1)->text(0), QStringLiteral("bob (SRV\\bob)"));
+        d.form.close();
+    });
+    QCOMPARE(entriesOf(d.state.newShareAcl),
+             (QStringList{"A:bob:10000000", "A:everyone:10000000"}));
+}
+
+void SecurityDialogTest::rebuildHandsBackTheNewList() {
+    Dialog d;
+    d.run([&] {
+        d.list()->setCurrentItem(d.list()->topLevelItem(0));
+        d.form.findChild<QCheckBox*>("DenyRead1")->setChecked(true);
+        d.form.findChild<QPushButton*>("Ok1")->click();
+    });
+    QCOMPARE(entriesOf(d.state.newShareAcl), QStringList{"D:everyone:80000000"});
+    QCOMPARE(entriesOf(d.form.GetAcl()), QStringList{"D:everyone:80000000"});
+    // The rebuilt list is exactly sized.
+    QCOMPARE(d.state.newShareAcl->sizeInfo().bytesFree, 0u);
+}
+
+void SecurityDialogTest::editsAccumulateFromRunToRun() {
+    Dialog d;
+    d.messages.texts.enqueue(QStringLiteral("alice"));
+    d.run([&] {
+        d.form.findChild<QPushButton*>("Add1")->click();
+        d.form.close();
+    });
+    d.messages.texts.enqueue(QStringLiteral("staff"));
+    d.run([&] {
+        QCOMPARE(d.list()->topLevelItemCount(), 2);
+        QCOMPARE(d.list()->topLevelItem(0)->text(0), QStringLiteral("alice (SRV\\alice)"));
+        d.form.findChild<QPushButton*>("Add1")->click();
+        d.form.close();
+    });
+    QCOMPARE(entriesOf(d.state.newShareAcl),
+             (QStringList{"A:staff:10000000", "A:alice:10000000", "A:everyone:10000000"}));
+}
+
+void SecurityDialogTest::lastUserRemovableOnlyWhenTheRuleSaysSo() {
+    Dialog d;
+    bool removable = false;
+    d.form.setLastUserRemovable([&] { return removable; });
+    d.run([&] {
+        d.list()->setCurrentItem(d.list()->topLevelItem(0));
+        d.form.findChild<QPushButton*>("Remove1")->click();
+        QCOMPARE(d.messages.texts_shown(), QStringList{"At least one user MUST exist!"});
+        removable = true;
+        d.form.findChild<QPushButton*>("Remove1")->click();
+        QCOMPARE(d.list()->topLevelItemCount(), 0);
+        d.form.close();
+    });
+    QCOMPARE(entriesOf(d.state.newShareAcl), QStringList{});
+    QCOMPARE(d.state.newShareAcl->aceCount(), 0);
+}
+
+void SecurityDialogTest::missingListStartsFromTheDefault() {
+    Dialog d;
+    d.state.newShareAcl.reset();
+    d.run([&] {
+        QCOMPARE(d.list()->topLevelItemCount(), 1);
+        QCOMPARE(d.list()->topLevelItem(0)->text(0), QStringLiteral("Everyone"));
+        d.form.close();
+    });
+    QCOMPARE(entriesOf(d.state.newShareAcl), QStringList{"A:everyone:10000000"});
+}
+
+QTEST_MAIN(SecurityDialogTest)
+#include "SecurityDialogTest.moc"
