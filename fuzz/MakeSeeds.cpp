@@ -1,0 +1,119 @@
+// Writes a few well-formed inputs per fuzz target: fuzz_seeds OUTDIR
+// (OUTDIR/<target>/seed-N). Small on purpose; the fuzzer finds the rest.
+#include "platform/SecurityDescriptor.h"
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace corvane;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes hex(const std::string& text) {
+    Bytes out;
+    std::string digits;
+    for (char c : text)
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            digits += c;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+Bytes prefixed(std::uint8_t selector, const Bytes& b) {
+    Bytes out{selector};
+    out.insert(out.end(), b.begin(), b.end());
+    return out;
+}
+
+void write(const std::filesystem::path& dir, const std::vector<Bytes>& seeds) {
+    std::filesystem::create_directories(dir);
+    int n = 0;
+    for (const auto& s : seeds) {
+        std::ofstream f(dir / ("seed-" + std::to_string(n++)), std::ios::binary);
+        f.write(reinterpret_cast<const char*>(s.data()), static_cast<std::streamsize>(s.size()));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2)
+        return 2;
+    const std::filesystem::path out(argv[1]);
+
+    const Bytes bindAck = hex("05 00 0c 03 10 00 00 00 44 00 00 00 01 00 00 00"
+                              "b8 10 b8 10 9b aa 00 00 0d 00 5c 70 69 70 65 5c"
+                              "73 72 76 73 76 63 00 00 01 00 00 00 00 00 00 00"
+                              "04 5d 88 8a eb 1c c9 11 9f e8 08 00 2b 10 48 60 02 00 00 00");
+    Bytes twoFragments = hex("05 00 02 01 10 00 00 00 1a 00 00 00 01 00 00 00"
+                             "02 00 00 00 00 00 00 00 aa bb");
+    const Bytes last = hex("05 00 02 02 10 00 00 00 1a 00 00 00 01 00 00 00"
+                           "02 00 00 00 00 00 00 00 cc dd");
+    twoFragments.insert(twoFragments.end(), last.begin(), last.end());
+    const Bytes fault = hex("05 00 03 03 10 00 00 00 20 00 00 00 01 00 00 00"
+                            "20 00 00 00 00 00 00 00 02 00 01 1c 00 00 00 00");
+    write(out / "fuzz_rpc_pdu", {bindAck, twoFragments, fault});
+
+    const Bytes getInfo = hex("f6010000 00000200"
+                              "04000200 00000000 08000200 00000000 ffffffff 01000000"
+                              "0c000200 00000000 14000000 10000200"
+                              "03000000 00000000 03000000 6100 6200 0000 0000"
+                              "01000000 00000000 01000000 0000 0000"
+                              "03000000 00000000 03000000 4300 3a00 0000 0000"
+                              "14000000 01 00 04 80 00000000 00000000 00000000 00000000"
+                              "00000000");
+    const Bytes enumReply = hex("f6010000 f6010000 00000200 02000000 04000200 02000000"
+                                "08000200 00000000 0c000200 00000000 05000000 00000000"
+                                "10000200 00000000 00000000 00000000"
+                                "14000200 03000080 18000200 00000000 ffffffff 00000000"
+                                "1c000200 00000000 00000000 00000000"
+                                "02000000 00000000 02000000 6100 0000"
+                                "02000000 00000000 02000000 7200 0000"
+                                "01000000 00000000 01000000 0000 0000"
+                                "05000000 00000000 05000000 4900 5000 4300 2400 0000 0000"
+                                "01000000 00000000 01000000 0000 0000"
+                                "01000000 00000000 01000000 0000 0000"
+                                "05000000 20000200 02000000 ea000000");
+    write(out / "fuzz_srvsvc",
+          {prefixed(0, enumReply), prefixed(1, getInfo),
+           prefixed(2, hex("00000200 05000000 00000000")), prefixed(3, hex("00000000 46080000")),
+           prefixed(4, hex("06090000"))});
+
+    const Bytes everyone = hex("00000200 01000000 04000200 20000000"
+                               "01000000 0000 0200 08000200 0c000200"
+                               "01000000 00000000 00000000"
+                               "00000000 01 00 000000000001"
+                               "01000000 10000200 01000000"
+                               "0500 0000 00000000 00000000 01000000 00000000");
+    const Bytes administrators =
+        hex("00000200 01000000 04000200 20000000 01000000 0e00 1000 08000200 0c000200"
+            "08000000 00000000 07000000 4200 5500 4900 4c00 5400 4900 4e00 0000"
+            "01000000 01 01 000000000005 20000000"
+            "01000000 10000200 01000000 0400 0000 1c00 1c00 14000200 00000000"
+            "0e000000 00000000 0e000000 4100 6400 6d00 6900 6e00 6900 7300 7400 7200 6100 7400 "
+            "6f00 7200 7300 01000000 00000000");
+    const Bytes handle = hex("0102030405060708090a0b0c0d0e0f1011121314 00000000");
+    write(out / "fuzz_lsarpc", {prefixed(0, everyone), prefixed(1, administrators),
+                                prefixed(2, handle), prefixed(3, handle)});
+
+    auto acl = *Acl::initialize(AclHeaderSize + 20 + 28, AclRevision);
+    acl.addDeniedAce(0, 0x1301BF, *Sid::fromString("S-1-5-32-546"));
+    acl.addAllowedAce(ObjectInheritAce | ContainerInheritAce, 0x1F01FF,
+                      *Sid::fromString("S-1-5-21-1-2-3-1001"));
+    const Bytes withDacl = SecurityDescriptor::withDacl(acl).toSelfRelative();
+    const Bytes nullDacl = SecurityDescriptor::withNullDacl().toSelfRelative();
+    const Bytes withOwner = hex("01 00 04 80 14000000 20000000 00000000 2c000000"
+                                "01 02 000000000005 20000000 20020000"
+                                "01 02 000000000005 20000000 20020000"
+                                "02 00 1c00 0100 0000"
+                                "00 00 1400 ff011f00 01 01 000000000001 00000000");
+    write(out / "fuzz_security_descriptor", {withDacl, nullDacl, withOwner});
+    write(out / "fuzz_acl", {acl.bytes(), Acl::initialize(AclHeaderSize, AclRevision)->bytes()});
+    return 0;
+}

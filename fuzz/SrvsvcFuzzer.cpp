@@ -1,0 +1,47 @@
+// Every server service answer. The first byte picks the decoder.
+#include "platform/SecurityDescriptor.h"
+#include "platform/smb/SrvsvcCodec.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+using namespace corvane;
+using namespace corvane::smb;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1)
+        return 0;
+    const std::span<const std::uint8_t> stub(data + 1, size - 1);
+    switch (data[0] % 5) {
+    case 0: {
+        srvsvc::ShareEnumReply r;
+        if (srvsvc::decodeShareEnum(stub, r) == 0)
+            for (const auto& share : r.shares)
+                daclOf(share.securityDescriptor); // what the properties view does next
+        break;
+    }
+    case 1: {
+        srvsvc::ShareGetInfoReply r;
+        if (srvsvc::decodeShareGetInfo(stub, r) == 0 && r.info)
+            daclOf(r.info->securityDescriptor);
+        break;
+    }
+    case 2: {
+        srvsvc::ShareParmErrReply r;
+        srvsvc::decodeShareSetInfo(stub, r);
+        break;
+    }
+    case 3: {
+        srvsvc::ShareParmErrReply r;
+        srvsvc::decodeShareAdd(stub, r);
+        break;
+    }
+    default: {
+        Status result = 0;
+        srvsvc::decodeShareDel(stub, result);
+        break;
+    }
+    }
+    return 0;
+}
