@@ -11,12 +11,13 @@ BUILD=${CORVANE_FUZZ_BUILD:-$ROOT/build-fuzz}
 CXX_FUZZ=${CXX_FUZZ:-$(command -v clang++ || command -v clang++-14)}
 TARGETS=(fuzz_rpc_pdu fuzz_srvsvc fuzz_lsarpc fuzz_security_descriptor fuzz_acl)
 
+mkdir -p "$BUILD"
 # The libraries are instrumented for coverage and sanitised as well, not only the entry
 # points.
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_FUZZ=ON \
     -DCMAKE_CXX_COMPILER="$CXX_FUZZ" \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
-    >"$BUILD.configure.log" 2>&1 || { cat "$BUILD.configure.log" >&2; exit 1; }
+    >"$BUILD/configure.log" 2>&1 || { cat "$BUILD/configure.log" >&2; exit 1; }
 ninja -C "$BUILD" -j2 fuzz_seeds "${TARGETS[@]}"
 
 "$BUILD/fuzz/fuzz_seeds" "$BUILD/seeds"
