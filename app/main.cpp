@@ -1,0 +1,37 @@
+#include "ConnectAsForm1.h"
+#include "TForm1.h"
+#include "platform/smb/SmbNetwork.h"
+#include "shares/MessageBoxes.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
+
+#include <exception>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.2.4"));
+    QApplication::setOrganizationName(QStringLiteral("Qentis Software"));
+    // Desktops without an icon theme of their own still get the pictures of the shares list.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("breeze"));
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+
+    ConnectAsForm1 connectAs;
+    ConnectAsCredentials credentials(connectAs);
+    corvane::smb::SmbNetwork network(credentials);
+    corvane::QtMessageBoxes messages;
+
+    try {
+        corvane::TForm1 form(network, network, network, messages);
+        if (!form.constructedOk())
+            return 0;
+        form.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromUtf8(e.what()));
+    }
+    return 0;
+}
