@@ -128,6 +128,7 @@ private slots:
     void applyWithNothingEditedSetsInfoThenRefills();
     void applyWritesTheEditsAndTheList();
     void applyOnAShareWithoutDescriptorWritesTheShownList();
+    void addOnAShareWithoutAListThenApply();
     void applyRecreatesOnNameOrPathChange_data();
     void applyRecreatesOnNameOrPathChange();
     void applyFailures_data();
@@ -371,6 +372,20 @@ void SharePropertiesPageTest::applyOnAShareWithoutDescriptorWritesTheShownList()
     p.apply();
     const auto open = SecurityDescriptor::parse(p.share(u"Open")->securityDescriptor);
     QCOMPARE(open->daclState(), DaclState::Null);
+}
+
+void SharePropertiesPageTest::addOnAShareWithoutAListThenApply() {
+    Page p;
+    p.click("Open");
+    QVERIFY(p.captions().isEmpty());
+    p.messages.texts.enqueue(QStringLiteral("bob"));
+    p.get<QPushButton>("Add1")->click();
+    QCOMPARE(p.captions(), QStringList{"bob"});
+    QCOMPARE(entriesOf(p.state.currentAcl), QStringList{"A:bob:10000000"});
+    p.apply();
+    const auto sd = SecurityDescriptor::parse(p.share(u"Open")->securityDescriptor);
+    QCOMPARE(sd->daclState(), DaclState::Present);
+    QCOMPARE(entriesOf(sd->dacl()), QStringList{"A:bob:10000000"});
 }
 
 void SharePropertiesPageTest::applyRecreatesOnNameOrPathChange_data() {
