@@ -1,0 +1,77 @@
+#include "ConnectAsForm1.h"
+
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ConnectAsForm1::ConnectAsForm1(QWidget* parent) : QDialog(parent) {
+    setObjectName("ConnectAsForm1");
+    setWindowTitle("Connect as");
+    setModal(true);
+
+    Message1 = new QLabel(this);
+    Message1->setObjectName("Message1");
+    Message1->setWordWrap(true);
+    UserName1 = new QLineEdit(this);
+    UserName1->setObjectName("UserName1");
+    Domain1 = new QLineEdit(this);
+    Domain1->setObjectName("Domain1");
+    Password1 = new QLineEdit(this);
+    Password1->setObjectName("Password1");
+    Password1->setEchoMode(QLineEdit::Password);
+    Ok1 = new QPushButton("OK", this);
+    Ok1->setObjectName("Ok1");
+    Ok1->setDefault(true);
+    Cancel1 = new QPushButton("Cancel", this);
+    Cancel1->setObjectName("Cancel1");
+
+    auto* fields = new QFormLayout;
+    fields->addRow("&User name:", UserName1);
+    fields->addRow("&Domain:", Domain1);
+    fields->addRow("&Password:", Password1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Ok1);
+    buttons->addWidget(Cancel1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Message1);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+
+    connect(Ok1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Cancel1, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString ConnectAsForm1::messageText(const QString& server, const QString& failure) {
+    const QString question = QString("Connect to %1 as:").arg(server);
+    if (failure.isEmpty())
+        return question;
+    return failure + "\n" + question;
+}
+
+std::optional<corvane::smb::Credentials> ConnectAsForm1::ask(const QString& server,
+                                                             const QString& failure) {
+    Message1->setText(messageText(server, failure));
+    Password1->clear();
+    (UserName1->text().isEmpty() ? UserName1 : Password1)->setFocus();
+    // A call that asks may run under the busy cursor; the dialog needs the ordinary one.
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = exec();
+    QGuiApplication::restoreOverrideCursor();
+    std::optional<corvane::smb::Credentials> answer;
+    if (result == QDialog::Accepted)
+        answer = corvane::smb::Credentials{UserName1->text().toStdU16String(),
+                                           Domain1->text().toStdU16String(),
+                                           Password1->text().toStdU16String()};
+    Password1->clear();
+    return answer;
+}
+
+std::optional<corvane::smb::Credentials>
+ConnectAsCredentials::credentialsFor(const std::u16string& server, const std::u16string& failure) {
+    return m_form.ask(QString::fromStdU16String(server), QString::fromStdU16String(failure));
+}
