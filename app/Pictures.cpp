@@ -85,6 +85,14 @@ QPixmap withSharingHand(const QPixmap& source) {
 } // namespace
 
 ImageList makeImageList() {
+    // A desktop without an icon theme of its own still gets real pictures.
+    if (QIcon::fromTheme(QStringLiteral("folder")).isNull()) {
+        for (const char* theme : {"breeze", "Adwaita"}) {
+            QIcon::setThemeName(QString::fromLatin1(theme));
+            if (!QIcon::fromTheme(QStringLiteral("folder")).isNull())
+                break;
+        }
+    }
     const QPixmap computer = themed({"computer", "video-display"}, 'C', Qt::darkCyan);
     const QPixmap drive = themed({"drive-harddisk", "drive-removable-media"}, 'D', Qt::darkGray);
     const QPixmap folder = themed({"folder"}, 'F', QColor(220, 170, 40));

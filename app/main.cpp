@@ -4,7 +4,6 @@
 #include "shares/MessageBoxes.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QMessageBox>
 
 #include <exception>
@@ -14,10 +13,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.2.4"));
     QApplication::setOrganizationName(QStringLiteral("Qentis Software"));
-    // Desktops without an icon theme of their own still get the pictures of the shares list.
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("breeze"));
-    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 
     ConnectAsForm1 connectAs;
     ConnectAsCredentials credentials(connectAs);
