@@ -97,9 +97,11 @@ ImageList makeImageList() {
     const QPixmap drive = themed({"drive-harddisk", "drive-removable-media"}, 'D', Qt::darkGray);
     const QPixmap folder = themed({"folder"}, 'F', QColor(220, 170, 40));
     const QPixmap printer = themed({"printer", "document-print"}, 'P', Qt::darkBlue);
-    const QPixmap person = themed({"user-identity", "im-user", "avatar-default"}, 'U', Qt::darkGreen);
-    const QPixmap persons = themed({"system-users", "user-group-properties", "system-users-symbolic"},
-                                   'G', QColor(0, 110, 60));
+    const QPixmap person =
+        themed({"user-identity", "im-user", "avatar-default"}, 'U', Qt::darkGreen);
+    const QPixmap persons =
+        themed({"system-users", "user-group-properties", "system-users-symbolic"}, 'G',
+               QColor(0, 110, 60));
 
     QVector<QIcon> icons(ImageList::Count);
     icons[0] = themed({"start-here", "distributor-logo", "emblem-system"}, 'W', Qt::darkRed);

@@ -9,8 +9,7 @@
 
 namespace corvane {
 
-TAboutForm1::TAboutForm1(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+TAboutForm1::TAboutForm1(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("AboutForm1"));
     setWindowTitle(QStringLiteral("About..."));
     setFixedSize(304, 201);
@@ -50,8 +49,7 @@ QPixmap TAboutForm1::drawPicture() {
     body.setBold(false);
     p.setFont(body);
     p.drawText(QRectF(106, 84, 190, 20), Qt::AlignLeft, QStringLiteral("Version 1.0"));
-    p.drawText(QRectF(106, 104, 190, 20), Qt::AlignLeft,
-               QStringLiteral("Manage network shares"));
+    p.drawText(QRectF(106, 104, 190, 20), Qt::AlignLeft, QStringLiteral("Manage network shares"));
     body.setPointSize(8);
     p.setFont(body);
     p.drawText(QRectF(12, 160, 280, 32), Qt::AlignLeft | Qt::TextWordWrap,
@@ -60,7 +58,9 @@ QPixmap TAboutForm1::drawPicture() {
     return picture;
 }
 
-void TAboutForm1::FormClick() { reject(); }
+void TAboutForm1::FormClick() {
+    reject();
+}
 
 void TAboutForm1::mousePressEvent(QMouseEvent* event) {
     event->accept();

@@ -32,8 +32,9 @@ namespace corvane {
 
 TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService& directories,
                MessageBoxes& messages, QWidget* parent)
-    : QMainWindow(parent), m_images(makeImageList()),
-      m_context{shares, accounts, directories, messages, m_images, m_state, nullptr} {
+    : QMainWindow(parent),
+      m_images(makeImageList()), m_context{shares,   accounts, directories, messages,
+                                           m_images, m_state,  nullptr} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corvane 1.0"));
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -233,23 +234,35 @@ void TForm1::OpenComputer1Click() {
     m_createPage->computerOpened();
 }
 
-void TForm1::Close1Click() { close(); }
+void TForm1::Close1Click() {
+    close();
+}
 
-void TForm1::SharesList1ColumnClick(int column) { sortByColumn(SharesList1, column); }
+void TForm1::SharesList1ColumnClick(int column) {
+    sortByColumn(SharesList1, column);
+}
 
 QUrl TForm1::helpUrl() {
     return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
                                    .absoluteFilePath(QStringLiteral("help/Corvane.html")));
 }
 
-QUrl TForm1::makerUrl() { return QUrl(QStringLiteral("https://qentis-software.example.com/")); }
+QUrl TForm1::makerUrl() {
+    return QUrl(QStringLiteral("https://qentis-software.example.com/"));
+}
 
 // Failures to open help or the maker's page show nothing.
-void TForm1::Contents1Click() { openUrl(helpUrl()); }
+void TForm1::Contents1Click() {
+    openUrl(helpUrl());
+}
 
-void TForm1::QentisSoftware1Click() { openUrl(makerUrl()); }
+void TForm1::QentisSoftware1Click() {
+    openUrl(makerUrl());
+}
 
-void TForm1::About1Click() { m_about->exec(); }
+void TForm1::About1Click() {
+    m_about->exec();
+}
 
 void TForm1::showSharesMenu(const QPoint& pos) {
     SharesMenu1->popup(SharesList1->viewport()->mapToGlobal(pos));

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
         form.show();
         app.exec();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromUtf8(e.what()));
+        QMessageBox::critical(nullptr, QApplication::applicationName(),
+                              QString::fromUtf8(e.what()));
     }
     return 0;
 }

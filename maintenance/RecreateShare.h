@@ -8,9 +8,9 @@ namespace corvane {
 struct RecreateResult {
     enum class Outcome {
         Done,
-        RemovalFailed,           // the share is untouched
-        AdditionFailedRestored,  // the original share has been re-created from `original`
-        AdditionFailedLost,      // the share is gone: restoring it failed too
+        RemovalFailed,          // the share is untouched
+        AdditionFailedRestored, // the original share has been re-created from `original`
+        AdditionFailedLost,     // the share is gone: restoring it failed too
     };
     Outcome outcome = Outcome::Done;
     Status status = status::Success; // the failing removal's or addition's result

@@ -41,9 +41,13 @@ std::optional<Acl> Acl::fromBytes(std::span<const std::uint8_t> bytes) {
     return acl;
 }
 
-std::uint16_t Acl::aceCount() const { return getLe16(m_bytes.data() + 4); }
+std::uint16_t Acl::aceCount() const {
+    return getLe16(m_bytes.data() + 4);
+}
 
-void Acl::setAceCount(std::uint16_t count) { putLe16(m_bytes.data() + 4, count); }
+void Acl::setAceCount(std::uint16_t count) {
+    putLe16(m_bytes.data() + 4, count);
+}
 
 std::optional<std::size_t> Acl::offsetOf(std::size_t index) const {
     if (index > aceCount())
@@ -60,7 +64,9 @@ std::optional<std::size_t> Acl::offsetOf(std::size_t index) const {
     return at;
 }
 
-std::size_t Acl::bytesInUse() const { return offsetOf(aceCount()).value_or(m_bytes.size()); }
+std::size_t Acl::bytesInUse() const {
+    return offsetOf(aceCount()).value_or(m_bytes.size());
+}
 
 AclSizeInfo Acl::sizeInfo() const {
     const std::size_t used = bytesInUse();

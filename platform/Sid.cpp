@@ -89,7 +89,9 @@ std::uint64_t Sid::authority() const {
     return value;
 }
 
-std::size_t Sid::subAuthorityCount() const { return isValid() ? m_bytes[1] : 0; }
+std::size_t Sid::subAuthorityCount() const {
+    return isValid() ? m_bytes[1] : 0;
+}
 
 std::uint32_t Sid::subAuthority(std::size_t i) const {
     if (i >= subAuthorityCount())

@@ -35,9 +35,8 @@ int CompareByColumn(const QTreeWidgetItem* a, const QTreeWidgetItem* b, int colu
 void sortByColumn(QTreeWidget* list, int column) {
     const bool blocked = list->blockSignals(true);
     QList<QTreeWidgetItem*> rows = takeAll(list);
-    std::stable_sort(rows.begin(), rows.end(), [column](auto* a, auto* b) {
-        return CompareByColumn(a, b, column) < 0;
-    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [column](auto* a, auto* b) { return CompareByColumn(a, b, column) < 0; });
     list->addTopLevelItems(rows);
     list->blockSignals(blocked);
 }

@@ -5,8 +5,8 @@
 
 namespace corvane {
 
-MessageBoxes::Answer QtMessageBoxes::show(QWidget* owner, const QString& title,
-                                          const QString& text, Icon icon, Buttons buttons) {
+MessageBoxes::Answer QtMessageBoxes::show(QWidget* owner, const QString& title, const QString& text,
+                                          Icon icon, Buttons buttons) {
     QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
     switch (icon) {
     case Icon::NoIcon:

@@ -20,7 +20,9 @@ bool sameName(const std::u16string& a, const std::u16string& b) {
 
 } // namespace
 
-Computer& FakeNetwork::computer(const std::u16string& name) { return m_computers[asciiLower(name)]; }
+Computer& FakeNetwork::computer(const std::u16string& name) {
+    return m_computers[asciiLower(name)];
+}
 
 bool FakeNetwork::hasComputer(const std::u16string& name) const {
     return m_computers.count(asciiLower(name)) != 0;

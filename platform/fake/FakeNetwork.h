@@ -12,7 +12,16 @@
 
 namespace corvane::fake {
 
-enum class Call { Enumerate, GetInfo, SetInfo, Add, Remove, LookupName, LookupSid, ListDirectories };
+enum class Call {
+    Enumerate,
+    GetInfo,
+    SetInfo,
+    Add,
+    Remove,
+    LookupName,
+    LookupSid,
+    ListDirectories
+};
 
 // One call as the fake saw it: the server, the share / account name / node path it named, the
 // record it was given (set and add), and what it answered.

@@ -1,8 +1,8 @@
-#include "app/TAboutForm1.h"
 #include "app/TForm1.h"
+#include "app/TAboutForm1.h"
 #include "maintenance/TFindReplaceTextForm1.h"
-#include "security/TSecurityForm1.h"
 #include "platform/fake/FakeNetwork.h"
+#include "security/TSecurityForm1.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
@@ -93,32 +93,53 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
         const QList<QPair<const char*, const char*>> controls{
-            {"ControlBar1", "QWidget"},          {"ToolBar3", "QToolBar"},
-            {"ToolButton3", "QToolButton"},      {"Close1", "QToolButton"},
-            {"HelpButton1", "QToolButton"},      {"ToolBar1", "QToolBar"},
-            {"Panel1", "QLabel"},                {"Computer1", "QLineEdit"},
-            {"OpenComputer1", "QPushButton"},    {"PageControl1", "QTabWidget"},
-            {"SharesList1", "QTreeWidget"},      {"SharesMenu1", "QMenu"},
-            {"HelpMenu1", "QMenu"},              {"TabSheet1", "QWidget"},
-            {"TabSheet2", "QWidget"},            {"TabSheet3", "QWidget"},
-            {"ShareName1", "QLineEdit"},         {"LocalPath1", "QLineEdit"},
-            {"Comment1", "QLineEdit"},           {"MaxUsers1", "QSpinBox"},
-            {"GroupBox1", "QGroupBox"},          {"UsersList1", "QTreeWidget"},
-            {"Permissions1", "QWidget"},         {"AllowFullControl1", "QCheckBox"},
-            {"AllowChange1", "QCheckBox"},       {"AllowRead1", "QCheckBox"},
-            {"DenyFullControl1", "QCheckBox"},   {"DenyChange1", "QCheckBox"},
-            {"DenyRead1", "QCheckBox"},          {"Add1", "QPushButton"},
-            {"Remove1", "QPushButton"},          {"Apply1", "QPushButton"},
-            {"SourceComputer1", "QLineEdit"},    {"OpenCopyComputer1", "QPushButton"},
+            {"ControlBar1", "QWidget"},
+            {"ToolBar3", "QToolBar"},
+            {"ToolButton3", "QToolButton"},
+            {"Close1", "QToolButton"},
+            {"HelpButton1", "QToolButton"},
+            {"ToolBar1", "QToolBar"},
+            {"Panel1", "QLabel"},
+            {"Computer1", "QLineEdit"},
+            {"OpenComputer1", "QPushButton"},
+            {"PageControl1", "QTabWidget"},
+            {"SharesList1", "QTreeWidget"},
+            {"SharesMenu1", "QMenu"},
+            {"HelpMenu1", "QMenu"},
+            {"TabSheet1", "QWidget"},
+            {"TabSheet2", "QWidget"},
+            {"TabSheet3", "QWidget"},
+            {"ShareName1", "QLineEdit"},
+            {"LocalPath1", "QLineEdit"},
+            {"Comment1", "QLineEdit"},
+            {"MaxUsers1", "QSpinBox"},
+            {"GroupBox1", "QGroupBox"},
+            {"UsersList1", "QTreeWidget"},
+            {"Permissions1", "QWidget"},
+            {"AllowFullControl1", "QCheckBox"},
+            {"AllowChange1", "QCheckBox"},
+            {"AllowRead1", "QCheckBox"},
+            {"DenyFullControl1", "QCheckBox"},
+            {"DenyChange1", "QCheckBox"},
+            {"DenyRead1", "QCheckBox"},
+            {"Add1", "QPushButton"},
+            {"Remove1", "QPushButton"},
+            {"Apply1", "QPushButton"},
+            {"SourceComputer1", "QLineEdit"},
+            {"OpenCopyComputer1", "QPushButton"},
             {"SourceComputerSharesList1", "QTreeWidget"},
             {"SourceComputerParentDir1", "QLineEdit"},
             {"DestinationComputerParentDir1", "QLineEdit"},
             {"UseSourceAsDestination1", "QCheckBox"},
-            {"Copy1", "QPushButton"},            {"DirTree1", "QTreeWidget"},
-            {"DirList1", "QTreeWidget"},         {"CreateAllSharesHidden1", "QCheckBox"},
-            {"CommonComment1", "QLineEdit"},     {"MaximumUsers1", "QSpinBox"},
+            {"Copy1", "QPushButton"},
+            {"DirTree1", "QTreeWidget"},
+            {"DirList1", "QTreeWidget"},
+            {"CreateAllSharesHidden1", "QCheckBox"},
+            {"CommonComment1", "QLineEdit"},
+            {"MaximumUsers1", "QSpinBox"},
             {"AddDirectoryNameAsUserName1", "QCheckBox"},
-            {"Security1", "QPushButton"},        {"Create1", "QPushButton"},
+            {"Security1", "QPushButton"},
+            {"Create1", "QPushButton"},
         };
         for (const auto& [name, kind] : controls)
             QTest::newRow(name) << QString(name) << QString(kind);
@@ -171,13 +192,12 @@ private slots:
         const QObjectList children = w.form->children();
         const auto at = [&](QObject* o) { return children.indexOf(o); };
         QVERIFY(at(static_cast<QObject*>(w.form->findReplaceTextForm())) >= 0);
-        QVERIFY(at(static_cast<QObject*>(w.form->findReplaceTextForm())) <
-                at(w.form->aboutForm()));
+        QVERIFY(at(static_cast<QObject*>(w.form->findReplaceTextForm())) < at(w.form->aboutForm()));
         QVERIFY(at(w.form->aboutForm()) < at(static_cast<QObject*>(w.form->securityForm())));
         QVERIFY(w.form->state().computerName.isEmpty());
         QVERIFY(!w.form->state().currentShareInfo);
-        const std::vector<std::uint8_t> everyoneFull{2, 0, 28, 0, 1, 0, 0, 0, 0, 3, 20, 0, 0, 0,
-                                                     0, 0x10, 1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+        const std::vector<std::uint8_t> everyoneFull{2, 0,    28, 0, 1, 0, 0, 0, 0, 3, 20, 0, 0, 0,
+                                                     0, 0x10, 1,  1, 0, 0, 0, 0, 0, 1, 0,  0, 0, 0};
         QVERIFY(w.form->state().currentAcl);
         QVERIFY(w.form->state().currentAcl->bytes() == everyoneFull);
         QVERIFY(w.form->state().newShareAcl->bytes() == everyoneFull);
@@ -196,9 +216,12 @@ private slots:
     void leadingBackslashesAreStripped_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("two") << "\\\\SRV1" << "SRV1";
-        QTest::newRow("none") << "SRV1" << "SRV1";
-        QTest::newRow("four keep two") << "\\\\\\\\SRV1" << "\\\\SRV1";
+        QTest::newRow("two") << "\\\\SRV1"
+                             << "SRV1";
+        QTest::newRow("none") << "SRV1"
+                              << "SRV1";
+        QTest::newRow("four keep two") << "\\\\\\\\SRV1"
+                                       << "\\\\SRV1";
     }
     void leadingBackslashesAreStripped() {
         QFETCH(QString, typed);

@@ -31,9 +31,9 @@ TEST(Acl, InitializeRefusesBadSizesAndRevisions) {
 TEST(Acl, AllowedEntryLayout) {
     auto acl = Acl::initialize(28, 2);
     ASSERT_TRUE(acl->addAllowedAce(3, 0x10000000, kEveryone));
-    const std::vector<std::uint8_t> expected{2, 0, 28, 0, 1, 0, 0, 0,  //
-                                             0, 3, 20, 0, 0, 0, 0, 0x10,
-                                             1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> expected{2, 0, 28, 0, 1, 0, 0, 0, //
+                                             0, 3, 20, 0, 0, 0, 0, 0x10, 1, 1,
+                                             0, 0, 0,  0, 0, 1, 0, 0,    0, 0};
     EXPECT_EQ(acl->bytes(), expected);
     const auto ace = acl->ace(0);
     ASSERT_TRUE(ace);

@@ -1,5 +1,5 @@
-#include "platform/WellKnownAccounts.h"
 #include "platform/fake/FakeNetwork.h"
+#include "platform/WellKnownAccounts.h"
 
 #include <gtest/gtest.h>
 

@@ -40,7 +40,8 @@ TEST(SecurityDescriptor, SelfRelativeLayoutOfADaclOnlyDescriptor) {
 
 TEST(SecurityDescriptor, ParsesOwnerAndGroupAndKeepsThem) {
     // Header, owner S-1-5-32-544 at 20, group S-1-5-18 at 36, DACL at 48.
-    std::vector<std::uint8_t> bytes{1, 0, 0x04, 0x80, 20, 0, 0, 0, 36, 0, 0, 0, 0, 0, 0, 0, 48, 0, 0, 0};
+    std::vector<std::uint8_t> bytes{1, 0, 0x04, 0x80, 20, 0, 0,  0, 36, 0,
+                                    0, 0, 0,    0,    0,  0, 48, 0, 0,  0};
     const auto owner = Sid::make(5, {32, 544}).bytes();
     const auto group = Sid::make(5, {18}).bytes();
     bytes.insert(bytes.end(), owner.begin(), owner.end());

@@ -22,13 +22,12 @@ TEST_P(SidStringTest, RoundTripsThroughBinary) {
     EXPECT_EQ(*again, *sid);
 }
 
-INSTANTIATE_TEST_SUITE_P(Known, SidStringTest,
-                         ::testing::Values(SidRoundTrip{"S-1-1-0", 12},
-                                           SidRoundTrip{"S-1-5-32-544", 16},
-                                           SidRoundTrip{"S-1-5-18", 12},
-                                           SidRoundTrip{"S-1-0", 8},
-                                           SidRoundTrip{"S-1-5-21-1004336348-1177238915-682003330-512", 28},
-                                           SidRoundTrip{"S-1-0x123456789ABC-7", 12}));
+INSTANTIATE_TEST_SUITE_P(
+    Known, SidStringTest,
+    ::testing::Values(SidRoundTrip{"S-1-1-0", 12}, SidRoundTrip{"S-1-5-32-544", 16},
+                      SidRoundTrip{"S-1-5-18", 12}, SidRoundTrip{"S-1-0", 8},
+                      SidRoundTrip{"S-1-5-21-1004336348-1177238915-682003330-512", 28},
+                      SidRoundTrip{"S-1-0x123456789ABC-7", 12}));
 
 TEST(Sid, EveryoneHasTheKnownBytes) {
     const std::vector<std::uint8_t> expected{1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};

@@ -1,5 +1,5 @@
-#include "platform/fake/FakeNetwork.h"
 #include "security/AclBuilding.h"
+#include "platform/fake/FakeNetwork.h"
 
 #include <gtest/gtest.h>
 
@@ -92,16 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
     Phases, AddAceToAclTest,
     ::testing::Values(
         InsertionCase{"CanonicalExplicitDeny", {dA, aB, idC, iaD}, ExplicitDeny, {-1, 0, 1, 2, 3}},
-        InsertionCase{"CanonicalExplicitAllow", {dA, aB, idC, iaD}, ExplicitAllow, {0, -1, 1, 2, 3}},
-        InsertionCase{"CanonicalInheritedDeny", {dA, aB, idC, iaD}, InheritedDeny, {0, 1, -1, 2, 3}},
-        InsertionCase{"CanonicalInheritedAllow", {dA, aB, idC, iaD}, InheritedAllow, {0, 1, 2, -1, 3}},
+        InsertionCase{
+            "CanonicalExplicitAllow", {dA, aB, idC, iaD}, ExplicitAllow, {0, -1, 1, 2, 3}},
+        InsertionCase{
+            "CanonicalInheritedDeny", {dA, aB, idC, iaD}, InheritedDeny, {0, 1, -1, 2, 3}},
+        InsertionCase{
+            "CanonicalInheritedAllow", {dA, aB, idC, iaD}, InheritedAllow, {0, 1, 2, -1, 3}},
         InsertionCase{"NonCanonicalDenyGoesFirst", {aB, dA}, ExplicitDeny, {-1, 0, 1}},
         InsertionCase{"NonCanonicalAllowHasNoDenyRun", {aB, dA}, ExplicitAllow, {-1, 0, 1}},
         InsertionCase{"LateExplicitDenyIsInPhaseC", {aB, dA}, InheritedDeny, {0, -1, 1}},
         InsertionCase{"OtherTypeEndsRunsForAllow", {dA, oD, aB}, ExplicitAllow, {0, -1, 1, 2}},
         InsertionCase{"OtherTypeEndsRunsForDeny", {dA, oD, aB}, ExplicitDeny, {-1, 0, 1, 2}},
-        InsertionCase{"OtherTypeEndsRunsForInheritedDeny", {dA, oD, aB}, InheritedDeny, {0, -1, 1, 2}},
-        InsertionCase{"OtherTypeEndsRunsForInheritedAllow", {dA, oD, aB}, InheritedAllow, {0, -1, 1, 2}},
+        InsertionCase{
+            "OtherTypeEndsRunsForInheritedDeny", {dA, oD, aB}, InheritedDeny, {0, -1, 1, 2}},
+        InsertionCase{
+            "OtherTypeEndsRunsForInheritedAllow", {dA, oD, aB}, InheritedAllow, {0, -1, 1, 2}},
         InsertionCase{"EmptyListAllow", {}, ExplicitAllow, {-1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -109,8 +114,8 @@ TEST(AddAceToAcl, NoOldListGivesOneEntryOf28BytesForEveryone) {
     const Sid everyone = Sid::make(1, {0});
     const auto acl = AddAceToAcl(ExplicitAllow, std::nullopt, everyone, GenericAll);
     ASSERT_TRUE(acl);
-    const std::vector<std::uint8_t> expected{2, 0, 28, 0, 1, 0, 0, 0, 0, 3, 20, 0, 0, 0, 0, 0x10,
-                                             1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> expected{2, 0,    28, 0, 1, 0, 0, 0, 0, 3, 20, 0, 0, 0,
+                                             0, 0x10, 1,  1, 0, 0, 0, 0, 0, 1, 0,  0, 0, 0};
     EXPECT_EQ(acl->bytes(), expected);
     const auto denied = AddAceToAcl(InheritedDeny, std::nullopt, everyone, GenericRead);
     EXPECT_EQ(denied->ace(0)->type, AccessDeniedAceType);

@@ -1,6 +1,6 @@
+#include "shares/FillSharesList.h"
 #include "platform/fake/FakeNetwork.h"
 #include "shares/DriveProbe.h"
-#include "shares/FillSharesList.h"
 #include "shares/ListSorting.h"
 #include "shares/UserLimitSpinBox.h"
 
@@ -92,7 +92,8 @@ private slots:
     void threePartsWithMoreDataGiveAllRows() {
         fake::FakeNetwork net;
         for (int i = 0; i < 7; ++i)
-            net.addShare(u"SRV1", share(QString("s%1").arg(i).toStdU16String().c_str(), 0, u"C:\\x"));
+            net.addShare(u"SRV1",
+                         share(QString("s%1").arg(i).toStdU16String().c_str(), 0, u"C:\\x"));
         net.computer(u"SRV1").enumerationPartSize = 3;
         QTreeWidget list;
         QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
@@ -103,7 +104,8 @@ private slots:
     void failureInALaterPartKeepsEarlierRowsAndReportsFalse() {
         fake::FakeNetwork net;
         for (int i = 0; i < 5; ++i)
-            net.addShare(u"SRV1", share(QString("s%1").arg(i).toStdU16String().c_str(), 0, u"C:\\x"));
+            net.addShare(u"SRV1",
+                         share(QString("s%1").arg(i).toStdU16String().c_str(), 0, u"C:\\x"));
         net.computer(u"SRV1").enumerationPartSize = 3;
         net.failNext(Call::Enumerate, status::AccessDenied, {}, 1);
         QTreeWidget list;

@@ -31,8 +31,7 @@ public:
             return Answer::Ok;
         return answers.isEmpty() ? Answer::Yes : answers.dequeue();
     }
-    std::optional<QString> getText(QWidget*, const QString& title,
-                                   const QString& prompt) override {
+    std::optional<QString> getText(QWidget*, const QString& title, const QString& prompt) override {
         prompts.append({title, prompt, Icon::NoIcon, Buttons::Ok});
         if (texts.isEmpty())
             return std::nullopt;
