@@ -169,6 +169,19 @@ Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& n
     srvsvc::ShareParmErrReply decoded;
     if (Status s = srvsvc::decodeShareSetInfo(reply, decoded); s != status::Success)
         return s;
+    if (decoded.result != status::Success || info.securityDescriptor.empty())
+        return normalizeShareResult(ShareCall::SetInfo, decoded.result);
+    // The descriptor once more on its own: Samba drops the descriptor of a level-502 record
+    // whenever the same call also runs its change-share command (it looks the share up again
+    // after the configuration reload and finds no name). On other servers this repeats what
+    // is already set.
+    const auto security = srvsvc::encodeShareSetSecurity(
+        srvsvc::serverArgument(connectName(server)), netname, info.securityDescriptor);
+    if (Status s = srvsvcCall(server, srvsvc::OpNetShareSetInfo, security, reply, true);
+        s != status::Success)
+        return s;
+    if (Status s = srvsvc::decodeShareSetInfo(reply, decoded); s != status::Success)
+        return s;
     return normalizeShareResult(ShareCall::SetInfo, decoded.result);
 }
 

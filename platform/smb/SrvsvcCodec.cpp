@@ -145,6 +145,28 @@ std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
     return w.take();
 }
 
+std::vector<std::uint8_t> encodeShareSetSecurity(std::u16string_view server,
+                                                 std::u16string_view netname,
+                                                 std::span<const std::uint8_t> descriptor) {
+    NdrWriter w;
+    const std::u16string name(server);
+    w.uniqueString(&name);
+    w.conformantString(netname);
+    w.u32(Level1501);
+    w.u32(Level1501); // union discriminant
+    w.referent();     // SHARE_INFO_1501_I*
+    w.u32(static_cast<std::uint32_t>(descriptor.size()));
+    if (descriptor.empty()) {
+        w.nullPointer();
+    } else {
+        w.referent();
+        w.u32(static_cast<std::uint32_t>(descriptor.size()));
+        w.bytes(descriptor);
+    }
+    w.nullPointer(); // ParmErr
+    return w.take();
+}
+
 std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const ShareInfo502& info) {
     NdrWriter w;
     const std::u16string name(server);

@@ -23,6 +23,7 @@ inline constexpr std::uint16_t OpNetShareSetInfo = 17;
 inline constexpr std::uint16_t OpNetShareDel = 18;
 
 inline constexpr std::uint32_t Level502 = 502;
+inline constexpr std::uint32_t Level1501 = 1501;
 inline constexpr std::uint32_t MaxPreferredLength = 0xFFFFFFFF;
 // The largest descriptor taken from a server (the server side limits it the same way).
 inline constexpr std::uint32_t MaxDescriptorSize = 0x40000;
@@ -36,6 +37,10 @@ std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
                                              std::u16string_view netname);
 std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
                                              std::u16string_view netname, const ShareInfo502& info);
+// NetrShareSetInfo at level 1501: the security descriptor alone.
+std::vector<std::uint8_t> encodeShareSetSecurity(std::u16string_view server,
+                                                 std::u16string_view netname,
+                                                 std::span<const std::uint8_t> descriptor);
 std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const ShareInfo502& info);
 std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16string_view netname);
 

@@ -81,6 +81,16 @@ TEST(SrvsvcCodec, AddRequestCarriesDescriptorWithItsLength) {
                   "00000000"));
 }
 
+TEST(SrvsvcCodec, SetSecurityRequestIsLevel1501WithTheDescriptorAlone) {
+    EXPECT_EQ(srvsvc::encodeShareSetSecurity(
+                  u"\\\\S", u"x", hex("01 00 04 80 00000000 00000000 00000000 00000000")),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "02000000 00000000 02000000 7800 0000"
+                  "dd050000 dd050000 04000200 14000000 08000200"
+                  "14000000 01 00 04 80 00000000 00000000 00000000 00000000"
+                  "00000000"));
+}
+
 TEST(SrvsvcCodec, SetInfoWithoutDescriptorSendsNullPointerAndZeroLength) {
     ShareInfo502 info;
     info.netname = u"n";

@@ -1,0 +1,373 @@
+// Every call of the backend against the real test server.
+#include "TestServer.h"
+#include "platform/SecurityDescriptor.h"
+#include "platform/smb/Utf.h"
+#include "shares/DriveProbe.h"
+
+#include <QString>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace corvane;
+using namespace corvane::integration;
+
+namespace {
+
+std::vector<ShareInfo502> enumerateAll(ShareService& service, const std::u16string& server,
+                                       Status& result) {
+    std::vector<ShareInfo502> all, part;
+    std::uint32_t resume = 0;
+    do {
+        result = service.enumerate(server, part, resume);
+        all.insert(all.end(), part.begin(), part.end());
+    } while (result == status::MoreData);
+    return all;
+}
+
+const ShareInfo502* find(const std::vector<ShareInfo502>& shares, const std::u16string& name) {
+    const auto it = std::find_if(shares.begin(), shares.end(),
+                                 [&](const ShareInfo502& s) { return s.netname == name; });
+    return it == shares.end() ? nullptr : &*it;
+}
+
+// A list in the program's own canonical form with specific masks (the server keeps those as
+// they are; generic bits it maps to specific ones).
+Acl makeDacl(const std::vector<std::pair<bool, Sid>>& entries, std::uint32_t mask) {
+    std::size_t size = AclHeaderSize;
+    for (const auto& e : entries)
+        size += 8 + e.second.length();
+    auto acl = *Acl::initialize(size, AclRevision);
+    for (const auto& [deny, sid] : entries) {
+        if (deny)
+            acl.addDeniedAce(0, mask, sid);
+        else
+            acl.addAllowedAce(0, mask, sid);
+    }
+    return acl;
+}
+
+class ShareCalls : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(TestServer::primary().resetShares()); }
+    static void TearDownTestSuite() { TestServer::primary().resetShares(); }
+
+    const TestServer& server = TestServer::primary();
+    Session session;
+    smb::SmbNetwork& net = session.network;
+
+    Sid accountSid(const std::u16string& name) {
+        Account a;
+        EXPECT_EQ(net.lookupName(server.address(), name, a), status::Success) << smb::toUtf8(name);
+        return a.sid;
+    }
+};
+
+} // namespace
+
+TEST_F(ShareCalls, EnumerateListsTheDemoSharesWithDescriptors) {
+    Status result = 1;
+    const auto shares = enumerateAll(net, server.address(), result);
+    ASSERT_EQ(result, status::Success);
+    for (const char16_t* name :
+         {u"C$", u"D$", u"Public", u"Data", u"Alpha", u"Beta", u"Work", u"Archive", u"Backup$",
+          u"Donn\u00e9es", u"\u65e5\u672c\u8a9e", u"Open", u"Locked", u"Users", u"Scratch"}) {
+        const auto* share = find(shares, name);
+        ASSERT_TRUE(share) << smb::toUtf8(name);
+        EXPECT_FALSE(share->securityDescriptor.empty()) << smb::toUtf8(name);
+    }
+    const auto* ipc = find(shares, u"IPC$");
+    ASSERT_TRUE(ipc);
+    EXPECT_EQ(ipc->type & 0xFF, StypeIpc);
+    EXPECT_EQ(find(shares, u"Alpha")->path, server.serverPath("C", "Data/Alpha"));
+    EXPECT_EQ(find(shares, u"Donn\u00e9es")->remark,
+              u"Donn\u00e9es partag\u00e9es \u2014 \u00e9t\u00e9 2024");
+}
+
+TEST_F(ShareCalls, OpeningAComputerReusesOneBoundPipe) {
+    ShareInfo502 info;
+    std::vector<ShareInfo502> shares;
+    std::uint32_t resume = 0;
+    ASSERT_EQ(net.enumerate(server.address(), shares, resume), status::Success);
+    for (int i = 0; i < 26; ++i)
+        net.getInfo(server.address(), std::u16string(1, char16_t(u'A' + i)) + u"$", info);
+    EXPECT_EQ(net.bindCount(server.address()), 1u);
+}
+
+TEST_F(ShareCalls, GetGivesTheRecordWithItsAccessList) {
+    ShareInfo502 alpha;
+    ASSERT_EQ(net.getInfo(server.address(), u"Alpha", alpha), status::Success);
+    EXPECT_EQ(alpha.netname, u"Alpha");
+    EXPECT_EQ(alpha.remark, u"Project Alpha");
+    EXPECT_EQ(alpha.type, StypeDisktree);
+    const auto dacl = daclOf(alpha.securityDescriptor);
+    ASSERT_TRUE(dacl);
+    ASSERT_EQ(dacl->aceCount(), 3);
+    std::set<std::string> allowed, denied;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto ace = dacl->ace(i);
+        ASSERT_TRUE(ace && ace->sid);
+        (ace->type == AccessDeniedAceType ? denied : allowed).insert(ace->sid->toString());
+    }
+    EXPECT_EQ(denied, std::set<std::string>{accountSid(server.user2()).toString()});
+    EXPECT_EQ(allowed, (std::set<std::string>{accountSid(server.group()).toString(),
+                                              accountSid(server.adminUser()).toString()}));
+}
+
+TEST_F(ShareCalls, NullAndEmptyAccessListsAreToldApart) {
+    ShareInfo502 open, locked;
+    ASSERT_EQ(net.getInfo(server.address(), u"Open", open), status::Success);
+    ASSERT_EQ(net.getInfo(server.address(), u"Locked", locked), status::Success);
+    const auto openSd = SecurityDescriptor::parse(open.securityDescriptor);
+    const auto lockedSd = SecurityDescriptor::parse(locked.securityDescriptor);
+    ASSERT_TRUE(openSd && lockedSd);
+    EXPECT_EQ(openSd->daclState(), DaclState::Null);
+    EXPECT_EQ(lockedSd->daclState(), DaclState::Present);
+    EXPECT_EQ(lockedSd->dacl()->aceCount(), 0);
+}
+
+TEST_F(ShareCalls, SetChangesCommentLimitAndAccessList) {
+    ShareInfo502 scratch;
+    ASSERT_EQ(net.getInfo(server.address(), u"Scratch", scratch), status::Success);
+    const Acl dacl = makeDacl({{true, accountSid(server.user2())},
+                               {false, accountSid(server.user1())},
+                               {false, *Sid::fromString("S-1-1-0")}},
+                              0x001301BF);
+    scratch.remark = u"Changed by the test \u00e9";
+    scratch.maxUses = 7;
+    scratch.securityDescriptor = SecurityDescriptor::withDacl(dacl).toSelfRelative();
+    ASSERT_EQ(net.setInfo(server.address(), u"Scratch", scratch), status::Success);
+
+    ShareInfo502 back;
+    ASSERT_EQ(net.getInfo(server.address(), u"Scratch", back), status::Success);
+    EXPECT_EQ(back.remark, u"Changed by the test \u00e9");
+    EXPECT_EQ(back.path, scratch.path);
+    const auto backDacl = daclOf(back.securityDescriptor);
+    ASSERT_TRUE(backDacl);
+    EXPECT_EQ(backDacl->bytes(), dacl.bytes());
+    // Samba neither stores nor reports the user limit through level 502 (it keeps its own
+    // "max connections"); the call itself must still succeed, as checked above.
+}
+
+TEST_F(ShareCalls, AddWithDescriptorReadsBackByteEqualThenDelete) {
+    // Many entries make the request larger than one fragment of the smallest size.
+    smb::SmbOptions small = integrationOptions();
+    small.maxFragment = 1432;
+    Session fragmented(server, small);
+    std::vector<std::pair<bool, Sid>> entries{{true, accountSid(server.user2())}};
+    for (std::uint32_t rid = 2000; rid < 2080; ++rid)
+        entries.push_back({false, Sid::make(5, {21, 1111, 2222, 3333, rid})});
+    entries.push_back({false, *Sid::fromString("S-1-5-32-544")});
+    const Acl dacl = makeDacl(entries, 0x001F01FF);
+    ASSERT_GT(dacl.bytes().size(), 2000u);
+
+    ShareInfo502 info;
+    info.netname = u"ItAdded";
+    info.remark = u"Added by the integration test";
+    info.path = server.serverPath("D", "Scratch");
+    info.securityDescriptor = SecurityDescriptor::withDacl(dacl).toSelfRelative();
+    auto& net2 = fragmented.network;
+    net2.remove(server.address(), u"ItAdded"); // left over from an interrupted run
+    ASSERT_EQ(net2.add(server.address(), info), status::Success);
+    EXPECT_EQ(net2.add(server.address(), info), status::DuplicateShare);
+
+    ShareInfo502 back;
+    ASSERT_EQ(net2.getInfo(server.address(), u"ItAdded", back), status::Success);
+    EXPECT_EQ(back.remark, info.remark);
+    EXPECT_EQ(back.path, info.path);
+    const auto backDacl = daclOf(back.securityDescriptor);
+    ASSERT_TRUE(backDacl);
+    EXPECT_EQ(backDacl->bytes(), dacl.bytes());
+
+    ASSERT_EQ(net2.remove(server.address(), u"ItAdded"), status::Success);
+    EXPECT_EQ(net2.getInfo(server.address(), u"ItAdded", back), status::NetNameNotFound);
+}
+
+TEST_F(ShareCalls, MissingSharesGiveNetNameNotFound) {
+    ShareInfo502 info;
+    EXPECT_EQ(net.getInfo(server.address(), u"NoSuchShare", info), status::NetNameNotFound);
+    EXPECT_EQ(net.remove(server.address(), u"NoSuchShare"), status::NetNameNotFound);
+    info.netname = u"NoSuchShare";
+    info.path = server.serverPath("D", "Scratch");
+    EXPECT_EQ(net.setInfo(server.address(), u"NoSuchShare", info), status::NetNameNotFound);
+}
+
+TEST_F(ShareCalls, DriveProbeFindsExactlyCAndD) {
+    EXPECT_EQ(probeDriveShares(net, QString::fromStdU16String(server.address())),
+              (QStringList{"C", "D"}));
+}
+
+class ManyShares : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(TestServer::primary().bulkShares(2000)); }
+    static void TearDownTestSuite() { TestServer::primary().resetShares(); }
+    const TestServer& server = TestServer::primary();
+};
+
+TEST_F(ManyShares, AllTwoThousandArriveInFragments) {
+    // The smallest fragment size makes the answer of some 400 KB arrive in hundreds of
+    // fragments.
+    smb::SmbOptions small = integrationOptions();
+    small.maxFragment = 1432;
+    Session session(server, small);
+    Status result = 1;
+    const auto shares = enumerateAll(session.network, server.address(), result);
+    ASSERT_EQ(result, status::Success);
+    std::set<std::u16string> names;
+    for (const auto& s : shares)
+        names.insert(s.netname);
+    EXPECT_EQ(names.size(), shares.size());
+    for (int i = 1; i <= 2000; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Bulk%05d", i);
+        ASSERT_TRUE(names.count(smb::fromUtf8(name))) << name;
+    }
+    EXPECT_TRUE(names.count(u"Alpha"));
+}
+
+TEST_F(ManyShares, ResumeHandleContinuesWhereItPoints) {
+    Session session(server);
+    std::vector<ShareInfo502> all, rest;
+    std::uint32_t resume = 0;
+    ASSERT_EQ(session.network.enumerate(server.address(), all, resume), status::Success);
+    ASSERT_GT(all.size(), 2000u);
+    resume = 1500;
+    ASSERT_EQ(session.network.enumerate(server.address(), rest, resume), status::Success);
+    ASSERT_EQ(rest.size(), all.size() - 1500);
+    EXPECT_EQ(rest.front().netname, all[1500].netname);
+    EXPECT_EQ(rest.back().netname, all.back().netname);
+}
+
+namespace {
+
+struct LookupRow {
+    const char* name;
+    std::u16string account; // "" entries are filled from the server below
+    const char* role;       // which test account, when `account` is empty
+    SidNameUse use;
+    const char* domain; // "NETBIOS" for the server's own name
+    const char* sid;    // expected SID, or "" when it is the server's
+};
+
+class Lookups : public ::testing::TestWithParam<LookupRow> {
+protected:
+    const TestServer& server = TestServer::primary();
+    Session session;
+
+    std::u16string accountName(const LookupRow& row) const {
+        if (!row.account.empty())
+            return row.account;
+        const std::string role = row.role;
+        return role == "admin"  ? server.adminUser()
+               : role == "user" ? server.user1()
+                                : server.group();
+    }
+};
+
+} // namespace
+
+TEST_P(Lookups, NameAndSidBothWays) {
+    const auto& row = GetParam();
+    Account byName;
+    ASSERT_EQ(session.network.lookupName(server.address(), accountName(row), byName),
+              status::Success);
+    EXPECT_EQ(byName.use, row.use);
+    const std::u16string domain =
+        std::string(row.domain) == "NETBIOS" ? server.netbiosName() : smb::fromUtf8(row.domain);
+    EXPECT_EQ(byName.domain, domain);
+    if (*row.sid)
+        EXPECT_EQ(byName.sid.toString(), row.sid);
+    else
+        EXPECT_TRUE(byName.sid.toString().starts_with("S-1-5-21-")) << byName.sid.toString();
+
+    Account bySid;
+    ASSERT_EQ(session.network.lookupSid(server.address(), byName.sid, bySid), status::Success);
+    EXPECT_EQ(bySid.use, row.use);
+    EXPECT_EQ(bySid.domain, domain);
+    const auto& wanted = accountName(row);
+    const auto slash = wanted.rfind(u'\\');
+    EXPECT_EQ(bySid.name, slash == std::u16string::npos ? wanted : wanted.substr(slash + 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Server, Lookups,
+    ::testing::Values(LookupRow{"everyone", u"Everyone", "", SidNameUse::WellKnownGroup, "",
+                                "S-1-1-0"},
+                      LookupRow{"administrator", u"", "admin", SidNameUse::User, "NETBIOS", ""},
+                      LookupRow{"user", u"", "user", SidNameUse::User, "NETBIOS", ""},
+                      LookupRow{"mappedGroup", u"", "group", SidNameUse::Group, "NETBIOS", ""},
+                      LookupRow{"builtinAdministrators", u"BUILTIN\\Administrators", "",
+                                SidNameUse::Alias, "BUILTIN", "S-1-5-32-544"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UnknownAccounts, AreNoneMapped) {
+    Session session;
+    const auto& server = TestServer::primary();
+    Account a;
+    EXPECT_EQ(session.network.lookupName(server.address(), u"no-such-account-xyz", a),
+              status::NoneMapped);
+    EXPECT_EQ(
+        session.network.lookupSid(server.address(), *Sid::fromString("S-1-5-21-9-8-7-6543"), a),
+        status::NoneMapped);
+}
+
+TEST(LocalComputerAccounts, UseOnlyTheWellKnownTable) {
+    Session session;
+    Account a;
+    ASSERT_EQ(session.network.lookupName(u"", u"Everyone", a), status::Success);
+    EXPECT_EQ(a.sid.toString(), "S-1-1-0");
+    // A server's own accounts are not known without naming the server.
+    EXPECT_EQ(session.network.lookupName(u"", TestServer::primary().user1(), a),
+              status::NoneMapped);
+}
+
+namespace {
+
+class Directories : public ::testing::Test {
+protected:
+    const TestServer& server = TestServer::primary();
+    Session session;
+
+    std::set<std::u16string> list(const std::u16string& path, Status expected = 0) {
+        std::vector<std::u16string> names;
+        EXPECT_EQ(session.network.listDirectories(server.address(), path, names), expected)
+            << smb::toUtf8(path);
+        return {names.begin(), names.end()};
+    }
+};
+
+} // namespace
+
+TEST_F(Directories, DriveRootListsDirectoriesOnlyKeepingHiddenOnes) {
+    const auto c = list(u"C$\\");
+    EXPECT_EQ(
+        c, (std::set<std::u16string>{u"Hidden", u"Data", u"Users", u"Program Files",
+                                     u"Donn\u00e9es", u"\u65e5\u672c\u8a9e", u"Windows", u"Deep"}));
+    // No files (readme.txt) and no dot-names (.config).
+    const auto d = list(u"D$\\");
+    EXPECT_TRUE(d.count(u"Work"));
+    EXPECT_FALSE(d.count(u"readme.txt"));
+}
+
+TEST_F(Directories, NestedAndNonAsciiPaths) {
+    EXPECT_EQ(list(u"C$\\Data\\"), (std::set<std::u16string>{u"Alpha", u"Beta"}));
+    EXPECT_EQ(list(u"C$\\Donn\u00e9es\\"), std::set<std::u16string>{u"\u00c9t\u00e9"});
+    EXPECT_EQ(list(u"C$\\\u65e5\u672c\u8a9e\\"), std::set<std::u16string>{u"\u8cc7\u6599"});
+    EXPECT_EQ(list(u"C$\\Users\\"),
+              (std::set<std::u16string>{server.adminUser(), server.user1(), server.user2()}));
+}
+
+TEST_F(Directories, PathDeeperThan260Characters) {
+    std::u16string path = u"C$\\Deep\\";
+    for (int i = 1; i <= 9; ++i)
+        path +=
+            u"Level0" + std::u16string(1, char16_t(u'0' + i)) + u"-abcdefghijklmnopqrstuvwxyz\\";
+    ASSERT_GT((u"\\\\?\\UNC\\" + server.address() + u"\\" + path + u"*.*").size(), 260u);
+    EXPECT_EQ(list(path), std::set<std::u16string>{u"Bottom"});
+}
+
+TEST_F(Directories, MissingDirectoryAndDriveFail) {
+    EXPECT_TRUE(list(u"C$\\NoSuchDirectory\\", status::PathNotFound).empty());
+    std::vector<std::u16string> names;
+    EXPECT_NE(session.network.listDirectories(server.address(), u"E$\\", names), status::Success);
+}

@@ -1,0 +1,121 @@
+#include "TestServer.h"
+
+#include "platform/smb/Utf.h"
+
+#include <array>
+#include <cstdio>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+
+namespace corvane::integration {
+
+namespace {
+
+int shell(const std::string& command, std::string* output) {
+    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::string text;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        text.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string quoted(const std::string& s) {
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
+TestServer::TestServer(std::string address) : m_address(std::move(address)) {
+    if (run("env", &m_env) != 0)
+        throw std::runtime_error("test-server.sh env failed for " + m_address);
+}
+
+const TestServer& TestServer::primary() {
+    static const TestServer server("127.0.0.2");
+    return server;
+}
+
+const TestServer& TestServer::secondary() {
+    static const TestServer server("127.0.0.3");
+    return server;
+}
+
+int TestServer::run(const std::string& command, std::string* output) const {
+    return shell(quoted(CORVANE_TEST_SERVER_SCRIPT) + " " + command + " --addr " + m_address,
+                 output);
+}
+
+std::string TestServer::value(const std::string& key) const {
+    std::istringstream lines(m_env);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.starts_with(key + "="))
+            return line.substr(key.size() + 1);
+    return {};
+}
+
+std::u16string TestServer::address() const {
+    return smb::fromUtf8(m_address);
+}
+std::u16string TestServer::netbiosName() const {
+    return smb::fromUtf8(value("CORVANE_TEST_SERVER_NAME"));
+}
+std::u16string TestServer::adminUser() const {
+    return smb::fromUtf8(value("CORVANE_TEST_ADMIN_USER"));
+}
+std::u16string TestServer::user1() const {
+    return smb::fromUtf8(value("CORVANE_TEST_USER1"));
+}
+std::u16string TestServer::user2() const {
+    return smb::fromUtf8(value("CORVANE_TEST_USER2"));
+}
+std::u16string TestServer::group() const {
+    return smb::fromUtf8(value("CORVANE_TEST_GROUP"));
+}
+
+std::u16string TestServer::serverPath(const std::string& drive, const std::string& relative) const {
+    std::string path = "C:" + value("CORVANE_TEST_SERVER_DIR") + "/" + drive;
+    if (!relative.empty())
+        path += "/" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return smb::fromUtf8(path);
+}
+
+smb::Credentials TestServer::adminCredentials() const {
+    return {adminUser(), u"", smb::fromUtf8(value("CORVANE_TEST_ADMIN_PASSWORD"))};
+}
+
+std::string TestServer::shareParameter(const std::string& share,
+                                       const std::string& parameter) const {
+    std::string out;
+    shell("net -s " + quoted(value("CORVANE_TEST_SERVER_CONF")) + " conf getparm " + quoted(share) +
+              " " + quoted(parameter),
+          &out);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+        out.pop_back();
+    return out;
+}
+
+smb::SmbOptions integrationOptions(std::chrono::milliseconds timeout) {
+    smb::SmbOptions o;
+    o.timeout = timeout;
+    o.kerberos = smb::KerberosMode::Off;
+    return o;
+}
+
+Session::Session(const TestServer& server, smb::SmbOptions options)
+    : credentials(server.adminCredentials()), network(credentials, options) {}
+
+} // namespace corvane::integration

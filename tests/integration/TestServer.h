@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/smb/CredentialProvider.h"
+#include "platform/smb/SmbNetwork.h"
+
+#include <chrono>
+#include <string>
+
+namespace corvane::integration {
+
+// One sandboxed Samba server of tools/test-server, as the integration tests see it. The two
+// that ctest starts for every run are primary() (127.0.0.2) and secondary() (127.0.0.3, for
+// copying between computers). Values come from the script's own "env" output.
+class TestServer {
+public:
+    static const TestServer& primary();
+    static const TestServer& secondary();
+    explicit TestServer(std::string address);
+
+    std::u16string address() const; // what to type in the computer box: 127.0.0.2
+    const std::string& addressUtf8() const { return m_address; }
+    // Any line of the script's environment, e.g. value("CORVANE_TEST_SERVER_NAME").
+    std::string value(const std::string& key) const;
+    std::u16string netbiosName() const; // CORVANE2: the domain of its local accounts
+    std::u16string adminUser() const;
+    std::u16string user1() const; // alice
+    std::u16string user2() const; // bob
+    std::u16string group() const; // corvane-staff, a mapped group
+    // The server's view of a directory below its drive roots: C:\...\C\Data for ("C", "Data").
+    std::u16string serverPath(const std::string& drive, const std::string& relative = {}) const;
+
+    smb::Credentials adminCredentials() const;
+
+    // Runs the test-server script with `command` for this address; returns its exit status.
+    int run(const std::string& command, std::string* output = nullptr) const;
+    // Restores the demo shares and their access lists, removing added and bulk shares.
+    bool resetShares() const { return run("reset") == 0; }
+    // Makes exactly `count` extra shares Bulk00001... (0 removes them).
+    bool bulkShares(int count) const { return run("bulk-shares " + std::to_string(count)) == 0; }
+    bool start() const { return run("start") == 0; }
+    bool stop() const { return run("stop") == 0; }
+    // A registry share parameter as the server holds it (`net conf getparm`), or empty.
+    std::string shareParameter(const std::string& share, const std::string& parameter) const;
+
+private:
+    std::string m_address;
+    std::string m_env;
+};
+
+// Options for tests: the normal timeout unless a test shortens it; no ticket cache.
+smb::SmbOptions integrationOptions(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// A ready backend logged on as the server's administrator (for every server).
+struct Session {
+    explicit Session(const TestServer& server = TestServer::primary(),
+                     smb::SmbOptions options = integrationOptions());
+    smb::StaticCredentials credentials;
+    smb::SmbNetwork network;
+};
+
+} // namespace corvane::integration
