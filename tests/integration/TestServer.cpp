@@ -41,12 +41,12 @@ TestServer::TestServer(std::string address) : m_address(std::move(address)) {
 }
 
 const TestServer& TestServer::primary() {
-    static const TestServer server("127.0.0.2");
+    static const TestServer server(CORVANE_TEST_PRIMARY);
     return server;
 }
 
 const TestServer& TestServer::secondary() {
-    static const TestServer server("127.0.0.3");
+    static const TestServer server(CORVANE_TEST_SECONDARY);
     return server;
 }
 
