@@ -54,6 +54,15 @@ private slots:
         const QPixmap shot = form.screen()->grabWindow(form.winId());
         QVERIFY(!shot.isNull());
         QVERIFY(shot.save("corvane-main-window.png"));
+
+        // Each tab page is laid out and readable once shown.
+        for (int page = 1; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            QTest::qWait(200);
+            QVERIFY(pages->currentWidget()->isVisible());
+            QVERIFY(form.screen()->grabWindow(form.winId())
+                        .save(QString("corvane-page-%1.png").arg(page + 1)));
+        }
     }
 };
 
