@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1)
         return 0;
     const std::span<const std::uint8_t> stub(data + 1, size - 1);
-    switch (data[0] % 5) {
+    switch (data[0] % 6) {
     case 0: {
         srvsvc::ShareEnumReply r;
         if (srvsvc::decodeShareEnum(stub, r) == 0)
@@ -37,9 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         srvsvc::decodeShareAdd(stub, r);
         break;
     }
-    default: {
+    case 4: {
         Status result = 0;
         srvsvc::decodeShareDel(stub, result);
+        break;
+    }
+    default: {
+        srvsvc::ShareGetInfoReply r;
+        srvsvc::decodeShareGetInfo2(stub, r);
         break;
     }
     }

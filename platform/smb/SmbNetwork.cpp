@@ -115,6 +115,9 @@ Status SmbNetwork::lsaCall(
 
 Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                              std::uint32_t& resumeHandle) {
+    // The records keep level 502's user limit, which Samba always reports as "no limit".
+    // Nothing shows or keeps the limit of a listed share: whatever edits or copies a share
+    // reads it again through getInfo, which asks for the real limit.
     out.clear();
     std::vector<std::uint8_t> reply;
     const auto stub = srvsvc::encodeShareEnum(srvsvc::serverArgument(connectName(server)),
@@ -153,36 +156,58 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
         return normalizeShareResult(ShareCall::GetInfo, decoded.result);
     if (!decoded.info)
         return status::RpcProtocolError;
+    // Samba 4.17 answers "no limit" at level 502 whatever the share's limit is and reports it
+    // at level 2 only; Windows gives the same number at both levels. A failed second call
+    // fails the whole read: a record with a made-up limit could be written back later.
+    std::vector<std::uint8_t> limitReply;
+    const auto limitStub = srvsvc::encodeShareGetInfo(srvsvc::serverArgument(connectName(server)),
+                                                      netname, srvsvc::Level2);
+    if (Status s = srvsvcCall(server, srvsvc::OpNetShareGetInfo, limitStub, limitReply, true);
+        s != status::Success)
+        return s;
+    srvsvc::ShareGetInfoReply limit;
+    if (Status s = srvsvc::decodeShareGetInfo2(limitReply, limit); s != status::Success)
+        return s;
+    if (limit.result != status::Success)
+        return normalizeShareResult(ShareCall::GetInfo, limit.result);
+    if (!limit.info)
+        return status::RpcProtocolError;
+    decoded.info->maxUses = limit.info->maxUses;
     out = std::move(*decoded.info);
     return status::Success;
 }
 
 Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
                            const ShareInfo502& info) {
-    std::vector<std::uint8_t> reply;
-    const auto stub =
-        srvsvc::encodeShareSetInfo(srvsvc::serverArgument(connectName(server)), netname, info);
-    // Setting the same values twice leaves the same share: safe to repeat.
-    if (Status s = srvsvcCall(server, srvsvc::OpNetShareSetInfo, stub, reply, true);
-        s != status::Success)
-        return s;
-    srvsvc::ShareParmErrReply decoded;
-    if (Status s = srvsvc::decodeShareSetInfo(reply, decoded); s != status::Success)
-        return s;
-    if (decoded.result != status::Success || info.securityDescriptor.empty())
+    const std::u16string serverArg = srvsvc::serverArgument(connectName(server));
+    // Setting the same values twice leaves the same share: each call is safe to repeat.
+    const auto call = [&](const std::vector<std::uint8_t>& stub) -> Status {
+        std::vector<std::uint8_t> reply;
+        if (Status s = srvsvcCall(server, srvsvc::OpNetShareSetInfo, stub, reply, true);
+            s != status::Success)
+            return s;
+        srvsvc::ShareParmErrReply decoded;
+        if (Status s = srvsvc::decodeShareSetInfo(reply, decoded); s != status::Success)
+            return s;
         return normalizeShareResult(ShareCall::SetInfo, decoded.result);
+    };
+    if (Status s = call(srvsvc::encodeShareSetInfo(serverArg, netname, info)); s != status::Success)
+        return s;
     // The descriptor once more on its own: Samba drops the descriptor of a level-502 record
     // whenever the same call also runs its change-share command (it looks the share up again
     // after the configuration reload and finds no name). On other servers this repeats what
     // is already set.
-    const auto security = srvsvc::encodeShareSetSecurity(
-        srvsvc::serverArgument(connectName(server)), netname, info.securityDescriptor);
-    if (Status s = srvsvcCall(server, srvsvc::OpNetShareSetInfo, security, reply, true);
-        s != status::Success)
-        return s;
-    if (Status s = srvsvc::decodeShareSetInfo(reply, decoded); s != status::Success)
-        return s;
-    return normalizeShareResult(ShareCall::SetInfo, decoded.result);
+    if (!info.securityDescriptor.empty()) {
+        if (Status s =
+                call(srvsvc::encodeShareSetSecurity(serverArg, netname, info.securityDescriptor));
+            s != status::Success)
+            return s;
+    }
+    // The user limit once more at level 2: Samba ignores it at level 502 (its level 1006
+    // refuses any change). Windows takes only the comment and the limit from this record,
+    // the values just written; neither server touches the descriptor at this level. A failure
+    // here is the caller's to see, so a limit that did not stick is never reported as set.
+    return call(srvsvc::encodeShareSetInfo2(serverArg, netname, info));
 }
 
 Status SmbNetwork::add(const std::u16string& server, const ShareInfo502& info) {

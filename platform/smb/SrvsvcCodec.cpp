@@ -9,7 +9,9 @@ namespace {
 // Fixed part of SHARE_INFO_502_I: ten 4-byte fields.
 constexpr std::size_t Info502FixedSize = 40;
 
-void writeInfo502(NdrWriter& w, const ShareInfo502& info) {
+// SHARE_INFO_2 is SHARE_INFO_502_I without the last two fields.
+void writeInfo(NdrWriter& w, const ShareInfo502& info, std::uint32_t level) {
+    const bool with502 = level == Level502;
     w.referent();
     w.u32(info.type);
     w.referent();
@@ -21,19 +23,21 @@ void writeInfo502(NdrWriter& w, const ShareInfo502& info) {
         w.referent();
     else
         w.nullPointer();
-    // On the wire the reserved field carries the descriptor's length.
-    w.u32(static_cast<std::uint32_t>(info.securityDescriptor.size()));
-    if (info.securityDescriptor.empty())
-        w.nullPointer();
-    else
-        w.referent();
+    if (with502) {
+        // On the wire the reserved field carries the descriptor's length.
+        w.u32(static_cast<std::uint32_t>(info.securityDescriptor.size()));
+        if (info.securityDescriptor.empty())
+            w.nullPointer();
+        else
+            w.referent();
+    }
 
     w.conformantString(info.netname);
     w.conformantString(info.remark);
     w.conformantString(info.path);
     if (info.passwd)
         w.conformantString(*info.passwd);
-    if (!info.securityDescriptor.empty()) {
+    if (with502 && !info.securityDescriptor.empty()) {
         w.u32(static_cast<std::uint32_t>(info.securityDescriptor.size()));
         w.bytes(info.securityDescriptor);
     }
@@ -44,7 +48,7 @@ struct Info502Pointers {
     std::uint32_t descriptorLength = 0;
 };
 
-Info502Pointers readInfo502Fixed(NdrReader& r, ShareInfo502& info) {
+Info502Pointers readInfoFixed(NdrReader& r, ShareInfo502& info, std::uint32_t level) {
     Info502Pointers p;
     p.netname = r.pointer();
     info.type = r.u32();
@@ -54,13 +58,15 @@ Info502Pointers readInfo502Fixed(NdrReader& r, ShareInfo502& info) {
     info.currentUses = r.u32();
     p.path = r.pointer();
     p.passwd = r.pointer();
-    p.descriptorLength = r.u32();
-    p.descriptor = r.pointer();
+    if (level == Level502) {
+        p.descriptorLength = r.u32();
+        p.descriptor = r.pointer();
+    }
     info.reserved = 0;
     return p;
 }
 
-void readInfo502Deferred(NdrReader& r, const Info502Pointers& p, ShareInfo502& info) {
+void readInfoDeferred(NdrReader& r, const Info502Pointers& p, ShareInfo502& info) {
     if (p.netname)
         info.netname = r.conformantString();
     if (p.remark)
@@ -121,12 +127,12 @@ std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint3
 }
 
 std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
-                                             std::u16string_view netname) {
+                                             std::u16string_view netname, std::uint32_t level) {
     NdrWriter w;
     const std::u16string name(server);
     w.uniqueString(&name);
     w.conformantString(netname);
-    w.u32(Level502);
+    w.u32(level);
     return w.take();
 }
 
@@ -140,7 +146,22 @@ std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
     w.u32(Level502);
     w.u32(Level502); // union discriminant
     w.referent();    // SHARE_INFO_502_I*
-    writeInfo502(w, info);
+    writeInfo(w, info, Level502);
+    w.nullPointer(); // ParmErr
+    return w.take();
+}
+
+std::vector<std::uint8_t> encodeShareSetInfo2(std::u16string_view server,
+                                              std::u16string_view netname,
+                                              const ShareInfo502& info) {
+    NdrWriter w;
+    const std::u16string name(server);
+    w.uniqueString(&name);
+    w.conformantString(netname);
+    w.u32(Level2);
+    w.u32(Level2); // union discriminant
+    w.referent();  // SHARE_INFO_2*
+    writeInfo(w, info, Level2);
     w.nullPointer(); // ParmErr
     return w.take();
 }
@@ -174,7 +195,7 @@ std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const Share
     w.u32(Level502);
     w.u32(Level502);
     w.referent();
-    writeInfo502(w, info);
+    writeInfo(w, info, Level502);
     w.nullPointer();
     return w.take();
 }
@@ -204,9 +225,9 @@ Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out) 
             std::vector<Info502Pointers> pointers(count);
             out.shares.resize(count);
             for (std::uint32_t i = 0; i < count; ++i)
-                pointers[i] = readInfo502Fixed(r, out.shares[i]);
+                pointers[i] = readInfoFixed(r, out.shares[i], Level502);
             for (std::uint32_t i = 0; i < count && r.ok(); ++i)
-                readInfo502Deferred(r, pointers[i], out.shares[i]);
+                readInfoDeferred(r, pointers[i], out.shares[i]);
         } else if (entries != 0) {
             return status::RpcProtocolError;
         }
@@ -222,16 +243,19 @@ Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out) 
     return status::Success;
 }
 
-Status decodeShareGetInfo(std::span<const std::uint8_t> stub, ShareGetInfoReply& out) {
+namespace {
+
+Status decodeGetInfo(std::span<const std::uint8_t> stub, std::uint32_t level,
+                     ShareGetInfoReply& out) {
     out = {};
     NdrReader r(stub);
     const std::uint32_t arm = r.u32();
-    if (!r.ok() || arm != Level502)
+    if (!r.ok() || arm != level)
         return status::RpcProtocolError;
     if (r.pointer()) {
         ShareInfo502 info;
-        const Info502Pointers p = readInfo502Fixed(r, info);
-        readInfo502Deferred(r, p, info);
+        const Info502Pointers p = readInfoFixed(r, info, level);
+        readInfoDeferred(r, p, info);
         out.info = std::move(info);
     }
     out.result = r.u32();
@@ -240,6 +264,16 @@ Status decodeShareGetInfo(std::span<const std::uint8_t> stub, ShareGetInfoReply&
         return status::RpcProtocolError;
     }
     return status::Success;
+}
+
+} // namespace
+
+Status decodeShareGetInfo(std::span<const std::uint8_t> stub, ShareGetInfoReply& out) {
+    return decodeGetInfo(stub, Level502, out);
+}
+
+Status decodeShareGetInfo2(std::span<const std::uint8_t> stub, ShareGetInfoReply& out) {
+    return decodeGetInfo(stub, Level2, out);
 }
 
 Status decodeShareSetInfo(std::span<const std::uint8_t> stub, ShareParmErrReply& out) {

@@ -11,9 +11,10 @@
 
 namespace corvane::smb {
 
-// NDR stubs of the server service calls at level 502. Encoders build request stubs; decoders
-// read response stubs and return Success or RpcProtocolError (malformed data). The server's
-// own result is stored in the `result` fields.
+// NDR stubs of the server service calls at level 502 (and level 2 for the user limit, which
+// Samba keeps out of level 502). Encoders build request stubs; decoders read response stubs
+// and return Success or RpcProtocolError (malformed data). The server's own result is stored
+// in the `result` fields.
 namespace srvsvc {
 
 inline constexpr std::uint16_t OpNetShareAdd = 14;
@@ -22,6 +23,7 @@ inline constexpr std::uint16_t OpNetShareGetInfo = 16;
 inline constexpr std::uint16_t OpNetShareSetInfo = 17;
 inline constexpr std::uint16_t OpNetShareDel = 18;
 
+inline constexpr std::uint32_t Level2 = 2;
 inline constexpr std::uint32_t Level502 = 502;
 inline constexpr std::uint32_t Level1501 = 1501;
 inline constexpr std::uint32_t MaxPreferredLength = 0xFFFFFFFF;
@@ -33,10 +35,17 @@ std::u16string serverArgument(std::u16string_view server);
 
 std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint32_t resumeHandle,
                                           std::uint32_t preferredLength);
+// `level` is Level502 or Level2.
 std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
-                                             std::u16string_view netname);
+                                             std::u16string_view netname,
+                                             std::uint32_t level = Level502);
 std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
                                              std::u16string_view netname, const ShareInfo502& info);
+// NetrShareSetInfo at level 2: the record without its descriptor. Servers take the comment
+// and the user limit from it (Windows ignores the other fields; Samba also takes the path).
+std::vector<std::uint8_t> encodeShareSetInfo2(std::u16string_view server,
+                                              std::u16string_view netname,
+                                              const ShareInfo502& info);
 // NetrShareSetInfo at level 1501: the security descriptor alone.
 std::vector<std::uint8_t> encodeShareSetSecurity(std::u16string_view server,
                                                  std::u16string_view netname,
@@ -57,6 +66,8 @@ struct ShareGetInfoReply {
     Status result = 0;
 };
 Status decodeShareGetInfo(std::span<const std::uint8_t> stub, ShareGetInfoReply& out);
+// A level-2 answer: `info` has no descriptor and `reserved` 0.
+Status decodeShareGetInfo2(std::span<const std::uint8_t> stub, ShareGetInfoReply& out);
 
 // NetrShareSetInfo and NetrShareAdd answer with the parameter-error index and the result.
 struct ShareParmErrReply {

@@ -40,6 +40,16 @@ const char* const EnumReply = "f6010000 f6010000 00000200"
                               "20000200 02000000"
                               "ea000000";
 
+// The same share at level 2 (Samba's way of telling the user limit): limit 5, two users, no
+// descriptor fields.
+const char* const GetInfo2Reply = "02000000 00000200"
+                                  "04000200 00000000 08000200 00000000 05000000 02000000"
+                                  "0c000200 00000000"
+                                  "03000000 00000000 03000000 6100 6200 0000 0000"
+                                  "01000000 00000000 01000000 0000 0000"
+                                  "03000000 00000000 03000000 4300 3a00 0000 0000"
+                                  "00000000";
+
 } // namespace
 
 TEST(SrvsvcCodec, GetInfoRequestLayout) {
@@ -47,6 +57,13 @@ TEST(SrvsvcCodec, GetInfoRequestLayout) {
               hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
                   "03000000 00000000 03000000 6100 6200 0000 0000"
                   "f6010000"));
+}
+
+TEST(SrvsvcCodec, GetInfoRequestAtLevel2) {
+    EXPECT_EQ(srvsvc::encodeShareGetInfo(u"\\\\S", u"ab", srvsvc::Level2),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "03000000 00000000 03000000 6100 6200 0000 0000"
+                  "02000000"));
 }
 
 TEST(SrvsvcCodec, EnumRequestLayout) {
@@ -91,6 +108,45 @@ TEST(SrvsvcCodec, SetSecurityRequestIsLevel1501WithTheDescriptorAlone) {
                   "00000000"));
 }
 
+TEST(SrvsvcCodec, SetInfoAtLevel2CarriesTheLimitButNeverTheDescriptor) {
+    ShareInfo502 info;
+    info.netname = u"n";
+    info.remark = u"";
+    info.path = u"C:";
+    info.maxUses = 3;
+    info.currentUses = 9;
+    info.securityDescriptor = hex("01 00 04 80 00000000 00000000 00000000 00000000");
+    EXPECT_EQ(srvsvc::encodeShareSetInfo2(u"\\\\S", u"n", info),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "02000000 00000000 02000000 6e00 0000"
+                  "02000000 02000000 04000200"
+                  "08000200 00000000 0c000200 00000000 03000000 09000000"
+                  "10000200 00000000"
+                  "02000000 00000000 02000000 6e00 0000"
+                  "01000000 00000000 01000000 0000 0000"
+                  "03000000 00000000 03000000 4300 3a00 0000 0000"
+                  "00000000"));
+}
+
+TEST(SrvsvcCodec, SetInfoAtLevel2WithPasswordAndNoLimit) {
+    ShareInfo502 info;
+    info.netname = u"n";
+    info.remark = u"r";
+    info.path = u"p";
+    info.passwd = u"";
+    EXPECT_EQ(srvsvc::encodeShareSetInfo2(u"\\\\S", u"n", info),
+              hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000"
+                  "02000000 00000000 02000000 6e00 0000"
+                  "02000000 02000000 04000200"
+                  "08000200 00000000 0c000200 00000000 ffffffff 00000000"
+                  "10000200 14000200"
+                  "02000000 00000000 02000000 6e00 0000"
+                  "02000000 00000000 02000000 7200 0000"
+                  "02000000 00000000 02000000 7000 0000"
+                  "01000000 00000000 01000000 0000 0000"
+                  "00000000"));
+}
+
 TEST(SrvsvcCodec, SetInfoWithoutDescriptorSendsNullPointerAndZeroLength) {
     ShareInfo502 info;
     info.netname = u"n";
@@ -125,6 +181,42 @@ TEST(SrvsvcCodec, DecodesGetInfoFailureWithoutRecord) {
     ASSERT_EQ(srvsvc::decodeShareGetInfo(hex("f6010000 00000000 06090000"), r), status::Success);
     EXPECT_FALSE(r.info);
     EXPECT_EQ(r.result, status::NetNameNotFound);
+}
+
+TEST(SrvsvcCodec, DecodesGetInfoReplyAtLevel2) {
+    srvsvc::ShareGetInfoReply r;
+    ASSERT_EQ(srvsvc::decodeShareGetInfo2(hex(GetInfo2Reply), r), status::Success);
+    ASSERT_TRUE(r.info);
+    EXPECT_EQ(r.result, 0u);
+    EXPECT_EQ(r.info->netname, u"ab");
+    EXPECT_EQ(r.info->remark, u"");
+    EXPECT_EQ(r.info->path, u"C:");
+    EXPECT_FALSE(r.info->passwd);
+    EXPECT_EQ(r.info->maxUses, 5u);
+    EXPECT_EQ(r.info->currentUses, 2u);
+    EXPECT_TRUE(r.info->securityDescriptor.empty());
+
+    ASSERT_EQ(srvsvc::decodeShareGetInfo2(hex("02000000 00000000 06090000"), r), status::Success);
+    EXPECT_FALSE(r.info);
+    EXPECT_EQ(r.result, status::NetNameNotFound);
+}
+
+TEST(SrvsvcCodec, AnswerAtTheOtherLevelIsRefused) {
+    srvsvc::ShareGetInfoReply r;
+    EXPECT_EQ(srvsvc::decodeShareGetInfo2(hex(GetInfoReply), r), status::RpcProtocolError);
+    EXPECT_FALSE(r.info);
+    EXPECT_EQ(srvsvc::decodeShareGetInfo(hex(GetInfo2Reply), r), status::RpcProtocolError);
+    EXPECT_FALSE(r.info);
+}
+
+TEST(SrvsvcCodec, EveryTruncationOfALevel2AnswerFails) {
+    const auto full = hex(GetInfo2Reply);
+    for (std::size_t n = 0; n < full.size(); ++n) {
+        const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<long>(n));
+        srvsvc::ShareGetInfoReply r;
+        EXPECT_EQ(srvsvc::decodeShareGetInfo2(cut, r), status::RpcProtocolError) << n;
+        EXPECT_FALSE(r.info) << n;
+    }
 }
 
 TEST(SrvsvcCodec, DecodesEnumReplyInParts) {
