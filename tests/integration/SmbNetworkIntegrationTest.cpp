@@ -145,8 +145,90 @@ TEST_F(ShareCalls, SetChangesCommentLimitAndAccessList) {
     const auto backDacl = daclOf(back.securityDescriptor);
     ASSERT_TRUE(backDacl);
     EXPECT_EQ(backDacl->bytes(), dacl.bytes());
-    // Samba neither stores nor reports the user limit through level 502 (it keeps its own
-    // "max connections"); the call itself must still succeed, as checked above.
+    EXPECT_EQ(back.maxUses, 7u);
+    EXPECT_EQ(server.shareParameter("Scratch", "max connections"), "7");
+}
+
+namespace {
+
+struct LimitRow {
+    const char16_t* share;
+    std::uint32_t maxUses;
+};
+
+class DemoLimits : public ::testing::TestWithParam<LimitRow> {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(TestServer::primary().resetShares()); }
+    const TestServer& server = TestServer::primary();
+    Session session;
+};
+
+} // namespace
+
+// Level 502 reports "no limit" for all of them on Samba; getInfo must give the real one.
+TEST_P(DemoLimits, GetReadsTheShareLimit) {
+    ShareInfo502 info;
+    ASSERT_EQ(session.network.getInfo(server.address(), GetParam().share, info), status::Success);
+    EXPECT_EQ(info.netname, GetParam().share);
+    EXPECT_EQ(info.maxUses, GetParam().maxUses);
+}
+
+INSTANTIATE_TEST_SUITE_P(DemoShares, DemoLimits,
+                         ::testing::Values(LimitRow{u"Alpha", 5}, LimitRow{u"Beta", 10},
+                                           LimitRow{u"Work", 25}, LimitRow{u"Users", 1},
+                                           LimitRow{u"Donn\u00e9es", 3},
+                                           LimitRow{u"Public", NoUserLimit},
+                                           LimitRow{u"C$", NoUserLimit}));
+
+TEST_F(ShareCalls, LimitIsSetAndClearedKeepingCommentAndAccessList) {
+    ShareInfo502 beta;
+    ASSERT_EQ(net.getInfo(server.address(), u"Beta", beta), status::Success);
+    ASSERT_EQ(beta.maxUses, 10u);
+    const auto dacl = daclOf(beta.securityDescriptor);
+    ASSERT_TRUE(dacl);
+
+    for (const std::uint32_t limit : {3u, NoUserLimit, 10u}) {
+        beta.maxUses = limit;
+        ASSERT_EQ(net.setInfo(server.address(), u"Beta", beta), status::Success) << limit;
+        // Read back on this connection and on a new one opened as the program opens a
+        // computer. (A new connection may reach a server process that still holds the old
+        // definition until an enumeration makes it reload the shares.)
+        Session fresh;
+        std::vector<ShareInfo502> listed;
+        std::uint32_t resume = 0;
+        ASSERT_EQ(fresh.network.enumerate(server.address(), listed, resume), status::Success);
+        for (smb::SmbNetwork* reader : {&net, &fresh.network}) {
+            ShareInfo502 back;
+            ASSERT_EQ(reader->getInfo(server.address(), u"Beta", back), status::Success);
+            EXPECT_EQ(back.maxUses, limit);
+            EXPECT_EQ(back.remark, u"Project Beta");
+            EXPECT_EQ(back.path, beta.path);
+            const auto backDacl = daclOf(back.securityDescriptor);
+            ASSERT_TRUE(backDacl);
+            EXPECT_EQ(backDacl->bytes(), dacl->bytes()) << limit;
+        }
+    }
+    EXPECT_EQ(server.shareParameter("Beta", "max connections"), "10");
+}
+
+TEST_F(ShareCalls, LimitIsSetWithoutADescriptorInTheRecord) {
+    ShareInfo502 work;
+    ASSERT_EQ(net.getInfo(server.address(), u"Work", work), status::Success);
+    const auto before = work.securityDescriptor;
+    work.securityDescriptor.clear(); // only level 502 and level 2 go out
+    work.maxUses = 2;
+    ASSERT_EQ(net.setInfo(server.address(), u"Work", work), status::Success);
+    ShareInfo502 back;
+    ASSERT_EQ(net.getInfo(server.address(), u"Work", back), status::Success);
+    EXPECT_EQ(back.maxUses, 2u);
+    EXPECT_EQ(back.securityDescriptor, before);
+    EXPECT_EQ(server.shareParameter("Work", "max connections"), "2");
+
+    work.maxUses = 25;
+    ASSERT_EQ(net.setInfo(server.address(), u"Work", work), status::Success);
+    ASSERT_EQ(net.getInfo(server.address(), u"Work", back), status::Success);
+    EXPECT_EQ(back.maxUses, 25u);
+    EXPECT_EQ(server.shareParameter("Work", "max connections"), "25");
 }
 
 TEST_F(ShareCalls, AddWithDescriptorReadsBackByteEqualThenDelete) {
@@ -165,6 +247,7 @@ TEST_F(ShareCalls, AddWithDescriptorReadsBackByteEqualThenDelete) {
     info.netname = u"ItAdded";
     info.remark = u"Added by the integration test";
     info.path = server.serverPath("D", "Scratch");
+    info.maxUses = 4;
     info.securityDescriptor = SecurityDescriptor::withDacl(dacl).toSelfRelative();
     auto& net2 = fragmented.network;
     net2.remove(server.address(), u"ItAdded"); // left over from an interrupted run
@@ -175,6 +258,7 @@ TEST_F(ShareCalls, AddWithDescriptorReadsBackByteEqualThenDelete) {
     ASSERT_EQ(net2.getInfo(server.address(), u"ItAdded", back), status::Success);
     EXPECT_EQ(back.remark, info.remark);
     EXPECT_EQ(back.path, info.path);
+    EXPECT_EQ(back.maxUses, 4u);
     const auto backDacl = daclOf(back.securityDescriptor);
     ASSERT_TRUE(backDacl);
     EXPECT_EQ(backDacl->bytes(), dacl.bytes());
