@@ -212,6 +212,19 @@ void PermissionEditorTest::selectingShowsTheRecognisedMasks_data() {
                                           << "011000";
     QTest::newRow("main: file generic write") << main << "A:alice:120116"
                                               << "011000";
+    // As Samba stores entries written with a generic right: the right and its file rights.
+    QTest::newRow("main: generic all as stored by Samba") << main << "A:alice:101f01ff"
+                                                          << "111000";
+    QTest::newRow("main: generic write as stored by Samba") << main << "A:alice:40120116"
+                                                            << "011000";
+    QTest::newRow("main: generic read as stored by Samba") << main << "D:alice:80120089"
+                                                           << "000001";
+    QTest::newRow("dialog: generic all as stored by Samba is nothing")
+        << dialog << "A:alice:101f01ff"
+        << "000000";
+    QTest::newRow("main: generic read and execute as stored is nothing")
+        << main << "A:alice:a01200a9"
+        << "000000";
     QTest::newRow("main: 0x001301BF is nothing") << main << "A:alice:1301bf"
                                                  << "000000";
     QTest::newRow("dialog: generic write") << dialog << "A:alice:40000000"
