@@ -1,0 +1,201 @@
+// Delete, hide and find and replace through the real main window against the test server.
+#include "WindowOnServer.h"
+#include "maintenance/FindReplace.h"
+#include "maintenance/TFindReplaceTextForm1.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace corvane;
+using namespace corvane::integration;
+using Answer = MessageBoxes::Answer;
+
+namespace {
+
+const QString HideQuestion =
+    QStringLiteral("Are you sure you would like to hide the selected share(s)?");
+const QString DeleteQuestion =
+    QStringLiteral("Are you sure you would like to delete the selected share(s)?");
+
+bool contains(const std::vector<std::u16string>& names, const QString& name) {
+    return std::find(names.begin(), names.end(), name.toStdU16String()) != names.end();
+}
+
+QString daclText(const ShareInfo502& share) {
+    const auto sd = SecurityDescriptor::parse(share.securityDescriptor);
+    if (!sd)
+        return QStringLiteral("no descriptor");
+    switch (sd->daclState()) {
+    case DaclState::Absent:
+        return QStringLiteral("absent");
+    case DaclState::Null:
+        return QStringLiteral("null");
+    case DaclState::Present:
+        break;
+    }
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(sd->dacl()->bytes().data()),
+                                          static_cast<qsizetype>(sd->dacl()->bytes().size()))
+                                   .toHex());
+}
+
+QString limitOf(const TestServer& server, const QString& share) {
+    return QString::fromStdString(userLimit(server, share.toStdU16String()));
+}
+
+} // namespace
+
+class ShareMenuIntegrationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanupTestCase() { TestServer::primary().resetShares(); }
+
+    void hideKeepsPathCommentLimitAndAccessList_data() {
+        QTest::addColumn<QString>("share");
+        QTest::addColumn<QString>("limit");
+        QTest::newRow("deny entry first, limit") << "Alpha"
+                                                 << "5";
+        QTest::newRow("non-ASCII name and comment") << QString::fromUtf8("Donn\u00e9es") << "3";
+        QTest::newRow("empty access list") << "Locked"
+                                           << "0";
+        QTest::newRow("null access list") << "Open"
+                                          << "0";
+    }
+    void hideKeepsPathCommentLimitAndAccessList() {
+        QFETCH(QString, share);
+        QFETCH(QString, limit);
+        const TestServer& server = TestServer::primary();
+        QVERIFY(server.resetShares());
+        const std::u16string name = share.toStdU16String();
+        ShareInfo502 before;
+        QCOMPARE(readBack(server, name, before), status::Success);
+        QCOMPARE(limitOf(server, share), limit);
+
+        WindowOnServer w;
+        QVERIFY(w.open());
+        QVERIFY(w.select({share}));
+        QVERIFY(w.trigger("HideSelected1"));
+        QCOMPARE(w.messages.texts_shown(), QStringList{HideQuestion});
+        QVERIFY(w.rows().contains(share + QLatin1Char('$')));
+        QVERIFY(!w.rows().contains(share));
+
+        ShareInfo502 hidden;
+        QCOMPARE(readBack(server, name + u"$", hidden), status::Success);
+        QCOMPARE(qs(hidden.netname), share + QLatin1Char('$'));
+        QCOMPARE(qs(hidden.path), qs(before.path));
+        QCOMPARE(qs(hidden.remark), qs(before.remark));
+        QCOMPARE(hidden.type, before.type);
+        QCOMPARE(daclText(hidden), daclText(before));
+        QCOMPARE(hidden.maxUses, before.maxUses);
+        QCOMPARE(limitOf(server, share + QLatin1Char('$')), limit);
+        ShareInfo502 gone;
+        QCOMPARE(readBack(server, name, gone), status::NetNameNotFound);
+        QVERIFY(!contains(shareNames(server), share));
+    }
+
+    void deleteThreeSharesLeavesTheOthers() {
+        const TestServer& server = TestServer::primary();
+        QVERIFY(server.resetShares());
+        const QStringList doomed{"Work", "Archive", "Public"};
+        WindowOnServer w;
+        QVERIFY(w.open());
+        QVERIFY(w.select(doomed));
+
+        // No to the question touches nothing.
+        w.messages.answers.enqueue(Answer::No);
+        QVERIFY(w.trigger("DeleteSelected1"));
+        auto names = shareNames(server);
+        for (const QString& share : doomed)
+            QVERIFY2(contains(names, share), qPrintable(share));
+
+        QVERIFY(w.trigger("DeleteSelected1"));
+        QCOMPARE(w.messages.texts_shown(), (QStringList{DeleteQuestion, DeleteQuestion}));
+        names = shareNames(server);
+        for (const QString& share : doomed) {
+            QVERIFY2(!contains(names, share), qPrintable(share));
+            QVERIFY2(!w.rows().contains(share), qPrintable(share));
+        }
+        for (const char* kept : {"C$", "D$", "Data", "Alpha", "Beta", "Backup$", "Open", "Locked",
+                                 "Users", "Scratch"}) {
+            QVERIFY2(contains(names, QLatin1String(kept)), kept);
+            QVERIFY2(w.rows().contains(QLatin1String(kept)), kept);
+        }
+    }
+
+    // Three shares move from the C tree of this server's sandbox to the same directories of the
+    // other server's sandbox (both exist on this machine); a fourth has no match.
+    void findAndReplaceInThreePaths() {
+        const TestServer& server = TestServer::primary();
+        const TestServer& mirror = TestServer::secondary();
+        QVERIFY(server.resetShares());
+        const QList<QPair<QString, std::string>> moved{
+            {"Data", "Data"}, {"Alpha", "Data/Alpha"}, {"Beta", "Data/Beta"}};
+        QMap<QString, ShareInfo502> before;
+        QMap<QString, QString> limits;
+        for (const auto& [share, dir] : moved) {
+            QCOMPARE(readBack(server, share.toStdU16String(), before[share]), status::Success);
+            QCOMPARE(qs(before[share].path), qs(server.serverPath("C", dir)));
+            limits[share] = limitOf(server, share);
+        }
+        ShareInfo502 work;
+        QCOMPARE(readBack(server, u"Work", work), status::Success);
+
+        // Typed in other letter case: the match ignores it, the rest of the path is kept.
+        const QString find = qs(server.serverPath("C")).toLower();
+        const QString replacement = qs(mirror.serverPath("C"));
+        QVERIFY(find != qs(server.serverPath("C")));
+
+        WindowOnServer w;
+        QVERIFY(w.open());
+        QVERIFY(w.select({"Data", "Alpha", "Beta", "Work"}));
+        QStringList statusLines;
+        bool dialogSeen = false;
+        QTimer::singleShot(0, &w.form, [&] {
+            TFindReplaceTextForm1* dialog = w.form.findReplaceTextForm();
+            dialogSeen = dialog && dialog->isVisible();
+            if (!dialog)
+                return;
+            dialog->findChild<QRadioButton*>("LocalPath1")->setChecked(true);
+            dialog->findChild<QLineEdit*>("FindText1")->setText(find);
+            dialog->findChild<QLineEdit*>("ReplaceText1")->setText(replacement);
+            dialog->findChild<QPushButton*>("Ok1")->click();
+            auto* list = dialog->findChild<QListWidget*>("StatusList1");
+            for (int i = 0; i < list->count(); ++i)
+                statusLines << list->item(i)->text();
+            dialog->findChild<QPushButton*>("Close1")->click();
+        });
+        QVERIFY(w.trigger("FindReplaceText1"));
+        QVERIFY(dialogSeen);
+        QVERIFY(w.messages.shown.isEmpty());
+
+        QStringList expectedLines{notFoundLine("Work", find)};
+        for (const auto& [share, dir] : moved)
+            expectedLines << replacedLine(share, qs(before[share].path),
+                                          qs(mirror.serverPath("C", dir)));
+        statusLines.sort();
+        expectedLines.sort();
+        QCOMPARE(statusLines, expectedLines);
+
+        for (const auto& [share, dir] : moved) {
+            ShareInfo502 after;
+            QCOMPARE(readBack(server, share.toStdU16String(), after), status::Success);
+            QCOMPARE(qs(after.path), qs(mirror.serverPath("C", dir)));
+            QCOMPARE(qs(after.remark), qs(before[share].remark));
+            QCOMPARE(daclText(after), daclText(before[share]));
+            QCOMPARE(after.maxUses, before[share].maxUses);
+            QCOMPARE(limitOf(server, share), limits[share]);
+            QVERIFY2(w.rows().contains(share), qPrintable(share));
+        }
+        ShareInfo502 workAfter;
+        QCOMPARE(readBack(server, u"Work", workAfter), status::Success);
+        QCOMPARE(qs(workAfter.path), qs(work.path));
+    }
+};
+
+QTEST_MAIN(ShareMenuIntegrationTest)
+#include "ShareMenuIntegrationTest.moc"
