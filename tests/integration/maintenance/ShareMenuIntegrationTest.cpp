@@ -195,6 +195,56 @@ private slots:
         QCOMPARE(readBack(server, u"Work", workAfter), status::Success);
         QCOMPARE(qs(workAfter.path), qs(work.path));
     }
+
+    // The server refuses a path that does not exist after the share was removed: each share is
+    // re-created as it was.
+    void findAndReplaceToAMissingDirectoryRestoresTheShares() {
+        const TestServer& server = TestServer::primary();
+        QVERIFY(server.resetShares());
+        const QStringList shares{"Alpha", "Beta"};
+        QMap<QString, ShareInfo502> before;
+        QMap<QString, QString> limits;
+        for (const QString& share : shares) {
+            QCOMPARE(readBack(server, share.toStdU16String(), before[share]), status::Success);
+            limits[share] = limitOf(server, share);
+        }
+
+        WindowOnServer w;
+        QVERIFY(w.open());
+        QVERIFY(w.select(shares));
+        QStringList statusLines;
+        QTimer::singleShot(0, &w.form, [&] {
+            TFindReplaceTextForm1* dialog = w.form.findReplaceTextForm();
+            if (!dialog)
+                return;
+            dialog->findChild<QRadioButton*>("LocalPath1")->setChecked(true);
+            dialog->findChild<QLineEdit*>("FindText1")->setText("\\Data\\");
+            dialog->findChild<QLineEdit*>("ReplaceText1")->setText("\\NoSuchDirectory\\");
+            dialog->findChild<QPushButton*>("Ok1")->click();
+            auto* list = dialog->findChild<QListWidget*>("StatusList1");
+            for (int i = 0; i < list->count(); ++i)
+                statusLines << list->item(i)->text();
+            dialog->findChild<QPushButton*>("Close1")->click();
+        });
+        QVERIFY(w.trigger("FindReplaceText1"));
+        QVERIFY(statusLines.isEmpty());
+        QCOMPARE(w.messages.shown.size(), 2); // Yes (the default answer) goes on
+        for (const auto& box : w.messages.shown) {
+            QVERIFY2(box.text.startsWith("Could not update share("), qPrintable(box.text));
+            QVERIFY2(box.text.endsWith(").\nThe original share has been restored."),
+                     qPrintable(box.text));
+        }
+
+        for (const QString& share : shares) {
+            ShareInfo502 after;
+            QCOMPARE(readBack(server, share.toStdU16String(), after), status::Success);
+            QCOMPARE(qs(after.path), qs(before[share].path));
+            QCOMPARE(qs(after.remark), qs(before[share].remark));
+            QCOMPARE(daclText(after), daclText(before[share]));
+            QCOMPARE(limitOf(server, share), limits[share]);
+            QVERIFY2(w.rows().contains(share), qPrintable(share));
+        }
+    }
 };
 
 QTEST_MAIN(ShareMenuIntegrationTest)

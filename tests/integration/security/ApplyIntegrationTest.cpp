@@ -214,6 +214,36 @@ private slots:
         QCOMPARE(after.maxUses, before.maxUses);
         QCOMPARE(QString::fromStdString(userLimit(server, renamed.toStdU16String())), limit);
     }
+
+    // A new path the server does not have: the share is removed, refused again, and restored
+    // as it was loaded.
+    void applyWithAMissingPathRestoresTheShare() {
+        const TestServer& server = TestServer::primary();
+        QVERIFY(server.resetShares());
+        ShareInfo502 before;
+        QCOMPARE(readBack(server, u"Alpha", before), status::Success);
+
+        WindowOnServer w;
+        QVERIFY(w.open());
+        QVERIFY(w.select({"Alpha"}));
+        Page page{w};
+        page.find<QLineEdit>("LocalPath1")->setText(qs(server.serverPath("C", "NoSuchDirectory")));
+        page.find<QLineEdit>("Comment1")->setText("Not to be kept");
+        page.find<QPushButton>("Apply1")->click();
+        QCOMPARE(w.messages.shown.size(), 1);
+        const QString text = w.messages.shown.first().text;
+        QVERIFY2(text.startsWith("Could not update share("), qPrintable(text));
+        QVERIFY2(text.endsWith(").\nThe original share has been restored."), qPrintable(text));
+
+        ShareInfo502 after;
+        QCOMPARE(readBack(server, u"Alpha", after), status::Success);
+        QCOMPARE(qs(after.path), qs(before.path));
+        QCOMPARE(qs(after.remark), qs(before.remark));
+        QCOMPARE(after.maxUses, before.maxUses);
+        QCOMPARE(QString::fromStdString(userLimit(server, u"Alpha")), QStringLiteral("5"));
+        QVERIFY(daclOf(after.securityDescriptor)->bytes() ==
+                daclOf(before.securityDescriptor)->bytes());
+    }
 };
 
 QTEST_MAIN(ApplyIntegrationTest)
