@@ -3,8 +3,8 @@
 // server to the first. Everything created is read back through a fresh backend connection.
 #include "app/TForm1.h"
 #include "platform/SecurityDescriptor.h"
-#include "platform/WellKnownAccounts.h"
 #include "platform/smb/Utf.h"
+#include "security/AclBuilding.h"
 #include "shares/UserLimitSpinBox.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tests/integration/TestServer.h"
@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -26,10 +27,8 @@ namespace {
 // Samba stores GENERIC_ALL with the specific rights it maps to added (0x101F01FF); either
 // form is Full Control, a Change or Read mask is not.
 constexpr std::uint32_t SpecificFullControl = 0x001F01FF;
-constexpr std::uint32_t GenericAllRight = 0x10000000;
-
 bool isFullControl(std::uint32_t mask) {
-    return (mask & GenericAllRight) != 0 || (mask & SpecificFullControl) == SpecificFullControl;
+    return (mask & GenericAll) != 0 || (mask & SpecificFullControl) == SpecificFullControl;
 }
 
 QString q(const std::u16string& s) {
@@ -60,7 +59,26 @@ QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& text) {
 }
 
 // The record as the server holds it now, over a connection of its own (the window's connection
-// may answer from before the change).
+// may answer from before the change). Samba's RPC workers also remember a share they have
+// looked up by name across connections, so a name is read back this way only while it has not
+// been removed since.
+// Whether the server lists the share now: its enumeration answers from the current definitions
+// even where a lookup by name would not (see readBack).
+bool listedOn(const TestServer& server, const std::u16string& netname) {
+    Session fresh(server);
+    std::vector<ShareInfo502> shares, part;
+    std::uint32_t resume = 0;
+    Status result = 0;
+    do {
+        result = fresh.network.enumerate(server.address(), part, resume);
+        shares.insert(shares.end(), part.begin(), part.end());
+    } while (result == status::MoreData);
+    if (result != status::Success)
+        qFatal("enumerating %s failed with %u", server.addressUtf8().c_str(), unsigned(result));
+    return std::any_of(shares.begin(), shares.end(),
+                       [&](const ShareInfo502& s) { return s.netname == netname; });
+}
+
 ShareInfo502 readBack(const TestServer& server, const std::u16string& netname, Status& result) {
     Session fresh(server);
     ShareInfo502 info;
@@ -82,6 +100,9 @@ private slots:
 
     void browseTwoLevelsAndCreateHiddenShares();
     void userOptionGivesTheAccountFullControl();
+    void userOptionWithoutAnAccountAsks_data();
+    void userOptionWithoutAnAccountAsks();
+    void directoryDeeperThan260CharactersIsShared();
     void copyThreeSharesFromTheSecondServerUnderANewParent();
 
 private:
@@ -210,6 +231,7 @@ void BulkMainWindowIntegrationTest::browseTwoLevelsAndCreateHiddenShares() {
         const auto ace = dacl->ace(0);
         QVERIFY(ace && ace->sid);
         QCOMPARE(ace->type, AccessAllowedAceType);
+        QCOMPARE(ace->flags, ExplicitAceFlags);
         QCOMPARE(QString::fromStdString(ace->sid->toString()), QString("S-1-1-0"));
         QVERIFY2(isFullControl(ace->mask), qPrintable(QString::number(ace->mask, 16)));
     }
@@ -339,6 +361,74 @@ void BulkMainWindowIntegrationTest::copyThreeSharesFromTheSecondServerUnderANewP
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.first()->text(1), expectedPath);
     }
+}
+
+void BulkMainWindowIntegrationTest::userOptionWithoutAnAccountAsks_data() {
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("Yes goes on") << true;
+    QTest::newRow("No stops") << false;
+}
+
+void BulkMainWindowIntegrationTest::userOptionWithoutAnAccountAsks() {
+    QFETCH(bool, goOn);
+    // A home folder named after nobody the server knows, first in the list's order.
+    m_madeDirectory = std::filesystem::path(m_first.value("CORVANE_TEST_C_ROOT")) / "Users/aaron";
+    std::error_code error;
+    std::filesystem::create_directories(m_madeDirectory, error);
+    QVERIFY2(!error, error.message().c_str());
+
+    openComputer(m_first.address());
+    QTreeWidget* tree = dirTree();
+    QTreeWidgetItem* c = expand(child(tree->topLevelItem(0), "C:"));
+    tree->setCurrentItem(child(c, "Users"));
+    QCOMPARE(texts(dirList()).value(0), QString("aaron"));
+    selectDirectories({"aaron", q(m_first.user1())});
+    find<QCheckBox>("TabSheet3", "AddDirectoryNameAsUserName1")->setChecked(true);
+    m_messages->answers.enqueue(goOn ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);
+    QTest::mouseClick(find<QPushButton>("TabSheet3", "Create1"), Qt::LeftButton);
+
+    QCOMPARE(m_messages->shown.size(), 1);
+    QCOMPARE(m_messages->shown[0].title, QString("aaron"));
+    QVERIFY2(m_messages->shown[0].text.contains("Could not find user on network"),
+             qPrintable(m_messages->shown[0].text));
+    QVERIFY(!listedOn(m_first, u"aaron"));
+    QCOMPARE(listedOn(m_first, m_first.user1()), goOn);
+}
+
+void BulkMainWindowIntegrationTest::directoryDeeperThan260CharactersIsShared() {
+    openComputer(m_first.address());
+    QTreeWidget* tree = dirTree();
+    QTreeWidgetItem* c = expand(child(tree->topLevelItem(0), "C:"));
+    tree->setCurrentItem(c);
+    // Down eleven levels by double-clicking the list: Deep, Level01 to Level09, Bottom.
+    std::string relative = "Deep";
+    QTreeWidget* list = dirList();
+    QString step = "Deep";
+    for (int level = 0; level <= 10; ++level) {
+        selectDirectories({step});
+        emit list->itemDoubleClicked(list->selectedItems().value(0), 0);
+        QCOMPARE(tree->currentItem()->text(0), step);
+        if (level == 10)
+            break;
+        QCOMPARE(list->topLevelItemCount(), 1);
+        step = list->topLevelItem(0)->text(0);
+        relative += "/" + step.toStdString();
+    }
+    QCOMPARE(step, QString("Bottom"));
+    QVERIFY(m_form->state().currentDirectory.size() > 260);
+    // The node of the deepest level shows an empty list: Bottom has no sub-directories.
+    QCOMPARE(list->topLevelItemCount(), 0);
+
+    // Back to the parent of Bottom and share it from the list.
+    tree->setCurrentItem(tree->currentItem()->parent());
+    selectDirectories({"Bottom"});
+    QTest::mouseClick(find<QPushButton>("TabSheet3", "Create1"), Qt::LeftButton);
+    QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownMessages()));
+    Status result = 1;
+    const ShareInfo502 back = readBack(m_first, u"Bottom", result);
+    QCOMPARE(result, status::Success);
+    QCOMPARE(q(back.path), q(m_first.serverPath("C", relative)));
+    QVERIFY(back.path.size() > 260);
 }
 
 QTEST_MAIN(BulkMainWindowIntegrationTest)
