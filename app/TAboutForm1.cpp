@@ -76,7 +76,10 @@ bool TAboutForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TAboutForm1::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
         move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
 }

@@ -37,6 +37,7 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
                                            m_images, m_state,  nullptr} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corvane 1.0"));
+    setWindowIcon(m_images.icon(ImageList::FolderShare));
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     buildLayout();
@@ -224,9 +225,13 @@ void TForm1::OpenComputer1Click() {
         Computer1->setText(name);
     }
     BusyCursor busy;
-    // A computer that cannot be listed leaves everything else as it was, silently.
-    if (!FillSharesList(m_context.shares, name, SharesList1, m_images))
+    // A computer that cannot be listed leaves everything else as it was, silently. Rows read
+    // before the failure are dropped: they belong to the computer that failed, not to
+    // ComputerName, and a delete or hide on them would reach the wrong computer.
+    if (!FillSharesList(m_context.shares, name, SharesList1, m_images)) {
+        SharesList1->clear();
         return;
+    }
     m_state.computerName = name;
     m_security->setComputerName(name);
     PageControl1->setEnabled(true);

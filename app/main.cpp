@@ -4,7 +4,6 @@
 #include "shares/MessageBoxes.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <exception>
 
@@ -26,8 +25,8 @@ int main(int argc, char** argv) {
         form.show();
         app.exec();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QApplication::applicationName(),
-                              QString::fromUtf8(e.what()));
+        messages.show(nullptr, QApplication::applicationName(), QString::fromUtf8(e.what()),
+                      corvane::MessageBoxes::Icon::Error, corvane::MessageBoxes::Buttons::Ok);
     }
     return 0;
 }

@@ -66,10 +66,14 @@ std::optional<SecurityDescriptor> SecurityDescriptor::parse(std::span<const std:
         return std::nullopt;
     sd.m_owner = *owner;
     sd.m_group = *group;
-    if ((sd.m_control & SeSaclPresent) && saclAt != 0) {
-        sd.m_sacl = aclAt(saclAt);
-        if (!sd.m_sacl)
-            return std::nullopt;
+    if (sd.m_control & SeSaclPresent) {
+        if (saclAt == 0) {
+            sd.m_nullSacl = true;
+        } else {
+            sd.m_sacl = aclAt(saclAt);
+            if (!sd.m_sacl)
+                return std::nullopt;
+        }
     }
     if (sd.m_control & SeDaclPresent) {
         if (daclAt == 0) {
@@ -88,7 +92,7 @@ std::vector<std::uint8_t> SecurityDescriptor::toSelfRelative() const {
     std::vector<std::uint8_t> out(20, 0);
     out[0] = 1;
     std::uint16_t control = m_control | SeSelfRelative;
-    if (!m_sacl)
+    if (!m_sacl && !m_nullSacl)
         control &= static_cast<std::uint16_t>(~SeSaclPresent);
     auto append = [&](const std::vector<std::uint8_t>& part) {
         const auto at = static_cast<std::uint32_t>(out.size());

@@ -57,6 +57,7 @@ private:
     std::optional<Sid> m_owner;
     std::optional<Sid> m_group;
     std::optional<Acl> m_sacl;
+    bool m_nullSacl = false; // SACL present with no list
     DaclState m_daclState = DaclState::Absent;
     std::optional<Acl> m_dacl;
 };

@@ -23,7 +23,7 @@ bool isAnything(const Ace&) {
 
 std::optional<Acl> AddAceToAcl(std::int32_t kind, const std::optional<Acl>& old, const Sid& sid,
                                std::uint32_t mask) {
-    if (!sid.isValid())
+    if (!sid.isValid() || kind < ExplicitAllow || kind > InheritedAllow)
         return std::nullopt;
     AclSizeInfo info{0, AclHeaderSize, 0};
     if (old)

@@ -12,6 +12,9 @@ public:
     explicit UserLimitSpinBox(int maximum, QWidget* parent = nullptr);
 
     QValidator::State validate(QString& text, int& pos) const override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace corvane

@@ -204,6 +204,74 @@ private slots:
         QVERIFY(w.messages.shown.isEmpty());
     }
 
+    void everyoneNotFoundEndsTheProgramWithTheMessage() {
+        fake::FakeNetwork net;
+        test::ScriptedMessageBoxes messages;
+        net.failNext(Call::LookupName, status::NoneMapped, u"Everyone");
+        TForm1 form(net, net, net, messages);
+        QVERIFY(!form.constructedOk());
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].title, QString("ERROR"));
+        QCOMPARE(messages.shown[0].text, QString("Could not find SID of 'Everyone'!"));
+        QCOMPARE(messages.shown[0].icon, MessageBoxes::Icon::Error);
+        QCOMPARE(messages.shown[0].buttons, MessageBoxes::Buttons::Ok);
+        // The other forms still exist; the queued quit ends the loop.
+        QVERIFY(form.findReplaceTextForm() && form.aboutForm() && form.securityForm());
+        QSignalSpy quit(qApp, &QCoreApplication::aboutToQuit);
+        QTimer::singleShot(1000, qApp, &QCoreApplication::quit); // in case it never comes
+        QCoreApplication::exec();
+        QCOMPARE(quit.size(), 1);
+    }
+
+    void pictureListHasEveryIndex() {
+        Window w;
+        const ImageList& images = w.form->images();
+        QCOMPARE(images.count(), 26);
+        for (int i = 0; i < 26; ++i)
+            QVERIFY2(!images.icon(i).pixmap(16, 16).isNull(), qPrintable(QString::number(i)));
+        QVERIFY(images.icon(-1).isNull());
+        const auto image = [&](int i) { return images.icon(i).pixmap(16, 16).toImage(); };
+        // The share pictures carry the hand over the plain drive, folder and printer.
+        QVERIFY(image(23) != image(3));
+        QVERIFY(image(24) != image(5));
+        QVERIFY(image(25) != image(13));
+        QVERIFY(image(18) != image(14));
+    }
+
+    void windowStartsAtItsDesignedSize() {
+        Window w;
+        QCOMPARE(w.form->size(), QSize(851, 452));
+        QVERIFY(w.find<QWidget>("ControlBar1")->height() >= 30);
+        QVERIFY(w.form->minimumWidth() == 400);
+    }
+
+    void failedOpenDropsRowsOfTheComputerThatFailed() {
+        Window w;
+        w.open("SRV1");
+        w.net.addDiskShare(u"SRV2", u"a", u"C:\\X");
+        w.net.addDiskShare(u"SRV2", u"b", u"C:\\Y");
+        w.net.computer(u"SRV2").enumerationPartSize = 1;
+        w.net.failNext(Call::Enumerate, status::UnexpectedNetworkError, {}, 1);
+        w.open("SRV2");
+        QCOMPARE(w.form->state().computerName, QString("SRV1"));
+        QCOMPARE(w.shares()->topLevelItemCount(), 0);
+    }
+
+    void columnClickKeepsTheSelectionAndLoadsNothing() {
+        Window w;
+        w.open("SRV1");
+        w.shares()->topLevelItem(2)->setSelected(true);
+        w.shares()->topLevelItem(5)->setSelected(true);
+        w.net.clearCalls();
+        emit w.shares()->header()->sectionClicked(2);
+        QStringList selected;
+        for (auto* item : w.shares()->selectedItems())
+            selected << item->text(0);
+        selected.sort();
+        QCOMPARE(selected, QStringList({"Data", "root"}));
+        QVERIFY(w.net.calls().empty());
+    }
+
     void emptyBoxDoesNothing() {
         Window w;
         w.open("SRV1");

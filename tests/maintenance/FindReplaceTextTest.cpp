@@ -218,14 +218,15 @@ private slots:
         f.load({"MyShare1", "banana", "public"});
         Dialog d(f);
         d.run("share", "data");
-        QCOMPARE(f.calls(), (QStringList{"GetInfo MyShare1", "Remove MyShare1", "Add Mydata1",
-                                         "GetInfo banana", "GetInfo public"}));
+        // The list stands in name order, where "banana" comes before "MyShare1".
+        QCOMPARE(f.calls(), (QStringList{"GetInfo banana", "GetInfo MyShare1", "Remove MyShare1",
+                                         "Add Mydata1", "GetInfo public"}));
         ShareInfo502 expected = myShare;
         expected.netname = u"Mydata1";
         QCOMPARE(*f.net.callsOf(Call::Add).at(0).info, expected);
         QCOMPARE(d.status(),
-                 (QStringList{"Mydata1: Replaced \"MyShare1\" with \"Mydata1\" successfully.",
-                              "banana: Could not find \"share\".",
+                 (QStringList{"banana: Could not find \"share\".",
+                              "Mydata1: Replaced \"MyShare1\" with \"Mydata1\" successfully.",
                               "public: Could not find \"share\"."}));
         QVERIFY(f.messages.shown.isEmpty());
         QCOMPARE(d.buttons(), QString("001"));

@@ -80,3 +80,11 @@ TEST(SecurityDescriptor, DaclOfGivesOnlyPresentLists) {
     EXPECT_EQ(daclOf(SecurityDescriptor::withDacl(everyoneFull()).toSelfRelative())->bytes(),
               everyoneFull().bytes());
 }
+
+TEST(SecurityDescriptor, NullSaclSurvivesARoundTrip) {
+    auto bytes = SecurityDescriptor::withDacl(everyoneFull()).toSelfRelative();
+    bytes[2] |= SeSaclPresent; // present, offset 0: a null SACL
+    const auto sd = SecurityDescriptor::parse(bytes);
+    ASSERT_TRUE(sd);
+    EXPECT_EQ(sd->toSelfRelative(), bytes);
+}

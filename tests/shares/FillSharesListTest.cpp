@@ -4,6 +4,7 @@
 #include "shares/ListSorting.h"
 #include "shares/UserLimitSpinBox.h"
 
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -178,27 +179,74 @@ private slots:
         QCOMPARE(net.callsOf(Call::GetInfo).back().name, std::u16string(u"Z$"));
     }
 
-    void userLimitBoxRefusesMinusAndLetters_data() {
-        QTest::addColumn<QString>("typed");
+    void userLimitBoxValidation_data() {
+        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("state");
         QTest::newRow("digits") << "12" << int(QValidator::Acceptable);
         QTest::newRow("minus one as shown") << "-1" << int(QValidator::Acceptable);
-        QTest::newRow("typed minus") << "-" << int(QValidator::Invalid);
-        QTest::newRow("minus two") << "-2" << int(QValidator::Invalid);
+        QTest::newRow("minus one being edited") << "-" << int(QValidator::Intermediate);
+        QTest::newRow("minus two is no value") << "-2" << int(QValidator::Intermediate);
         QTest::newRow("letters") << "1a" << int(QValidator::Invalid);
+        QTest::newRow("minus and letters") << "-a" << int(QValidator::Invalid);
         QTest::newRow("separator") << "1,000" << int(QValidator::Invalid);
+        QTest::newRow("above the range") << "1001" << int(QValidator::Invalid);
     }
-    void userLimitBoxRefusesMinusAndLetters() {
-        QFETCH(QString, typed);
+    void userLimitBoxValidation() {
+        QFETCH(QString, text);
         QFETCH(int, state);
         UserLimitSpinBox box(1000);
-        int pos = typed.size();
-        QCOMPARE(int(box.validate(typed, pos)), state);
-        QCOMPARE(box.value(), -1);
+        int pos = text.size();
+        QCOMPARE(int(box.validate(text, pos)), state);
+    }
+
+    void userLimitBoxRefusesATypedMinusAndReachesMinusOneByArrows() {
+        UserLimitSpinBox box(1000);
+        box.setValue(5);
+        box.findChild<QLineEdit*>()->selectAll();
+        QTest::keyClicks(&box, "-7");
+        QCOMPARE(box.text(), QString("7"));
         box.setValue(1000);
         QCOMPARE(box.text(), QString("1000"));
         box.stepBy(-2000);
         QCOMPARE(box.value(), -1);
+        QCOMPARE(box.text(), QString("-1"));
+        // Editing away from -1 and leaving the box empty-handed puts -1 back.
+        box.findChild<QLineEdit*>()->end(false);
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QCOMPARE(box.text(), QString("-"));
+        box.interpretText();
+        QCOMPARE(box.value(), -1);
+    }
+
+    void nameOrderIsCaseSensitiveLocaleOrder() {
+        fake::FakeNetwork net;
+        for (const char16_t* name : {u"zeta", u"Alpha", u"alpha", u"Zeta", u"beta", u"_x"})
+            net.addShare(u"SRV1", share(name, 0, u"C:\\x"));
+        QTreeWidget list;
+        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        // Small letters before capitals of the same word, and words in dictionary order, as
+        // in the user's locale (English where the process runs in the C locale).
+        QCOMPARE(column(list, 0), QStringList({"_x", "alpha", "Alpha", "beta", "zeta", "Zeta"}));
+    }
+
+    void columnSortKeepsTheSelectionAndReportsNoChange() {
+        QTreeWidget list;
+        list.setColumnCount(3);
+        list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        for (const auto& r : QList<QStringList>{{"a", "", "c"}, {"b", "", "A"}, {"c", "", "b"}})
+            list.addTopLevelItem(new QTreeWidgetItem(r));
+        list.topLevelItem(0)->setSelected(true);
+        list.topLevelItem(2)->setSelected(true);
+        int changes = 0;
+        connect(list.selectionModel(), &QItemSelectionModel::selectionChanged, [&] { ++changes; });
+        sortByColumn(&list, 2);
+        QCOMPARE(column(list, 0), QStringList({"b", "c", "a"}));
+        QStringList selected;
+        for (auto* item : list.selectedItems())
+            selected << item->text(0);
+        selected.sort();
+        QCOMPARE(selected, QStringList({"a", "c"}));
+        QCOMPARE(changes, 0);
     }
 };
 
