@@ -34,5 +34,7 @@ fi
 for svc in smbd nmbd samba-ad-dc winbind; do
     if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet "$svc" 2>/dev/null; then
         systemctl stop "$svc" || true
+    elif [[ -x /etc/init.d/$svc ]] && /etc/init.d/"$svc" status >/dev/null 2>&1; then
+        /etc/init.d/"$svc" stop || true
     fi
 done
