@@ -182,10 +182,13 @@ void CreateFromDirectoryPage::onItemExpanded(QTreeWidgetItem* node) {
 void CreateFromDirectoryPage::DirTree1Expanding(QTreeWidgetItem* node) {
     if (!node || levelOf(node) == 0)
         return;
-    // The selection must not stay on a node that is about to go: it moves up to this node,
-    // so CurrentDirectory and the list always describe a node that exists.
-    if (isNodeAncestorOf(node, selectedNode()))
-        DirTree1->setCurrentItem(node);
+    // The selected node may be about to go with the children. An expansion never lists a
+    // directory (nor shows a message), so the selection is only dropped: the list empties and
+    // CurrentDirectory keeps the path of the node that was selected.
+    if (isNodeAncestorOf(node, selectedNode())) {
+        DirTree1->clearSelection();
+        DirTree1->setCurrentItem(nullptr);
+    }
     qDeleteAll(node->takeChildren());
     node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 
@@ -208,8 +211,9 @@ void CreateFromDirectoryPage::DirList1DblClick() {
         return;
     const QString caption = selected.first()->text(0);
 
-    // The children are re-read even when the node is already expanded, or was found empty
-    // before: the list has just shown this directory.
+    // The children are re-read on every double click, even when the node is already expanded
+    // or was found empty before (a collapsed-looking node would otherwise never be asked): the
+    // list has just shown this directory, so the tree must have the child that was clicked.
     DirTree1Expanding(node);
     m_rereading = true;
     node->setExpanded(true);
@@ -247,7 +251,9 @@ void CreateFromDirectoryPage::Create1Click() {
     const int maximumUsers = MaximumUsers1->value();
     const QString nodePath = m_ctx.state.currentDirectory;
     // Windows serves C$ from C:\, but a server may serve it from elsewhere (Samba: from a
-    // directory of its own); the new shares' paths start where the drive share does.
+    // directory of its own), where C:\Data\Alpha names no directory and every add would fail.
+    // So the new shares' paths start where the drive share does: one read of the drive share
+    // before the first add. When it cannot be read, the Windows rule (letter + ":") is used.
     QString driveRoot;
     ShareInfo502 driveShare;
     if (m_ctx.shares.getInfo(server, toU16(nodePath.left(2)), driveShare) == status::Success)

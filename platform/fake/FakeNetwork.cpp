@@ -261,8 +261,12 @@ Status FakeNetwork::listDirectories(const std::u16string& server, const std::u16
     if (c->unreadable.count(key))
         return record(Call::ListDirectories, server, nodePath, std::nullopt, status::AccessDenied);
     auto it = c->directories.find(key);
-    if (it == c->directories.end())
+    if (it == c->directories.end()) {
+        // The root of an existing drive share is a directory, even with nothing in it.
+        if (key == asciiLower(drive) + u'\\')
+            return record(Call::ListDirectories, server, nodePath, std::nullopt, status::Success);
         return record(Call::ListDirectories, server, nodePath, std::nullopt, status::PathNotFound);
+    }
     for (const auto& name : it->second)
         if (!name.empty() && name[0] != u'.')
             names.push_back(name);

@@ -17,7 +17,6 @@ private slots:
     void nodePath();
     void localPath_data();
     void localPath();
-    void shareName();
 };
 
 void BulkPathsTest::sourceParentDir_data() {
@@ -156,11 +155,6 @@ void BulkPathsTest::localPath() {
     QFETCH(QString, driveRoot);
     QFETCH(QString, local);
     QCOMPARE(localPathOf(nodePath, name, driveRoot), local);
-}
-
-void BulkPathsTest::shareName() {
-    QCOMPARE(shareNameOf("Alpha", true), QString("Alpha$"));
-    QCOMPARE(shareNameOf("Alpha", false), QString("Alpha"));
 }
 
 QTEST_GUILESS_MAIN(BulkPathsTest)

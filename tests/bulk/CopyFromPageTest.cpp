@@ -41,6 +41,7 @@ private slots:
     void controlsCarryTheirNames();
     void openingListsTheSourceSortedByName();
     void enterInTheComputerBoxOpens();
+    void openingSortsCaseSensitivelyInTheLocalesOrder();
     void columnClickSortsIgnoringCase_data();
     void columnClickSortsIgnoringCase();
     void selectingAShareShowsItsParent();
@@ -154,6 +155,15 @@ void CopyFromPageTest::enterInTheComputerBoxOpens() {
     QCOMPARE(f->enumerationsOf(Source), 1);
     QCOMPARE(list()->topLevelItemCount(), 4);
     QCOMPARE(box->text(), QString("SRC"));
+}
+
+void CopyFromPageTest::openingSortsCaseSensitivelyInTheLocalesOrder() {
+    for (const char16_t* name : {u"Beta", u"beta", u"alpha"})
+        f->net.addDiskShare(u"MIXED", name, u"C:\\Shares");
+    edit("SourceComputer1")->setText("MIXED");
+    m_page->OpenCopyComputer1Click();
+    // Small before capital of the same word; neither code-point order nor ignoring case.
+    QCOMPARE(captions(list()), (QStringList{"alpha", "beta", "Beta"}));
 }
 
 void CopyFromPageTest::columnClickSortsIgnoringCase_data() {

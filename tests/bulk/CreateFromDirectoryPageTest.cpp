@@ -77,13 +77,18 @@ private slots:
     void expandingFindsNothing();
     void expandingAnotherNodeKeepsTheSelection();
     void expansionReReadsTheDirectory();
-    void expandingAnAncestorMovesTheSelectionUp();
+    void expandingAnAncestorDropsTheSelection_data();
+    void expandingAnAncestorDropsTheSelection();
+    void selectingAnEmptyDriveListsNothingAndShowsNoMessage();
+    void directoryListIsSortedCaseSensitively();
+    void directoryDeeperThan260CharactersIsShared();
     void doubleClickWithTwoSelectedDoesNothing();
     void doubleClickDescends();
 
     void createDoesNothingWithoutSelection_data();
     void createDoesNothingWithoutSelection();
     void createsHiddenSharesWithExactRecords();
+    void userOptionAddsTheAccountsFullControl_data();
     void userOptionAddsTheAccountsFullControl();
     void accountNotFoundAsks_data();
     void accountNotFoundAsks();
@@ -317,14 +322,86 @@ void CreateFromDirectoryPageTest::expansionReReadsTheDirectory() {
     QCOMPARE(childTexts(data), (QStringList{"Gamma", "Alpha", "Beta", "Delta"}));
 }
 
-void CreateFromDirectoryPageTest::expandingAnAncestorMovesTheSelectionUp() {
+void CreateFromDirectoryPageTest::expandingAnAncestorDropsTheSelection_data() {
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QStringList>("children");
+    QTest::newRow("re-read") << true << QStringList{"Gamma", "Alpha", "Beta"};
+    QTest::newRow("unreadable now") << false << QStringList{};
+}
+
+// The selected node goes with the ancestor's old children: the list empties, CurrentDirectory
+// stays, and the expansion reads only the ancestor, silently.
+void CreateFromDirectoryPageTest::expandingAnAncestorDropsTheSelection() {
+    QFETCH(bool, readable);
+    QFETCH(QStringList, children);
     selectNode({"C:", "Data", "Alpha"});
+    QCOMPARE(dirList()->topLevelItemCount(), 1);
     QTreeWidgetItem* data = node({"C:", "Data"});
     data->setExpanded(false);
+    if (!readable)
+        f->net.failNext(Call::ListDirectories, status::AccessDenied, u"C$\\Data\\");
+    f->net.clearCalls();
     data->setExpanded(true);
-    QCOMPARE(tree()->currentItem(), data);
-    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
-    QCOMPARE(dirList()->topLevelItemCount(), 3);
+    QVERIFY(tree()->selectedItems().isEmpty());
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\Alpha\)"));
+    QCOMPARE(dirList()->topLevelItemCount(), 0);
+    QVERIFY(f->messages.shown.isEmpty());
+    QCOMPARE(namesOf(f->net.callsOf(Call::ListDirectories)), QStringList{R"(C$\Data\)"});
+    QCOMPARE(childTexts(data), children);
+    // Nothing is selected, so there is nothing to create from.
+    m_page->Create1Click();
+    QVERIFY(f->net.callsOf(Call::Add).empty());
+}
+
+void CreateFromDirectoryPageTest::selectingAnEmptyDriveListsNothingAndShowsNoMessage() {
+    f->net.addDiskShare(Server, u"E$", u"E:\\");
+    m_page->computerOpened();
+    selectNode({"E:"});
+    QCOMPARE(f->state.currentDirectory, QString(R"(E$\)"));
+    QCOMPARE(dirList()->topLevelItemCount(), 0);
+    QVERIFY(f->messages.shown.isEmpty());
+    // Expanded, it has nothing to show and loses its expand button.
+    QTreeWidgetItem* drive = node({"E:"});
+    drive->setExpanded(true);
+    QCOMPARE(drive->childCount(), 0);
+    QCOMPARE(drive->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    QVERIFY(f->messages.shown.isEmpty());
+}
+
+void CreateFromDirectoryPageTest::directoryListIsSortedCaseSensitively() {
+    for (const char16_t* dir : {u"C$\\Mixed\\Beta", u"C$\\Mixed\\beta", u"C$\\Mixed\\alpha"})
+        f->net.addDirectory(Server, dir);
+    selectNode({"C:", "Mixed"});
+    QStringList rows;
+    for (int i = 0; i < dirList()->topLevelItemCount(); ++i)
+        rows << dirList()->topLevelItem(i)->text(0);
+    // The locale's order: small before capital of the same word, not code-point order.
+    QCOMPARE(rows, (QStringList{"alpha", "beta", "Beta"}));
+    // The tree keeps the order the server gave.
+    QTreeWidgetItem* mixed = node({"C:", "Mixed"});
+    mixed->setExpanded(true);
+    QCOMPARE(childTexts(mixed), (QStringList{"Beta", "beta", "alpha"}));
+}
+
+void CreateFromDirectoryPageTest::directoryDeeperThan260CharactersIsShared() {
+    QStringList texts{"C:", "Deep"};
+    QString path = R"(C$\Deep)";
+    for (int level = 1; level <= 10; ++level) {
+        texts << QString("Level%1_").arg(level, 2, 10, QChar('0')).leftJustified(30, 'x');
+        path += '\\' + texts.last();
+    }
+    f->net.addDirectory(Server, (path + R"(\Bottom)").toStdU16String());
+    selectNode(texts);
+    QVERIFY(f->state.currentDirectory.size() > 260);
+    QVERIFY(f->messages.shown.isEmpty());
+    selectDirectories({"Bottom"});
+    m_page->Create1Click();
+    QVERIFY(f->messages.shown.isEmpty());
+    const ShareInfo502* share = f->net.findShare(Server, u"Bottom");
+    QVERIFY(share);
+    const QString expected = "C:" + path.mid(2) + R"(\Bottom)";
+    QVERIFY(expected.size() > 260);
+    QCOMPARE(QString::fromStdU16String(share->path), expected);
 }
 
 void CreateFromDirectoryPageTest::doubleClickWithTwoSelectedDoesNothing() {
@@ -430,7 +507,16 @@ void CreateFromDirectoryPageTest::createsHiddenSharesWithExactRecords() {
     QVERIFY(f->state.newShareAcl == everyoneFullControlAcl());
 }
 
+void CreateFromDirectoryPageTest::userOptionAddsTheAccountsFullControl_data() {
+    QTest::addColumn<QString>("domain");
+    QTest::newRow("short domain") << "SRV1";
+    QTest::newRow("domain of 26 characters") << "CORPORATE-HEADQUARTERS-EU1";
+}
+
 void CreateFromDirectoryPageTest::userOptionAddsTheAccountsFullControl() {
+    QFETCH(QString, domain);
+    f->net.computer(Server).accounts.clear();
+    f->net.addAccount(Server, u"Alpha", domain.toStdU16String(), SidNameUse::User, AlphaSid);
     selectNode({"C:", "Data"});
     selectDirectories({"Alpha"});
     check("CreateAllSharesHidden1")->setChecked(true);
@@ -540,7 +626,8 @@ void CreateFromDirectoryPageTest::pathsStartWhereTheDriveShareDoes_data() {
     QTest::addColumn<QString>("path");
     QTest::newRow("served elsewhere")
         << R"(C:\srv\corvane\C)" << true << R"(C:\srv\corvane\C\Data\Alpha)";
-    QTest::newRow("drive share unreadable now")
+    // The letter rule, as Windows serves C$ from C:\.
+    QTest::newRow("drive share unreadable: Windows-style fallback")
         << R"(C:\srv\corvane\C)" << false << R"(C:\Data\Alpha)";
 }
 

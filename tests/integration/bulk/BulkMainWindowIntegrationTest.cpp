@@ -220,10 +220,9 @@ void BulkMainWindowIntegrationTest::browseTwoLevelsAndCreateHiddenShares() {
         QCOMPARE(back.type, StypeDisktree);
         QCOMPARE(q(back.path), q(m_first.serverPath("C", relative)));
         QCOMPARE(q(back.remark), comment);
-        // Samba keeps the limit as "max connections"; its level 502 answer reports none.
+        // Samba keeps the limit as "max connections"; the backend reads it back at level 2.
         QCOMPARE(parameter(m_first, name, "max connections"), QString("4"));
-        if (back.maxUses != 0xFFFFFFFFu)
-            QCOMPARE(back.maxUses, 4u);
+        QCOMPARE(back.maxUses, 4u);
         // The list for new shares: Everyone allowed full control, inheritable as given.
         const auto dacl = daclOf(back.securityDescriptor);
         QVERIFY(dacl);
@@ -274,6 +273,7 @@ void BulkMainWindowIntegrationTest::userOptionGivesTheAccountFullControl() {
         QCOMPARE(q(back.path), q(m_first.serverPath("C", "Users/" + smb::toUtf8(user))));
         QCOMPARE(q(back.remark), QString("Home folder"));
         QCOMPARE(parameter(m_first, user + u"$", "max connections"), QString("1"));
+        QCOMPARE(back.maxUses, 1u);
         const auto dacl = daclOf(back.securityDescriptor);
         QVERIFY(dacl);
         QCOMPARE(dacl->aceCount(), std::uint16_t(2));
@@ -300,17 +300,22 @@ void BulkMainWindowIntegrationTest::copyThreeSharesFromTheSecondServerUnderANewP
         const char* sourceDirectory;
         const char16_t* listFrom;
         const char* directory;
+        std::uint32_t maxUses;
     };
-    const Copied copied[] = {{u"Orion", "Projects/Orion", u"Alpha", "Orion"},
-                             {u"Vega$", "Projects/Vega", u"Backup$", "Vega"},
-                             {u"Reports", "Work/Reports", u"Work", "Reports"}};
+    const Copied copied[] = {{u"Orion", "Projects/Orion", u"Alpha", "Orion", 9},
+                             {u"Vega$", "Projects/Vega", u"Backup$", "Vega", NoUserLimit},
+                             {u"Reports", "Work/Reports", u"Work", "Reports", 250}};
     for (const Copied& c : copied) {
         ShareInfo502 info;
         QCOMPARE(m_session->network.getInfo(m_second.address(), c.listFrom, info), status::Success);
         info.netname = c.name;
         info.path = m_second.serverPath("D", c.sourceDirectory);
         info.remark = std::u16string(u"Copy source ") + c.name;
+        info.maxUses = NoUserLimit;
         QCOMPARE(m_session->network.add(m_second.address(), info), status::Success);
+        // The limit set afterwards, as an administrator would edit it on the source.
+        info.maxUses = c.maxUses;
+        QCOMPARE(m_session->network.setInfo(m_second.address(), c.name, info), status::Success);
     }
     // The new parent on the first server, with the directories the re-rooted paths name.
     m_madeDirectory = std::filesystem::path(m_first.value("CORVANE_TEST_C_ROOT")) / "Copied";
@@ -351,6 +356,8 @@ void BulkMainWindowIntegrationTest::copyThreeSharesFromTheSecondServerUnderANewP
         QCOMPARE(copy.type, StypeDisktree);
         QCOMPARE(q(copy.path), expectedPath);
         QCOMPARE(q(copy.remark), q(original.remark));
+        QCOMPARE(original.maxUses, c.maxUses);
+        QCOMPARE(copy.maxUses, original.maxUses);
         const auto sourceDacl = daclOf(original.securityDescriptor);
         const auto copyDacl = daclOf(copy.securityDescriptor);
         QVERIFY(sourceDacl && copyDacl);
