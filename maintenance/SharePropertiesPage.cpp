@@ -238,8 +238,9 @@ void SharePropertiesPage::ApplyButton1Click() {
         return;
     const ShareEdits edits{ShareName1->text(), LocalPath1->text(), Comment1->text(),
                            MaxUsers1->value()};
-    // An empty name would remove the share and fail to add it back.
-    if (edits.name.isEmpty())
+    // An emptied name or path box would remove the share and fail to add it back (a share
+    // that never had a path, such as IPC$, may keep it empty).
+    if (edits.name.isEmpty() || (edits.path.isEmpty() && !state.currentShareInfo->path.empty()))
         return;
     const ApplyResult result =
         applyShareChanges(m_ctx.shares, state.computerName, *state.currentShareInfo,

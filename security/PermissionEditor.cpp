@@ -69,9 +69,9 @@ int accountImage(SidNameUse use) {
 }
 
 int addedAccountImage(SidNameUse use) {
-    // Groups of every kind get the two-person picture, as the rows the list is filled with do.
-    const int image = accountImage(use);
-    return image == ImageList::Group ? ImageList::Group : ImageList::User;
+    // An added row shows two persons only for a group account proper; aliases and well-known
+    // groups get the single-person picture here, unlike the rows the list is filled with.
+    return use == SidNameUse::Group ? ImageList::Group : ImageList::User;
 }
 
 namespace {

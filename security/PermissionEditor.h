@@ -34,8 +34,9 @@ Permission recognisedPermission(std::uint32_t mask, bool fileSpecificMasks);
 QString accountCaption(const QString& name, const QString& domain);
 
 // Picture of a users-list row for an account kind: 15 for users, 16 for groups, aliases and
-// well-known groups, 0 for any other kind (the row rule); for added rows every other kind is 15.
+// well-known groups, 0 for any other kind (rows filled from a list).
 int accountImage(SidNameUse use);
+// Picture of a row added by name: 16 for a group account, 15 for every other kind.
 int addedAccountImage(SidNameUse use);
 
 // The users list, the permission panel and Add / Remove, as they stand on both the Share

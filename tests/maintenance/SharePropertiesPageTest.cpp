@@ -3,6 +3,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeNetwork.h"
 #include "security/AclText.h"
+#include "security/PanelChecks.h"
 #include "security/PermissionEditor.h"
 #include "shares/FillSharesList.h"
 #include "shares/Text.h"
@@ -124,6 +125,7 @@ private slots:
     void fetchFailureReportsAndReleases();
     void ctrlClickOfASecondShareEmptiesAndDisables();
     void selectingTheSameShareTwiceFetchesTwice();
+    void nothingHappensBeforeAComputerIsOpened();
     void applyBeforeAnySelectionChangesNothing();
     void applyWithNothingEditedSetsInfoThenRefills();
     void applyWritesTheEditsAndTheList();
@@ -135,6 +137,8 @@ private slots:
     void applyFailures();
     void applyNeverWritesAnotherComputersRecord();
     void applyRefusesWhatItMustNotWrite();
+    void applyNeverRemovesAShareForAnEmptyBox_data();
+    void applyNeverRemovesAShareForAnEmptyBox();
     void maxUsersAboveTheRangeIsKept();
 };
 
@@ -151,6 +155,7 @@ void SharePropertiesPageTest::controlsCarryTheirNames() {
     QCOMPARE(p.get<QPushButton>("Apply1")->text(), QStringLiteral("&Apply"));
     for (const char* name : {"Add1", "Remove1", "AllowFullControl1", "DenyRead1", "Label5"})
         QVERIFY2(p.page->findChild<QWidget*>(name), name);
+    checkPanelTexts(p.page.get());
     // Nothing selected since the computer was opened.
     QVERIFY(!p.edit("ShareName1")->isEnabled());
     QVERIFY(p.get<QPushButton>("Add1")->isEnabled());
@@ -205,16 +210,17 @@ void SharePropertiesPageTest::selectionStates_data() {
     QTest::addColumn<bool>("editable");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("acl");
+    QTest::addColumn<int>("image"); // of the first row
 
     QTest::newRow("descriptor with a list")
-        << "Public" << true << QStringList{"Everyone"} << QStringList{"A:everyone:80000000"};
-    QTest::newRow("null list") << "Open" << true << QStringList{} << QStringList{"<none>"};
+        << "Public" << true << QStringList{"Everyone"} << QStringList{"A:everyone:80000000"} << 16;
+    QTest::newRow("null list") << "Open" << true << QStringList{} << QStringList{"<none>"} << 0;
     QTest::newRow("no descriptor")
-        << "Plain" << true << QStringList{"Everyone"} << QStringList{"A:everyone:10000000"};
+        << "Plain" << true << QStringList{"Everyone"} << QStringList{"A:everyone:10000000"} << 16;
     QTest::newRow("invalid descriptor")
-        << "Broken" << true << QStringList{"Everyone"} << QStringList{"A:everyone:10000000"};
-    QTest::newRow("default share")
-        << "C$" << false << QStringList{"Cannot modify a default share."} << QStringList{"<none>"};
+        << "Broken" << true << QStringList{"Everyone"} << QStringList{"A:everyone:10000000"} << 16;
+    QTest::newRow("default share") << "C$" << false << QStringList{"Cannot modify a default share."}
+                                   << QStringList{"<none>"} << -1;
 }
 
 void SharePropertiesPageTest::selectionStates() {
@@ -222,11 +228,14 @@ void SharePropertiesPageTest::selectionStates() {
     QFETCH(bool, editable);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, acl);
+    QFETCH(int, image);
 
     Page p;
     p.click("Data"); // a list from another share must not carry over
     p.click(share);
     QCOMPARE(p.captions(), rows);
+    if (!rows.isEmpty())
+        QCOMPARE(itemImage(p.users()->topLevelItem(0)), image);
     QCOMPARE(entriesOf(p.state.currentAcl), acl);
     QCOMPARE(p.edit("ShareName1")->text(), share); // shown either way
     for (const char* name :
@@ -310,6 +319,18 @@ void SharePropertiesPageTest::selectingTheSameShareTwiceFetchesTwice() {
     // A deselection report does nothing.
     p.page->SharesList1SelectItem(p.row("Data"), false);
     QCOMPARE(p.net.callsOf(Call::GetInfo).size(), std::size_t(2));
+}
+
+void SharePropertiesPageTest::nothingHappensBeforeAComputerIsOpened() {
+    Page p;
+    p.state.computerName.clear();
+    p.click("Data");
+    p.page->SharesList1SelectItem(p.row("Public"), true);
+    QVERIFY(p.net.callsOf(Call::GetInfo).empty());
+    QVERIFY(!p.state.currentShareInfo);
+    QVERIFY(p.edit("ShareName1")->text().isEmpty());
+    QVERIFY(p.captions().isEmpty());
+    QVERIFY(p.messages.shown.isEmpty());
 }
 
 void SharePropertiesPageTest::applyBeforeAnySelectionChangesNothing() {
@@ -509,13 +530,44 @@ void SharePropertiesPageTest::applyRefusesWhatItMustNotWrite() {
     p.net.clearCalls();
     p.apply();
     QVERIFY(p.calls().empty());
-    // An emptied name box never removes the share.
-    p.click("Data");
-    p.edit("ShareName1")->clear();
+}
+
+void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox_data() {
+    QTest::addColumn<QString>("share");
+    QTest::addColumn<QString>("box"); // the edit box emptied
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("name emptied") << "Data"
+                                  << "ShareName1" << false;
+    QTest::newRow("path emptied") << "Data"
+                                  << "LocalPath1" << false;
+    QTest::newRow("path empty as loaded") << "Pipe"
+                                          << "LocalPath1" << true;
+}
+
+void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox() {
+    QFETCH(QString, share);
+    QFETCH(QString, box);
+    QFETCH(bool, written);
+
+    Page p;
+    p.addShare(u"Pipe", u"", u"no path", NoUserLimit, descriptorOf({"A:everyone:10000000"}));
+    p.open(u"SRV");
+    p.click(share);
+    const ShareInfo502 before = *p.share(toU16(share));
+    p.edit(box.toLatin1().constData())->clear();
+    p.edit("Comment1")->setText(QStringLiteral("edited"));
     p.net.clearCalls();
     p.apply();
-    QVERIFY(p.calls().empty());
-    QVERIFY(p.share(u"Data"));
+    QVERIFY(p.messages.shown.isEmpty());
+    QVERIFY(p.share(toU16(share)));
+    if (written) {
+        QCOMPARE(p.calls(), (std::vector<Call>{Call::SetInfo, Call::Enumerate}));
+        QCOMPARE(p.share(toU16(share))->remark, std::u16string(u"edited"));
+    } else {
+        QVERIFY(p.calls().empty());
+        QCOMPARE(*p.share(toU16(share)), before);
+    }
 }
 
 void SharePropertiesPageTest::maxUsersAboveTheRangeIsKept() {

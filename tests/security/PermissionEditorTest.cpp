@@ -91,6 +91,7 @@ private slots:
     void addWithoutAListBuildsOne();
     void remove_data();
     void remove();
+    void removeOfARowWhoseEntryIsGone();
     void inertRowEnablesNothingAndIsNotRemoved();
 };
 
@@ -317,14 +318,17 @@ void PermissionEditorTest::addAppendsAnAllowedFullControlEntry_data() {
         << dialog << "staff"
         << "staff (SRV\\staff)" << 16
         << QStringList{"D:carol:80000000", "A:staff:10000000", "A:bob:40000000"};
-    QTest::newRow("dialog: empty domain kept in the caption")
+    QTest::newRow("dialog: well-known group, empty domain kept in the caption")
         << dialog << "Everyone"
-        << "Everyone (\\Everyone)" << 16
+        << "Everyone (\\Everyone)" << 15
         << QStringList{"D:carol:80000000", "A:everyone:10000000", "A:bob:40000000"};
-    QTest::newRow("main: well-known alias gets the group picture")
+    QTest::newRow("main: alias gets the single-person picture")
         << main << "Administrators"
-        << "Administrators" << 16
+        << "Administrators" << 15
         << QStringList{"D:carol:80000000", "A:admins:10000000", "A:bob:40000000"};
+    QTest::newRow("main: group gets the group picture")
+        << main << "staff"
+        << "staff" << 16 << QStringList{"D:carol:80000000", "A:staff:10000000", "A:bob:40000000"};
 }
 
 void PermissionEditorTest::addAppendsAnAllowedFullControlEntry() {
@@ -360,8 +364,10 @@ void PermissionEditorTest::addRefusals_data() {
     const int dialog = int(Form::Dialog);
     QTest::newRow("cancelled") << main << QVariant() << QString();
     QTest::newRow("empty") << dialog << QVariant(QString()) << QString();
-    QTest::newRow("duplicate ignoring case")
+    QTest::newRow("main: duplicate ignoring case")
         << main << QVariant(QStringLiteral("eVeRyOnE")) << "Username is already present!";
+    QTest::newRow("dialog: duplicate ignoring case")
+        << dialog << QVariant(QStringLiteral("EVERYONE")) << "Username is already present!";
     QTest::newRow("dialog: unknown user")
         << dialog << QVariant(QStringLiteral("nobody")) << "Could not find user on system!";
     QTest::newRow("main: unknown user")
@@ -471,6 +477,26 @@ void PermissionEditorTest::remove() {
         QCOMPARE(e.boxes(), QStringLiteral("000000"));
         QVERIFY(!e.editor->findChild<QFrame*>("Permissions1")->isEnabled());
     }
+}
+
+void PermissionEditorTest::removeOfARowWhoseEntryIsGone() {
+    // A replacement merges alice's two entries into one but leaves both of her rows.
+    Editor e(Form::MainWindow, {"A:alice:10000000", "D:alice:80000000", "A:bob:10000000"});
+    e.select(0);
+    e.box("AllowRead1")->setChecked(true);
+    QCOMPARE(entriesOf(e.acl), (QStringList{"A:alice:80000000", "A:bob:10000000"}));
+    QCOMPARE(e.list()->topLevelItemCount(), 3);
+    e.clickRemove();
+    QCOMPARE(entriesOf(e.acl), QStringList{"A:bob:10000000"});
+    QCOMPARE(e.captions(), (QStringList{"alice (SRV\\alice)", "bob (SRV\\bob)"}));
+    QVERIFY(e.messages.shown.isEmpty());
+    // The remaining alice row has no entry left to remove.
+    e.select(0);
+    e.clickRemove();
+    QCOMPARE(e.messages.texts_shown(), QStringList{"Could not remove user from security list!"});
+    QCOMPARE(e.messages.shown[0].title, QStringLiteral("ERROR"));
+    QCOMPARE(entriesOf(e.acl), QStringList{"A:bob:10000000"});
+    QCOMPARE(e.list()->topLevelItemCount(), 2);
 }
 
 void PermissionEditorTest::inertRowEnablesNothingAndIsNotRemoved() {

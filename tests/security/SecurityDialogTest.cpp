@@ -1,4 +1,5 @@
 #include "AclText.h"
+#include "PanelChecks.h"
 #include "security/AclBuilding.h"
 #include "security/PermissionEditor.h"
 #include "security/TSecurityForm1.h"
@@ -57,6 +58,7 @@ private slots:
     void closedAtOnceLeavesTheListAsItWas_data();
     void closedAtOnceLeavesTheListAsItWas();
     void addThenCloseBoxKeepsTheEntry();
+    void addOfAPresentUserIsRefused();
     void rebuildHandsBackTheNewList();
     void editsAccumulateFromRunToRun();
     void lastUserRemovableOnlyWhenTheRuleSaysSo();
@@ -78,11 +80,16 @@ void SecurityDialogTest::formProperties() {
     QVERIFY(d.form.findChild<QPushButton*>("Add1"));
     QVERIFY(d.form.findChild<QPushButton*>("Remove1"));
     QVERIFY(d.list());
-    QVERIFY(d.form.findChild<QCheckBox*>("DenyRead1"));
-    // The dialog recognises the generic masks only.
+    checkPanelTexts(&d.form);
+    // The dialog recognises the generic masks only: the file rights' full mask ticks nothing.
     d.form.SetAcl(*aclFrom({"A:alice:1f01ff"}));
     d.list()->setCurrentItem(d.list()->topLevelItem(0));
-    QVERIFY(!d.form.findChild<QCheckBox*>("AllowFullControl1")->isChecked());
+    for (const char* name : {"AllowFullControl1", "AllowChange1", "AllowRead1", "DenyFullControl1",
+                             "DenyChange1", "DenyRead1"}) {
+        const auto* box = d.form.findChild<QCheckBox*>(name);
+        QVERIFY2(box, name);
+        QVERIFY2(!box->isChecked(), name);
+    }
 }
 
 void SecurityDialogTest::closedAtOnceLeavesTheListAsItWas_data() {
@@ -117,6 +124,19 @@ void SecurityDialogTest::addThenCloseBoxKeepsTheEntry() {
     });
     QCOMPARE(entriesOf(d.state.newShareAcl),
              (QStringList{"A:bob:10000000", "A:everyone:10000000"}));
+}
+
+void SecurityDialogTest::addOfAPresentUserIsRefused() {
+    Dialog d;
+    d.messages.texts.enqueue(QStringLiteral("eVeRyOnE"));
+    d.run([&] {
+        d.form.findChild<QPushButton*>("Add1")->click();
+        QCOMPARE(d.messages.texts_shown(), QStringList{"Username is already present!"});
+        QCOMPARE(d.messages.shown[0].title, QStringLiteral("ERROR"));
+        QCOMPARE(d.list()->topLevelItemCount(), 1);
+        d.form.close();
+    });
+    QCOMPARE(entriesOf(d.state.newShareAcl), QStringList{"A:everyone:10000000"});
 }
 
 void SecurityDialogTest::rebuildHandsBackTheNewList() {
