@@ -53,13 +53,16 @@ void ShareMenuHandlers::DeleteSelected1Click() {
     const std::u16string computer = toU16(m_ctx.state.computerName);
     for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
         const Status removed = m_ctx.shares.remove(computer, toU16(name));
-        if (removed != status::Success &&
-            !m_ctx.messages.errorGoOn(m_owner, QStringLiteral("Could not remove old share ") +
-                                                   name + QLatin1Char('(') + number(removed) +
-                                                   QStringLiteral(").\nContinue?")))
+        if (removed != status::Success && !goOnAfterFailedRemoval(name, removed))
             return;
     }
     m_ctx.reloadSharesList();
+}
+
+bool ShareMenuHandlers::goOnAfterFailedRemoval(const QString& name, Status removed) {
+    return m_ctx.messages.errorGoOn(m_owner, QStringLiteral("Could not remove old share ") + name +
+                                                 QLatin1Char('(') + number(removed) +
+                                                 QStringLiteral(").\nContinue?"));
 }
 
 void ShareMenuHandlers::HideSelected1Click() {
@@ -96,10 +99,7 @@ void ShareMenuHandlers::HideSelected1Click() {
             continue;
         }
         const Status removed = m_ctx.shares.remove(computer, toU16(name));
-        if (removed != status::Success &&
-            !m_ctx.messages.errorGoOn(m_owner, QStringLiteral("Could not remove old share ") +
-                                                   name + QLatin1Char('(') + number(removed) +
-                                                   QStringLiteral(").\nContinue?")))
+        if (removed != status::Success && !goOnAfterFailedRemoval(name, removed))
             return;
     }
     m_ctx.reloadSharesList();

@@ -35,6 +35,8 @@ public:
     void FindReplaceText1Click();
 
 private:
+    // Asks whether to go on after a share could not be removed; true for Yes.
+    bool goOnAfterFailedRemoval(const QString& name, Status removed);
     AppContext& m_ctx;
     QWidget* m_owner;
     TFindReplaceTextForm1* m_findReplaceForm;

@@ -199,13 +199,17 @@ Status SmbContext::openPipe(const std::u16string& server, const std::string& pip
     return status::LogonFailure;
 }
 
-Status SmbContext::write(SMBCFILE* file, std::span<const std::uint8_t> data, bool& timedOut) {
+namespace {
+
+// Moves all of `data` through `transfer` (a read or a write of libsmbclient), which may move
+// fewer bytes than asked; a zero or negative count ends it with the mapped error.
+template <typename Transfer, typename Byte>
+Status transferAll(Transfer transfer, std::span<Byte> data, bool& timedOut) {
     timedOut = false;
     std::size_t done = 0;
     while (done < data.size()) {
         errno = 0;
-        const ssize_t n =
-            smbc_getFunctionWrite(m_ctx)(m_ctx, file, data.data() + done, data.size() - done);
+        const ssize_t n = transfer(data.data() + done, data.size() - done);
         if (n <= 0) {
             const int err = n == 0 ? EPIPE : errno;
             timedOut = err == ETIMEDOUT;
@@ -216,21 +220,19 @@ Status SmbContext::write(SMBCFILE* file, std::span<const std::uint8_t> data, boo
     return status::Success;
 }
 
+} // namespace
+
+Status SmbContext::write(SMBCFILE* file, std::span<const std::uint8_t> data, bool& timedOut) {
+    const auto writeFn = smbc_getFunctionWrite(m_ctx);
+    return transferAll(
+        [&](const std::uint8_t* p, std::size_t n) { return writeFn(m_ctx, file, p, n); }, data,
+        timedOut);
+}
+
 Status SmbContext::readExact(SMBCFILE* file, std::span<std::uint8_t> data, bool& timedOut) {
-    timedOut = false;
-    std::size_t done = 0;
-    while (done < data.size()) {
-        errno = 0;
-        const ssize_t n =
-            smbc_getFunctionRead(m_ctx)(m_ctx, file, data.data() + done, data.size() - done);
-        if (n <= 0) {
-            const int err = n == 0 ? EPIPE : errno;
-            timedOut = err == ETIMEDOUT;
-            return statusFromErrno(err, ErrnoContext::Transfer);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return status::Success;
+    const auto readFn = smbc_getFunctionRead(m_ctx);
+    return transferAll([&](std::uint8_t* p, std::size_t n) { return readFn(m_ctx, file, p, n); },
+                       data, timedOut);
 }
 
 void SmbContext::close(SMBCFILE* file) {

@@ -136,34 +136,36 @@ std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
     return w.take();
 }
 
-std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
-                                             std::u16string_view netname,
-                                             const ShareInfo502& info) {
+namespace {
+
+// NetrShareSetInfo with the record at `level` (502 or 2).
+std::vector<std::uint8_t> encodeShareSetInfoAt(std::u16string_view server,
+                                               std::u16string_view netname,
+                                               const ShareInfo502& info, std::uint32_t level) {
     NdrWriter w;
     const std::u16string name(server);
     w.uniqueString(&name);
     w.conformantString(netname);
-    w.u32(Level502);
-    w.u32(Level502); // union discriminant
-    w.referent();    // SHARE_INFO_502_I*
-    writeInfo(w, info, Level502);
+    w.u32(level);
+    w.u32(level); // union discriminant
+    w.referent(); // SHARE_INFO_502_I* or SHARE_INFO_2*
+    writeInfo(w, info, level);
     w.nullPointer(); // ParmErr
     return w.take();
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encodeShareSetInfo(std::u16string_view server,
+                                             std::u16string_view netname,
+                                             const ShareInfo502& info) {
+    return encodeShareSetInfoAt(server, netname, info, Level502);
 }
 
 std::vector<std::uint8_t> encodeShareSetInfo2(std::u16string_view server,
                                               std::u16string_view netname,
                                               const ShareInfo502& info) {
-    NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
-    w.conformantString(netname);
-    w.u32(Level2);
-    w.u32(Level2); // union discriminant
-    w.referent();  // SHARE_INFO_2*
-    writeInfo(w, info, Level2);
-    w.nullPointer(); // ParmErr
-    return w.take();
+    return encodeShareSetInfoAt(server, netname, info, Level2);
 }
 
 std::vector<std::uint8_t> encodeShareSetSecurity(std::u16string_view server,
