@@ -60,7 +60,8 @@ private slots:
             pages->setCurrentIndex(page);
             QTest::qWait(200);
             QVERIFY(pages->currentWidget()->isVisible());
-            QVERIFY(form.screen()->grabWindow(form.winId())
+            QVERIFY(form.screen()
+                        ->grabWindow(form.winId())
                         .save(QString("corvane-page-%1.png").arg(page + 1)));
         }
     }
