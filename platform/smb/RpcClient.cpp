@@ -7,9 +7,9 @@
 namespace corvane::smb {
 
 RpcClient::RpcClient(std::unique_ptr<PipeTransport> transport, const SyntaxId& abstract,
-                     std::uint16_t maxFragment)
+                     std::uint16_t maxFragment, std::chrono::milliseconds timeout)
     : m_transport(std::move(transport)), m_abstract(abstract),
-      m_maxFragment(std::max(maxFragment, pdu::MinFragment)) {}
+      m_maxFragment(std::max(maxFragment, pdu::MinFragment)), m_timeout(timeout) {}
 
 RpcClient::~RpcClient() {
     drop();
@@ -60,25 +60,38 @@ Status RpcClient::bind() {
     return status::Success;
 }
 
-Status RpcClient::ensureBound() {
+Status RpcClient::bindIfNeeded() {
     return m_bound ? status::Success : bind();
+}
+
+Status RpcClient::ensureBound() {
+    m_transport->setDeadline(std::chrono::steady_clock::now() + m_timeout);
+    return bindIfNeeded();
 }
 
 Status RpcClient::call(std::uint16_t opnum, std::span<const std::uint8_t> stub,
                        std::vector<std::uint8_t>& response, bool idempotent, bool& retryable) {
     retryable = false;
     response.clear();
+    // One deadline for the whole call: open, bind, request and every fragment of the answer.
+    m_transport->setDeadline(std::chrono::steady_clock::now() + m_timeout);
     const bool reused = m_bound;
-    if (Status s = ensureBound(); s != status::Success)
+    if (Status s = bindIfNeeded(); s != status::Success)
         return s;
 
     const std::uint32_t callId = m_callId++;
+    bool first = true;
     for (const auto& fragment : encodeRequest(callId, opnum, stub, m_sendFragment)) {
         if (Status s = m_transport->write(fragment); s != status::Success) {
-            retryable = reused && !m_transport->lastFailureWasTimeout();
+            // Once any byte of the request may have left, the server may act on it: a call
+            // that must not run twice (add, delete) reports the failure instead.
+            const bool nothingSent = first && m_transport->lastWriteSentNothing();
+            retryable =
+                reused && !m_transport->lastFailureWasTimeout() && (idempotent || nothingSent);
             drop();
             return s;
         }
+        first = false;
     }
 
     ResponseAssembler assembler(callId);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -38,7 +39,15 @@ std::string lowerAscii(std::string text) {
 }
 
 void wipe(std::string& secret) {
-    std::fill(secret.begin(), secret.end(), '\0');
+    // Over the whole capacity: a shorter password may have been assigned over a longer one.
+    secret.resize(secret.capacity());
+    explicit_bzero(secret.data(), secret.size());
+    secret.clear();
+}
+
+void wipe(std::u16string& secret) {
+    secret.resize(secret.capacity());
+    explicit_bzero(secret.data(), secret.size() * sizeof(char16_t));
     secret.clear();
 }
 
@@ -57,7 +66,26 @@ bool isUnreserved(unsigned char c) {
 
 const std::u16string LogonRefused = u"The user name or password is incorrect.";
 
+// libsmbclient reports a wrong password and a logon that may not open the pipe alike
+// (EACCES). Asking again five times would pester a user whose password is right but whose
+// account is not allowed in; two more questions cover a mistyped password.
+constexpr int MaxAccessDeniedReasks = 2;
+
 } // namespace
+
+LogonAttempts::LogonAttempts(bool kerberos, int maxAttempts)
+    : m_kerberos(kerberos), m_maxAttempts(std::max(1, maxAttempts)) {}
+
+bool LogonAttempts::refused(int err) {
+    const bool ticket = usesTicket();
+    ++m_attempt;
+    if (!ticket) {
+        m_failure = LogonRefused;
+        if (err == EACCES && ++m_accessDenied > MaxAccessDeniedReasks)
+            return false;
+    }
+    return m_attempt < m_maxAttempts;
+}
 
 std::optional<std::string> urlServer(std::u16string_view server) {
     while (!server.empty() && server.front() == u'\\')
@@ -164,9 +192,10 @@ void SmbContext::forget(const std::string& key) {
     }
 }
 
-Status SmbContext::openPipe(const std::u16string& server, const std::string& pipe,
-                            SMBCFILE*& file) {
+Status SmbContext::openPipe(const std::u16string& server, const std::string& pipe, SMBCFILE*& file,
+                            Deadline& deadline, bool& timedOut) {
     file = nullptr;
+    timedOut = false;
     if (!m_ctx)
         return status::NotEnoughMemory;
     const auto host = urlServer(server);
@@ -174,65 +203,65 @@ Status SmbContext::openPipe(const std::u16string& server, const std::string& pip
         return status::BadNetPath;
     const std::string url = "smb://" + *host + "/IPC$/" + pipe;
     const std::string key = lowerAscii(*host);
-    std::u16string failure;
-    const int attempts = std::max(1, m_options.maxLogonAttempts);
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        const bool tryTicket = m_kerberos && attempt == 0;
-        if (!m_logons.contains(key) && !tryTicket) {
-            auto answer = m_provider.credentialsFor(server, failure);
+    LogonAttempts attempts(m_kerberos, m_options.maxLogonAttempts);
+    for (;;) {
+        if (!m_logons.contains(key) && !attempts.usesTicket()) {
+            const auto asked = std::chrono::steady_clock::now();
+            auto answer = m_provider.credentialsFor(server, attempts.failure());
+            deadline += std::chrono::steady_clock::now() - asked;
             if (!answer)
                 return status::LogonFailure;
-            m_logons[key] =
-                Logon{toUtf8(answer->user), toUtf8(answer->domain), toUtf8(answer->password)};
-            std::fill(answer->password.begin(), answer->password.end(), u'\0');
+            Logon& logon = m_logons[key];
+            logon.user = toUtf8(answer->user);
+            logon.domain = toUtf8(answer->domain);
+            logon.password.reserve(answer->password.size() * 3);
+            appendUtf8(logon.password, answer->password);
+            wipe(answer->password);
         }
+        const auto left = remainingTime(deadline, std::chrono::steady_clock::now());
+        if (!left) {
+            timedOut = true;
+            return status::SemaphoreTimeout;
+        }
+        setTimeout(*left);
         errno = 0;
         file = smbc_getFunctionOpen(m_ctx)(m_ctx, url.c_str(), O_RDWR, 0);
         if (file)
             return status::Success;
         const int err = errno;
-        if (!isLogonFailure(err))
-            return statusFromErrno(err, ErrnoContext::Connect);
-        forget(key);
-        failure = LogonRefused;
-    }
-    return status::LogonFailure;
-}
-
-namespace {
-
-// Moves all of `data` through `transfer` (a read or a write of libsmbclient), which may move
-// fewer bytes than asked; a zero or negative count ends it with the mapped error.
-template <typename Transfer, typename Byte>
-Status transferAll(Transfer transfer, std::span<Byte> data, bool& timedOut) {
-    timedOut = false;
-    std::size_t done = 0;
-    while (done < data.size()) {
-        errno = 0;
-        const ssize_t n = transfer(data.data() + done, data.size() - done);
-        if (n <= 0) {
-            const int err = n == 0 ? EPIPE : errno;
+        if (!isLogonFailure(err)) {
             timedOut = err == ETIMEDOUT;
-            return statusFromErrno(err, ErrnoContext::Transfer);
+            return statusFromErrno(err, ErrnoContext::Connect);
         }
-        done += static_cast<std::size_t>(n);
+        forget(key);
+        if (!attempts.refused(err))
+            return status::LogonFailure;
     }
-    return status::Success;
 }
 
-} // namespace
+void SmbContext::setTimeout(std::chrono::milliseconds timeout) {
+    // The library applies it to connections it makes from now on.
+    smbc_setTimeout(m_ctx, static_cast<int>(std::min<long long>(timeout.count(), INT_MAX)));
+}
 
-Status SmbContext::write(SMBCFILE* file, std::span<const std::uint8_t> data, bool& timedOut) {
+Status SmbContext::write(SMBCFILE* file, std::span<const std::uint8_t> data, Deadline deadline,
+                         TransferOutcome& outcome) {
     const auto writeFn = smbc_getFunctionWrite(m_ctx);
-    return transferAll(
-        [&](const std::uint8_t* p, std::size_t n) { return writeFn(m_ctx, file, p, n); }, data,
-        timedOut);
+    const TransferHooks hooks{[&](std::size_t offset, std::size_t n) {
+                                  return writeFn(m_ctx, file, data.data() + offset, n);
+                              },
+                              [this](std::chrono::milliseconds t) { setTimeout(t); }};
+    return transferAll(hooks, data.size(), deadline, outcome);
 }
 
-Status SmbContext::readExact(SMBCFILE* file, std::span<std::uint8_t> data, bool& timedOut) {
+Status SmbContext::readExact(SMBCFILE* file, std::span<std::uint8_t> data, Deadline deadline,
+                             TransferOutcome& outcome) {
     const auto readFn = smbc_getFunctionRead(m_ctx);
-    return transferAll([&](std::uint8_t* p, std::size_t n) { return readFn(m_ctx, file, p, n); },
-                       data, timedOut);
+    const TransferHooks hooks{[&](std::size_t offset, std::size_t n) {
+                                  return readFn(m_ctx, file, data.data() + offset, n);
+                              },
+                              [this](std::chrono::milliseconds t) { setTimeout(t); }};
+    return transferAll(hooks, data.size(), deadline, outcome);
 }
 
 void SmbContext::close(SMBCFILE* file) {
@@ -244,6 +273,7 @@ Status SmbContext::listDirectories(const std::string& url, std::vector<std::u16s
     names.clear();
     if (!m_ctx)
         return status::NotEnoughMemory;
+    setTimeout(m_options.timeout);
     errno = 0;
     SMBCFILE* dir = smbc_getFunctionOpendir(m_ctx)(m_ctx, url.c_str());
     if (!dir)

@@ -2,6 +2,7 @@
 
 #include "CredentialProvider.h"
 #include "SmbOptions.h"
+#include "Transfer.h"
 #include "platform/Status.h"
 
 #include <map>
@@ -25,10 +26,14 @@ public:
     SmbContext(const SmbContext&) = delete;
     SmbContext& operator=(const SmbContext&) = delete;
 
-    // Opens \\server\IPC$\pipe for reading and writing.
-    Status openPipe(const std::u16string& server, const std::string& pipe, _SMBCFILE*& file);
-    Status write(_SMBCFILE* file, std::span<const std::uint8_t> data, bool& timedOut);
-    Status readExact(_SMBCFILE* file, std::span<std::uint8_t> data, bool& timedOut);
+    // Opens \\server\IPC$\pipe for reading and writing by `deadline`. Time spent asking the
+    // user for a logon does not count: the deadline moves on by as much.
+    Status openPipe(const std::u16string& server, const std::string& pipe, _SMBCFILE*& file,
+                    Deadline& deadline, bool& timedOut);
+    Status write(_SMBCFILE* file, std::span<const std::uint8_t> data, Deadline deadline,
+                 TransferOutcome& outcome);
+    Status readExact(_SMBCFILE* file, std::span<std::uint8_t> data, Deadline deadline,
+                     TransferOutcome& outcome);
     void close(_SMBCFILE* file);
 
     // Names of the sub-directories in `url` (smb://server/share/path/), dot-names left out.
@@ -41,6 +46,7 @@ private:
                              int workgroupLength, char* user, int userLength, char* password,
                              int passwordLength);
     void forget(const std::string& key);
+    void setTimeout(std::chrono::milliseconds timeout);
 
     CredentialProvider& m_provider;
     SmbOptions m_options;
@@ -51,6 +57,27 @@ private:
         std::string user, domain, password;
     };
     std::map<std::string, Logon> m_logons;
+};
+
+// The order of logons tried when opening a pipe: the ticket cache first (when used), then the
+// user's answers, asked again with the reason after each refusal, up to a limit.
+class LogonAttempts {
+public:
+    LogonAttempts(bool kerberos, int maxAttempts);
+    // Whether this attempt uses the ticket cache rather than an answer from the user.
+    bool usesTicket() const { return m_kerberos && m_attempt == 0; }
+    // Records a refusal with libsmbclient's errno; false when no attempt is left.
+    bool refused(int err);
+    // What the next question shows as the reason: nothing after a refused ticket, which the
+    // user did not type.
+    const std::u16string& failure() const { return m_failure; }
+
+private:
+    bool m_kerberos;
+    int m_maxAttempts;
+    int m_attempt = 0;
+    int m_accessDenied = 0;
+    std::u16string m_failure;
 };
 
 // The server part of an smb:// URL, or nothing when the name cannot be one.

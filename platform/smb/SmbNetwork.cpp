@@ -49,10 +49,10 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
         slot = std::make_unique<Server>();
         slot->srvsvc =
             std::make_unique<RpcClient>(std::make_unique<SmbPipe>(*m_context, name, "srvsvc"),
-                                        srvsvcSyntax(), m_options.maxFragment);
+                                        srvsvcSyntax(), m_options.maxFragment, m_options.timeout);
         slot->lsarpc =
             std::make_unique<RpcClient>(std::make_unique<SmbPipe>(*m_context, name, "lsarpc"),
-                                        lsarpcSyntax(), m_options.maxFragment);
+                                        lsarpcSyntax(), m_options.maxFragment, m_options.timeout);
     }
     return *slot;
 }
@@ -180,10 +180,12 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
 Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
                            const ShareInfo502& info) {
     const std::u16string serverArg = srvsvc::serverArgument(connectName(server));
-    // Setting the same values twice leaves the same share: each call is safe to repeat.
+    // Not sent again after a broken connection that may have delivered it: a server may run
+    // its change-share command for each call, and a second run may meet a share already
+    // changed by someone else in between.
     const auto call = [&](const std::vector<std::uint8_t>& stub) -> Status {
         std::vector<std::uint8_t> reply;
-        if (Status s = srvsvcCall(server, srvsvc::OpNetShareSetInfo, stub, reply, true);
+        if (Status s = srvsvcCall(server, srvsvc::OpNetShareSetInfo, stub, reply, false);
             s != status::Success)
             return s;
         srvsvc::ShareParmErrReply decoded;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PipeTransport.h"
+#include "Transfer.h"
 
 #include <string>
 
@@ -21,14 +22,17 @@ public:
     bool isOpen() const override { return m_file != nullptr; }
     Status write(std::span<const std::uint8_t> data) override;
     Status read(std::span<std::uint8_t> data) override;
-    bool lastFailureWasTimeout() const override { return m_timedOut; }
+    void setDeadline(Deadline deadline) override { m_deadline = deadline; }
+    bool lastFailureWasTimeout() const override { return m_outcome.timedOut; }
+    bool lastWriteSentNothing() const override { return m_outcome.sentNothing; }
 
 private:
     SmbContext& m_context;
     std::u16string m_server;
     std::string m_pipe;
     _SMBCFILE* m_file = nullptr;
-    bool m_timedOut = false;
+    Deadline m_deadline = Deadline::max();
+    TransferOutcome m_outcome;
 };
 
 } // namespace corvane::smb

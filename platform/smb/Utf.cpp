@@ -39,6 +39,11 @@ constexpr char32_t Replacement = 0xFFFD;
 std::string toUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
+    appendUtf8(out, text);
+    return out;
+}
+
+void appendUtf8(std::string& out, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF) {
@@ -53,7 +58,6 @@ std::string toUtf8(std::u16string_view text) {
         }
         appendUtf8(out, c);
     }
-    return out;
 }
 
 std::u16string fromUtf8(std::string_view text) {

@@ -29,7 +29,11 @@ struct Peer {
     std::size_t responseFragment = 4280;
     std::uint16_t maxRecv = 4280;
     std::optional<Status> failNextOpen, failNextWrite, failNextRead;
+    // The write that fails: after this many more writes succeed.
+    int writesBeforeFailure = 0;
     bool failuresAreTimeouts = false;
+    bool failedWriteSentNothing = false;
+    std::vector<Deadline> deadlines;
     std::optional<std::uint32_t> faultNext;
     bool garbageNext = false;
     bool nakNextBind = false;
@@ -136,8 +140,8 @@ public:
     }
     bool isOpen() const override { return m_open; }
     Status write(std::span<const std::uint8_t> data) override {
-        if (auto s = take(m_peer.failNextWrite))
-            return *s;
+        if (m_peer.failNextWrite && m_peer.writesBeforeFailure-- == 0)
+            return *take(m_peer.failNextWrite);
         m_peer.onPdu(std::vector<std::uint8_t>(data.begin(), data.end()));
         return status::Success;
     }
@@ -152,7 +156,9 @@ public:
         }
         return status::Success;
     }
+    void setDeadline(Deadline deadline) override { m_peer.deadlines.push_back(deadline); }
     bool lastFailureWasTimeout() const override { return m_peer.lastFailureTimeout; }
+    bool lastWriteSentNothing() const override { return m_peer.failedWriteSentNothing; }
 
 private:
     std::optional<Status> take(std::optional<Status>& failure) {
@@ -220,6 +226,7 @@ TEST_F(RpcClientTest, BrokenReusedPipeIsRetryableAndRebindsOnNextCall) {
     std::vector<std::uint8_t> reply;
     ASSERT_EQ(call({1}, reply), status::Success);
     peer.failNextWrite = status::NetNameDeleted;
+    peer.failedWriteSentNothing = true;
     bool retryable = false;
     EXPECT_EQ(call(18, {2}, reply, false, retryable), status::NetNameDeleted);
     EXPECT_TRUE(retryable); // nothing reached the server
@@ -289,4 +296,69 @@ TEST_F(RpcClientTest, BindNakFailsTheCall) {
     EXPECT_EQ(call({1}, reply), win32::ServerTooBusy);
     EXPECT_FALSE(client->isBound());
     EXPECT_EQ(peer.closes, 1);
+}
+
+namespace {
+
+struct WriteFailureRow {
+    const char* name;
+    int failingFragment; // of three
+    bool sentNothing;
+    bool idempotent;
+    bool timeout;
+    bool retryable;
+};
+
+class RpcClientWriteFailureTest : public RpcClientTest,
+                                  public ::testing::WithParamInterface<WriteFailureRow> {};
+
+} // namespace
+
+// A request broken off while being sent is sent again only when the server cannot have
+// acted on it: an add or delete whose last fragment arrived must not run twice.
+TEST_P(RpcClientWriteFailureTest, RetriesOnlyWhenTheServerCannotHaveActed) {
+    const auto& row = GetParam();
+    peer.maxRecv = 1432;
+    std::vector<std::uint8_t> reply;
+    ASSERT_EQ(call({1}, reply), status::Success);
+    peer.failNextWrite = status::NetNameDeleted;
+    peer.writesBeforeFailure = row.failingFragment;
+    peer.failedWriteSentNothing = row.sentNothing;
+    peer.failuresAreTimeouts = row.timeout;
+    bool retryable = !row.retryable;
+    const std::vector<std::uint8_t> stub(3000, 0x5A); // three fragments
+    EXPECT_EQ(call(14, stub, reply, row.idempotent, retryable), status::NetNameDeleted);
+    EXPECT_EQ(retryable, row.retryable);
+    EXPECT_FALSE(client->isBound());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RpcClientWriteFailureTest,
+    ::testing::Values(WriteFailureRow{"FirstNothingSent", 0, true, false, false, true},
+                      WriteFailureRow{"FirstNothingSentIdempotent", 0, true, true, false, true},
+                      WriteFailureRow{"FirstPartlySent", 0, false, false, false, false},
+                      WriteFailureRow{"FirstPartlySentIdempotent", 0, false, true, false, true},
+                      WriteFailureRow{"LastFragment", 2, false, false, false, false},
+                      WriteFailureRow{"LastFragmentNothingSent", 2, true, false, false, false},
+                      WriteFailureRow{"MiddleFragmentIdempotent", 1, false, true, false, true},
+                      WriteFailureRow{"Timeout", 0, true, true, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RpcClientTest, OneDeadlineCoversOpenBindAndRequest) {
+    client = std::make_unique<RpcClient>(std::make_unique<ScriptedPipe>(peer), srvsvcSyntax(), 4280,
+                                         std::chrono::milliseconds(7000));
+    peer.responseFragment = 1000;
+    peer.answer = [](std::uint16_t, const std::vector<std::uint8_t>&) {
+        return std::vector<std::uint8_t>(5000, 1); // several fragments to read
+    };
+    std::vector<std::uint8_t> reply;
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_EQ(call({1}, reply), status::Success);
+    const auto after = std::chrono::steady_clock::now();
+    // Set once, before the pipe is opened, and not restarted by the bind or any fragment.
+    ASSERT_EQ(peer.deadlines.size(), 1u);
+    EXPECT_GE(peer.deadlines[0], before + std::chrono::milliseconds(7000));
+    EXPECT_LE(peer.deadlines[0], after + std::chrono::milliseconds(7000));
+    ASSERT_EQ(call({1}, reply), status::Success);
+    EXPECT_EQ(peer.deadlines.size(), 2u); // each call has its own
 }
