@@ -76,8 +76,9 @@ std::vector<std::vector<std::uint8_t>> encodeRequest(std::uint32_t callId, std::
 // Collects the response fragments of one call. add() takes each whole fragment in turn.
 class ResponseAssembler {
 public:
-    // Largest reassembled stub accepted; more is treated as a hostile or broken server.
-    static constexpr std::size_t MaxStub = 64u << 20;
+    // Largest reassembled stub accepted; more is treated as a hostile or broken server. Two
+    // thousand shares with descriptors take well under a megabyte.
+    static constexpr std::size_t MaxStub = 16u << 20;
 
     explicit ResponseAssembler(std::uint32_t callId) : m_callId(callId) {}
     // Success while more fragments are expected or when the last arrived (see complete());

@@ -222,7 +222,8 @@ Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out) 
         const std::uint32_t entries = r.u32();
         if (r.pointer()) {
             const std::uint32_t count = r.u32();
-            if (count != entries || !r.expectElements(count, Info502FixedSize))
+            if (count != entries || count > MaxShareRecords ||
+                !r.expectElements(count, Info502FixedSize))
                 return status::RpcProtocolError;
             std::vector<Info502Pointers> pointers(count);
             out.shares.resize(count);

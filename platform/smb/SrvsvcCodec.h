@@ -27,6 +27,9 @@ inline constexpr std::uint32_t Level2 = 2;
 inline constexpr std::uint32_t Level502 = 502;
 inline constexpr std::uint32_t Level1501 = 1501;
 inline constexpr std::uint32_t MaxPreferredLength = 0xFFFFFFFF;
+// The most records one enumeration answer may carry; more is a broken or hostile server
+// (each record costs far more memory here than its 40 bytes on the wire).
+inline constexpr std::uint32_t MaxShareRecords = 200000;
 // The largest descriptor taken from a server (the server side limits it the same way).
 inline constexpr std::uint32_t MaxDescriptorSize = 0x40000;
 

@@ -187,3 +187,17 @@ TEST(ResponseAssembler, FaultGivesItsMappedStatus) {
     denied[25] = denied[26] = denied[27] = 0;
     EXPECT_EQ(b.add(denied), status::AccessDenied);
 }
+
+TEST(ResponseAssembler, ReassembledStubIsCappedAtSixteenMebibytes) {
+    ResponseAssembler a(9);
+    const std::vector<std::uint8_t> chunk(65535 - 24, 0x11);
+    std::size_t total = 0;
+    ASSERT_EQ(a.add(responsePdu(9, pdu::FirstFrag, chunk)), status::Success);
+    total += chunk.size();
+    while (total + chunk.size() <= (16u << 20)) {
+        ASSERT_EQ(a.add(responsePdu(9, 0, chunk)), status::Success);
+        total += chunk.size();
+    }
+    EXPECT_EQ(a.add(responsePdu(9, 0, chunk)), status::RpcProtocolError);
+    EXPECT_FALSE(a.complete());
+}

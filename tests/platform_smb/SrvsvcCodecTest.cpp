@@ -306,3 +306,27 @@ TEST(SrvsvcCodec, ServerArgumentHasExactlyTwoBackslashes) {
     EXPECT_EQ(srvsvc::serverArgument(u"\\\\SRV1"), u"\\\\SRV1");
     EXPECT_EQ(srvsvc::serverArgument(u"127.0.0.2"), u"\\\\127.0.0.2");
 }
+
+namespace {
+// An enumeration answer of `count` records whose pointers are all null.
+std::vector<std::uint8_t> enumOfEmptyRecords(std::uint32_t count) {
+    auto reply = hex("f6010000 f6010000 00000200 00000000 04000200 00000000");
+    for (std::size_t at : {12u, 20u})
+        for (int i = 0; i < 4; ++i)
+            reply[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(count >> (8 * i));
+    reply.resize(reply.size() + std::size_t{count} * 40);
+    const auto tail = hex("00000000 00000000 00000000"); // total, no resume handle, success
+    reply.insert(reply.end(), tail.begin(), tail.end());
+    return reply;
+}
+} // namespace
+
+TEST(SrvsvcCodec, RecordCountIsCapped) {
+    srvsvc::ShareEnumReply r;
+    EXPECT_EQ(srvsvc::decodeShareEnum(enumOfEmptyRecords(srvsvc::MaxShareRecords), r),
+              status::Success);
+    EXPECT_EQ(r.shares.size(), srvsvc::MaxShareRecords);
+    EXPECT_EQ(srvsvc::decodeShareEnum(enumOfEmptyRecords(srvsvc::MaxShareRecords + 1), r),
+              status::RpcProtocolError);
+    EXPECT_TRUE(r.shares.empty());
+}
