@@ -5,9 +5,16 @@
 
 #include <QTreeWidget>
 
+#include <unordered_set>
 #include <vector>
 
 namespace corvane {
+
+namespace {
+// Far more parts than any server sends (Windows and Samba answer in one or a few); a server
+// that keeps asking for more beyond this is broken.
+constexpr int MaxEnumerationRounds = 10000;
+} // namespace
 
 int shareImageIndex(const ShareInfo502& share) {
     if (share.type == StypeDisktree)
@@ -22,6 +29,9 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     list->clear();
     const std::u16string server = toU16(computer);
     std::uint32_t resume = 0;
+    // A resume handle seen before would ask for the same parts again, round and round.
+    std::unordered_set<std::uint32_t> resumes{resume};
+    int rounds = 0;
     std::vector<ShareInfo502> part;
     QList<QTreeWidgetItem*> rows;
     bool ok = true;
@@ -41,8 +51,9 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
         }
         if (result == status::Success)
             break;
-        if (part.empty()) {
-            // A server that keeps answering "more" without records would loop forever.
+        if (part.empty() || !resumes.insert(resume).second || ++rounds >= MaxEnumerationRounds) {
+            // A server that keeps answering "more" without records, or with resume handles
+            // it gave before, would loop forever.
             ok = false;
             break;
         }

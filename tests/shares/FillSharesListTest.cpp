@@ -30,6 +30,38 @@ ShareInfo502 share(const char16_t* name, std::uint32_t type, const char16_t* pat
     return s;
 }
 
+// A server that answers every enumeration with one share and "more", handing out the scripted
+// resume handles in turn (repeating the last), or ever new ones when none are scripted.
+class EndlessShares : public ShareService {
+public:
+    explicit EndlessShares(std::vector<std::uint32_t> handles) : m_handles(std::move(handles)) {}
+    int calls = 0;
+
+    Status enumerate(const std::u16string&, std::vector<ShareInfo502>& out,
+                     std::uint32_t& resumeHandle) override {
+        const auto i = static_cast<std::size_t>(calls++);
+        out = {share(u"s", 0, u"C:\\x")};
+        if (m_handles.empty())
+            resumeHandle = static_cast<std::uint32_t>(calls);
+        else
+            resumeHandle = m_handles[std::min(i, m_handles.size() - 1)];
+        return calls > 1000000 ? status::Success : status::MoreData; // ends a broken fix
+    }
+    Status getInfo(const std::u16string&, const std::u16string&, ShareInfo502&) override {
+        return status::NotSupported;
+    }
+    Status setInfo(const std::u16string&, const std::u16string&, const ShareInfo502&) override {
+        return status::NotSupported;
+    }
+    Status add(const std::u16string&, const ShareInfo502&) override { return status::NotSupported; }
+    Status remove(const std::u16string&, const std::u16string&) override {
+        return status::NotSupported;
+    }
+
+private:
+    std::vector<std::uint32_t> m_handles;
+};
+
 } // namespace
 
 class FillSharesListTest : public QObject {
@@ -115,6 +147,32 @@ private slots:
         net.failNext(Call::Enumerate, status::AccessDenied);
         QVERIFY(!FillSharesList(net, "SRV1", &list, ImageList()));
         QCOMPARE(list.topLevelItemCount(), 0);
+    }
+
+    void repeatedResumeHandleEndsTheEnumeration_data() {
+        QTest::addColumn<std::vector<std::uint32_t>>("handles");
+        QTest::addColumn<int>("calls");
+        QTest::newRow("cycle") << std::vector<std::uint32_t>{1, 2, 1, 2} << 3;
+        QTest::newRow("same again") << std::vector<std::uint32_t>{5, 5} << 2;
+        QTest::newRow("back to the start") << std::vector<std::uint32_t>{0} << 1;
+    }
+
+    void repeatedResumeHandleEndsTheEnumeration() {
+        QFETCH(std::vector<std::uint32_t>, handles);
+        QFETCH(int, calls);
+        EndlessShares server(handles);
+        QTreeWidget list;
+        QVERIFY(!FillSharesList(server, "SRV1", &list, ImageList()));
+        QCOMPARE(server.calls, calls);
+        QCOMPARE(list.topLevelItemCount(), calls); // the rows read stay
+    }
+
+    void endlessNewResumeHandlesEndTheEnumeration() {
+        EndlessShares server({});
+        QTreeWidget list;
+        QVERIFY(!FillSharesList(server, "SRV1", &list, ImageList()));
+        QVERIFY(server.calls < 1000000);
+        QCOMPARE(list.topLevelItemCount(), server.calls);
     }
 
     void unreachableAndEmptyComputers() {
