@@ -1,5 +1,6 @@
 #include "SmbNetwork.h"
 
+#include "LsaPolicy.h"
 #include "RpcClient.h"
 #include "SmbContext.h"
 #include "SmbPipe.h"
@@ -12,8 +13,7 @@ namespace corvane::smb {
 struct SmbNetwork::Server {
     std::unique_ptr<RpcClient> srvsvc;
     std::unique_ptr<RpcClient> lsarpc;
-    std::optional<lsarpc::PolicyHandle> policy;
-    std::uint32_t policyBind = 0; // the lsarpc bind the handle belongs to
+    LsaPolicyCache policy;
 };
 
 std::u16string connectName(std::u16string_view server) {
@@ -31,12 +31,12 @@ SmbNetwork::~SmbNetwork() {
     // Policy handles are given back where the pipe is still known to work; a broken pipe
     // takes its handles with it on the server.
     for (auto& [name, server] : m_servers) {
-        if (server->policy && server->lsarpc->isBound() &&
-            server->lsarpc->bindCount() == server->policyBind) {
+        if (server->policy.handle && server->lsarpc->isBound() &&
+            server->lsarpc->bindCount() == server->policy.bind) {
             std::vector<std::uint8_t> reply;
             bool retryable = false;
-            server->lsarpc->call(lsarpc::OpClose, lsarpc::encodeClose(*server->policy), reply,
-                                 false, retryable);
+            server->lsarpc->call(lsarpc::OpClose, lsarpc::encodeClose(*server->policy.handle),
+                                 reply, false, retryable);
         }
     }
     m_servers.clear();
@@ -85,32 +85,8 @@ Status SmbNetwork::lsaCall(
     const std::function<std::vector<std::uint8_t>(const lsarpc::PolicyHandle&)>& makeStub,
     std::vector<std::uint8_t>& reply) {
     Server& s = serverFor(server);
-    const std::u16string system = srvsvc::serverArgument(connectName(server));
-    return withRetry([&](bool& retryable) -> Status {
-        retryable = false;
-        if (Status b = s.lsarpc->ensureBound(); b != status::Success)
-            return b;
-        // A handle belongs to the pipe it was opened on.
-        if (!s.policy || s.policyBind != s.lsarpc->bindCount()) {
-            s.policy.reset();
-            std::vector<std::uint8_t> openReply;
-            if (Status c =
-                    s.lsarpc->call(lsarpc::OpOpenPolicy2,
-                                   lsarpc::encodeOpenPolicy2(system, lsarpc::PolicyLookupNames),
-                                   openReply, true, retryable);
-                c != status::Success)
-                return c;
-            lsarpc::PolicyHandle handle{};
-            std::uint32_t nt = 0;
-            if (Status d = lsarpc::decodeOpenPolicy2(openReply, handle, nt); d != status::Success)
-                return d;
-            if (nt != 0)
-                return statusFromNtStatus(nt);
-            s.policy = handle;
-            s.policyBind = s.lsarpc->bindCount();
-        }
-        return s.lsarpc->call(opnum, makeStub(*s.policy), reply, true, retryable);
-    });
+    return lsaPolicyCall(*s.lsarpc, s.policy, srvsvc::serverArgument(connectName(server)), opnum,
+                         makeStub, reply);
 }
 
 Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,

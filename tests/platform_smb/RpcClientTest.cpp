@@ -1,6 +1,7 @@
 #include "platform/smb/RpcClient.h"
 #include "TestBytes.h"
 #include "platform/ByteOrder.h"
+#include "platform/smb/LsaPolicy.h"
 #include "platform/smb/StatusMapping.h"
 
 #include <deque>
@@ -361,4 +362,46 @@ TEST_F(RpcClientTest, OneDeadlineCoversOpenBindAndRequest) {
     EXPECT_LE(peer.deadlines[0], after + std::chrono::milliseconds(7000));
     ASSERT_EQ(call({1}, reply), status::Success);
     EXPECT_EQ(peer.deadlines.size(), 2u); // each call has its own
+}
+
+// A server that forgot the policy handle (closed it, or restarted behind the connection) says
+// so in the lookup's status; the lookup then gets a new handle and runs once more.
+TEST_F(RpcClientTest, StalePolicyHandleIsReopenedOnce) {
+    int opened = 0;
+    int refusals = 1;
+    std::vector<std::uint8_t> lastHandle;
+    peer.answer = [&](std::uint16_t opnum, const std::vector<std::uint8_t>& stub) {
+        if (opnum == lsarpc::OpOpenPolicy2) {
+            std::vector<std::uint8_t> r(24, 0);
+            r[4] = static_cast<std::uint8_t>(++opened);
+            return r;
+        }
+        lastHandle.assign(stub.begin(), stub.begin() + 20);
+        std::vector<std::uint8_t> r = {0xAA, 0, 0, 0, 0, 0, 0, 0};
+        if (refusals > 0 && refusals-- > 0)
+            putLe32(r.data() + 4, 0xC0000008);
+        return r;
+    };
+    LsaPolicyCache cache;
+    const LsaStub stub = [](const lsarpc::PolicyHandle& h) {
+        return std::vector<std::uint8_t>(h.begin(), h.end());
+    };
+    std::vector<std::uint8_t> reply;
+    // First lookup: the new handle is refused once, a second one works.
+    ASSERT_EQ(lsaPolicyCall(*client, cache, u"\\\\srv", lsarpc::OpLookupNames, stub, reply),
+              status::Success);
+    EXPECT_EQ(getLe32(reply.data() + 4), 0u);
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(lastHandle[4], 2);
+    // The working handle is kept for the next lookup.
+    ASSERT_EQ(lsaPolicyCall(*client, cache, u"\\\\srv", lsarpc::OpLookupNames, stub, reply),
+              status::Success);
+    EXPECT_EQ(opened, 2);
+    // Refused again and again: one new handle, then the refusal is the caller's to see.
+    refusals = 5;
+    ASSERT_EQ(lsaPolicyCall(*client, cache, u"\\\\srv", lsarpc::OpLookupNames, stub, reply),
+              status::Success);
+    EXPECT_EQ(getLe32(reply.data() + 4), 0xC0000008u);
+    EXPECT_EQ(opened, 3);
+    EXPECT_EQ(peer.binds, 1);
 }
