@@ -133,28 +133,42 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
     if (!decoded.info)
         return status::RpcProtocolError;
     // Samba 4.17 answers "no limit" at level 502 whatever the share's limit is and reports it
-    // at level 2 only; Windows gives the same number at both levels. A failed second call
-    // fails the whole read: a record with a made-up limit could be written back later.
+    // at level 2 only; Windows gives the same number at both levels.
     std::vector<std::uint8_t> limitReply;
     const auto limitStub = srvsvc::encodeShareGetInfo(srvsvc::serverArgument(connectName(server)),
                                                       netname, srvsvc::Level2);
-    if (Status s = srvsvcCall(server, srvsvc::OpNetShareGetInfo, limitStub, limitReply, true);
-        s != status::Success)
+    const Status limitCall =
+        srvsvcCall(server, srvsvc::OpNetShareGetInfo, limitStub, limitReply, true);
+    if (Status s = applyLevel2Limit(limitCall, limitReply, *decoded.info); s != status::Success)
         return s;
+    out = std::move(*decoded.info);
+    return status::Success;
+}
+
+Status applyLevel2Limit(Status call, std::span<const std::uint8_t> reply, ShareInfo502& info) {
+    if (call == win32::ProcnumOutOfRange)
+        return status::Success;
+    if (call != status::Success)
+        return call;
     srvsvc::ShareGetInfoReply limit;
-    if (Status s = srvsvc::decodeShareGetInfo2(limitReply, limit); s != status::Success)
+    if (Status s = srvsvc::decodeShareGetInfo2(reply, limit); s != status::Success)
         return s;
+    if (limit.result == status::InvalidLevel)
+        return status::Success;
     if (limit.result != status::Success)
         return normalizeShareResult(ShareCall::GetInfo, limit.result);
     if (!limit.info)
         return status::RpcProtocolError;
-    decoded.info->maxUses = limit.info->maxUses;
-    out = std::move(*decoded.info);
+    info.maxUses = limit.info->maxUses;
     return status::Success;
 }
 
 Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
                            const ShareInfo502& info) {
+    // Three calls (level 502, the descriptor alone at 1501, the limit at 2), not one atomic
+    // change: when a later one fails, its status is returned but what the earlier ones set
+    // stays on the server (say, a new comment with the old limit). The caller sees the
+    // failure and, reading the share again, what did change.
     const std::u16string serverArg = srvsvc::serverArgument(connectName(server));
     // Not sent again after a broken connection that may have delivered it: a server may run
     // its change-share command for each call, and a second run may meet a share already

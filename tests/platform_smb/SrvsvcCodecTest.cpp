@@ -1,5 +1,7 @@
 #include "platform/smb/SrvsvcCodec.h"
 #include "TestBytes.h"
+#include "platform/smb/SmbNetwork.h"
+#include "platform/smb/StatusMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -330,3 +332,41 @@ TEST(SrvsvcCodec, RecordCountIsCapped) {
               status::RpcProtocolError);
     EXPECT_TRUE(r.shares.empty());
 }
+
+namespace {
+struct LimitRow {
+    const char* name;
+    Status call;
+    const char* reply;
+    Status expected;
+    std::uint32_t maxUses;
+};
+class Level2LimitTest : public ::testing::TestWithParam<LimitRow> {};
+} // namespace
+
+// A server without level 2 keeps the level-502 limit; a transport failure or any other
+// refusal fails the read rather than guess a limit.
+TEST_P(Level2LimitTest, TakesTheLimitOrKeepsItOnlyWhenLevel2IsNotOffered) {
+    const auto& row = GetParam();
+    ShareInfo502 info;
+    info.maxUses = 7;
+    EXPECT_EQ(applyLevel2Limit(row.call, hex(row.reply), info), row.expected);
+    EXPECT_EQ(info.maxUses, row.maxUses);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Level2LimitTest,
+    ::testing::Values(
+        LimitRow{"Answered", status::Success, GetInfo2Reply, status::Success, 5},
+        LimitRow{"InvalidLevel", status::Success, "02000000 00000000 7c000000", status::Success, 7},
+        LimitRow{"NotSupportedFault", win32::ProcnumOutOfRange, "", status::Success, 7},
+        LimitRow{"Transport", status::NetNameDeleted, "", status::NetNameDeleted, 7},
+        LimitRow{"Timeout", status::SemaphoreTimeout, "", status::SemaphoreTimeout, 7},
+        LimitRow{"AccessDenied", status::Success, "02000000 00000000 05000000",
+                 status::AccessDenied, 7},
+        LimitRow{"Missing", status::Success, "02000000 00000000 7b000000", status::NetNameNotFound,
+                 7},
+        LimitRow{"NoRecord", status::Success, "02000000 00000000 00000000",
+                 status::RpcProtocolError, 7},
+        LimitRow{"Truncated", status::Success, "02000000 00000200", status::RpcProtocolError, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
