@@ -58,6 +58,10 @@ struct LookupNamesReply {
     std::uint32_t ntStatus = 0;
 };
 
+// The longest name a lookup can carry: its length in bytes is a 16-bit field.
+inline constexpr std::size_t MaxNameLength = 32767;
+
+// Every name must be at most MaxNameLength units long.
 std::vector<std::uint8_t> encodeLookupNames(const PolicyHandle& handle,
                                             const std::vector<std::u16string>& names);
 Status decodeLookupNames(std::span<const std::uint8_t> stub, LookupNamesReply& out);

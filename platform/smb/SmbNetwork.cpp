@@ -228,6 +228,9 @@ Status SmbNetwork::remove(const std::u16string& server, const std::u16string& ne
 
 Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string& name,
                               Account& out) {
+    // A longer name would wrap the request's 16-bit length and look up a different name.
+    if (name.size() > lsarpc::MaxNameLength)
+        return status::InvalidParameter;
     if (system.empty()) {
         const auto known = wellKnownAccountByName(name);
         if (!known)

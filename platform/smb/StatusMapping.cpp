@@ -23,27 +23,27 @@ namespace x = corvane::smb::win32;
 
 constexpr Row<std::uint32_t> kNtStatus[] = {
     {0x00000000, s::Success},
-    {0x00000105, s::MoreData},               // STATUS_MORE_ENTRIES
-    {0x80000005, s::MoreData},               // STATUS_BUFFER_OVERFLOW
-    {0x8000001A, s::NoMoreItems},            // STATUS_NO_MORE_ENTRIES
-    {0xC0000001, s::UnexpectedNetworkError}, // STATUS_UNSUCCESSFUL
-    {0xC0000002, x::InvalidFunction},        // STATUS_NOT_IMPLEMENTED
+    {0x00000105, s::MoreData},        // STATUS_MORE_ENTRIES
+    {0x80000005, s::MoreData},        // STATUS_BUFFER_OVERFLOW
+    {0x8000001A, s::NoMoreItems},     // STATUS_NO_MORE_ENTRIES
+    {0xC0000001, x::GenFailure},      // STATUS_UNSUCCESSFUL
+    {0xC0000002, x::InvalidFunction}, // STATUS_NOT_IMPLEMENTED
     {0xC0000008, s::InvalidHandle},
     {0xC000000D, s::InvalidParameter},
     {0xC0000017, s::NotEnoughMemory},
     {0xC0000022, s::AccessDenied},
     {0xC0000023, s::InsufficientBuffer},
-    {0xC0000033, s::InvalidName},     // STATUS_OBJECT_NAME_INVALID
-    {0xC0000034, s::FileNotFound},    // STATUS_OBJECT_NAME_NOT_FOUND
-    {0xC000003A, s::PathNotFound},    // STATUS_OBJECT_PATH_NOT_FOUND
-    {0xC0000064, x::NoSuchUser},      // STATUS_NO_SUCH_USER
-    {0xC000006A, x::InvalidPassword}, // STATUS_WRONG_PASSWORD
-    {0xC000006D, s::LogonFailure},    // STATUS_LOGON_FAILURE
-    {0xC000006E, s::LogonFailure},    // STATUS_ACCOUNT_RESTRICTION
-    {0xC0000071, x::PasswordExpired}, // STATUS_PASSWORD_EXPIRED
-    {0xC0000072, x::AccountDisabled}, // STATUS_ACCOUNT_DISABLED
-    {0xC0000073, s::NoneMapped},      // STATUS_NONE_MAPPED
-    {0xC0000078, s::InvalidSid},      // STATUS_INVALID_SID
+    {0xC0000033, s::InvalidName},        // STATUS_OBJECT_NAME_INVALID
+    {0xC0000034, s::FileNotFound},       // STATUS_OBJECT_NAME_NOT_FOUND
+    {0xC000003A, s::PathNotFound},       // STATUS_OBJECT_PATH_NOT_FOUND
+    {0xC0000064, x::NoSuchUser},         // STATUS_NO_SUCH_USER
+    {0xC000006A, x::InvalidPassword},    // STATUS_WRONG_PASSWORD
+    {0xC000006D, s::LogonFailure},       // STATUS_LOGON_FAILURE
+    {0xC000006E, x::AccountRestriction}, // STATUS_ACCOUNT_RESTRICTION
+    {0xC0000071, x::PasswordExpired},    // STATUS_PASSWORD_EXPIRED
+    {0xC0000072, x::AccountDisabled},    // STATUS_ACCOUNT_DISABLED
+    {0xC0000073, s::NoneMapped},         // STATUS_NONE_MAPPED
+    {0xC0000078, s::InvalidSid},         // STATUS_INVALID_SID
     {0xC000009A, x::InsufficientResources},
     {0xC00000B0, s::PipeNotConnected}, // STATUS_PIPE_DISCONNECTED
     {0xC00000B5, s::SemaphoreTimeout}, // STATUS_IO_TIMEOUT
@@ -73,7 +73,7 @@ constexpr Row<int> kErrnoConnect[] = {
     {EACCES, s::AccessDenied},         {EPERM, s::AccessDenied},
     {ECONNREFUSED, s::BadNetPath},     {EHOSTUNREACH, s::BadNetPath},
     {ENETUNREACH, s::BadNetPath},      {EHOSTDOWN, s::BadNetPath},
-    {EINVAL, s::BadNetPath}, // libsmbclient's answer for a name it cannot resolve
+    {EINVAL, s::BadNetPath}, // libsmbclient's answer for a host name it cannot resolve
     {ETIMEDOUT, s::SemaphoreTimeout},  {ENOENT, s::RpcServerUnavailable}, // the pipe is not there
     {ENODEV, s::BadNetName},           {ECONNRESET, s::NetNameDeleted},
     {ECONNABORTED, s::NetNameDeleted}, {EPIPE, s::NetNameDeleted},

@@ -9,6 +9,7 @@ namespace corvane::smb {
 // Win32 numbers the SMB backend reports besides those every layer knows (platform/Status.h).
 namespace win32 {
 inline constexpr Status InvalidFunction = 1;
+inline constexpr Status GenFailure = 31;
 inline constexpr Status NetworkAccessDenied = 65;
 inline constexpr Status InvalidPassword = 86;
 inline constexpr Status OperationAborted = 995;
@@ -16,6 +17,7 @@ inline constexpr Status ConnectionRefused = 1225;
 inline constexpr Status NetworkUnreachable = 1231;
 inline constexpr Status HostUnreachable = 1232;
 inline constexpr Status NoSuchUser = 1317;
+inline constexpr Status AccountRestriction = 1327;
 inline constexpr Status PasswordExpired = 1330;
 inline constexpr Status AccountDisabled = 1331;
 inline constexpr Status InsufficientResources = 1450;
