@@ -63,11 +63,17 @@ std::optional<corvane::smb::Credentials> ConnectAsForm1::ask(const QString& serv
     const int result = exec();
     QGuiApplication::restoreOverrideCursor();
     std::optional<corvane::smb::Credentials> answer;
-    if (result == QDialog::Accepted)
-        answer = corvane::smb::Credentials{UserName1->text().toStdU16String(),
-                                           Domain1->text().toStdU16String(),
-                                           Password1->text().toStdU16String()};
-    Password1->clear();
+    // The only copy of the typed password left once the box is emptied; overwritten below.
+    QString password = Password1->text();
+    Password1->setText(QString()); // also drops the box's undo history
+    if (result == QDialog::Accepted) {
+        answer.emplace();
+        answer->user = UserName1->text().toStdU16String();
+        answer->domain = Domain1->text().toStdU16String();
+        answer->password.assign(reinterpret_cast<const char16_t*>(password.constData()),
+                                static_cast<std::size_t>(password.size()));
+    }
+    password.fill(QChar(u'\0')); // sole owner now: fills in place
     return answer;
 }
 

@@ -53,8 +53,9 @@ private slots:
         QCOMPARE(QString::fromStdU16String(answer->user), QString("admin"));
         QCOMPARE(QString::fromStdU16String(answer->domain), QString("CORVANE"));
         QCOMPARE(QString::fromStdU16String(answer->password), QString("s3cret"));
-        // The password does not stay in the dialog.
+        // The password does not stay in the dialog, nor in its undo history.
         QVERIFY(form.Password1->text().isEmpty());
+        QVERIFY(!form.Password1->isUndoAvailable());
     }
 
     void cancelGivesNothing() {
@@ -66,6 +67,7 @@ private slots:
         });
         QVERIFY(!provider.credentialsFor(u"SRV1", u""));
         QVERIFY(form.Password1->text().isEmpty());
+        QVERIFY(!form.Password1->isUndoAvailable());
     }
 
     void askingAgainKeepsTheUserNameButNotThePassword() {
