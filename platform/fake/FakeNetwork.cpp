@@ -104,6 +104,8 @@ Computer* FakeNetwork::reachableComputer(const std::u16string& name) {
 }
 
 std::optional<Status> FakeNetwork::takeFault(Call call, const std::u16string& name) {
+    if (beforeCall)
+        beforeCall(call, name);
     auto it = std::find_if(m_faults.begin(), m_faults.end(), [&](const Fault& f) {
         return f.call == call && (f.name.empty() || sameName(f.name, name));
     });

@@ -4,6 +4,7 @@
 #include "../DirectoryService.h"
 #include "../ShareService.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -67,6 +68,10 @@ public:
     // order given.
     void failNext(Call call, Status result, const std::u16string& name = {}, int skip = 0);
 
+    // Runs at the start of every call, before it takes effect, so a test can act in the middle
+    // of a walk over several shares (press Cancel, try to close a dialog).
+    std::function<void(Call call, const std::u16string& name)> beforeCall;
+
     const std::vector<RecordedCall>& calls() const { return m_calls; }
     std::vector<RecordedCall> callsOf(Call call) const;
     void clearCalls() { m_calls.clear(); }
@@ -95,6 +100,7 @@ private:
         int skip = 0;
     };
     Computer* reachableComputer(const std::u16string& name);
+    // Tells the test about the call, then takes the fault queued for it, if any.
     std::optional<Status> takeFault(Call call, const std::u16string& name);
     Status record(Call call, const std::u16string& server, const std::u16string& name,
                   std::optional<ShareInfo502> info, Status result);

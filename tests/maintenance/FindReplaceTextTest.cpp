@@ -297,7 +297,7 @@ private slots:
         f.load(names);
         Dialog d(f);
         int seenAtSecond = -1;
-        f.observed.before = [&](Call call, const std::u16string& name) {
+        f.net.beforeCall = [&](Call call, const std::u16string& name) {
             if (call == Call::GetInfo && name == u"s001")
                 seenAtSecond = d.child<QProgressBar>("ProgressBar1")->value();
         };
@@ -324,7 +324,7 @@ private slots:
         f.load(names);
         Dialog d(f);
         QString buttonsWhileRunning;
-        f.observed.before = [&](Call call, const std::u16string& name) {
+        f.net.beforeCall = [&](Call call, const std::u16string& name) {
             if (call != Call::GetInfo || name != u"a2")
                 return;
             buttonsWhileRunning = d.buttons();
@@ -363,7 +363,7 @@ private slots:
         f.load({"a1", "a2", "a3"});
         Dialog d(f);
         bool closedDirectly = true;
-        f.observed.before = [&](Call call, const std::u16string& name) {
+        f.net.beforeCall = [&](Call call, const std::u16string& name) {
             if (call != Call::GetInfo || name != u"a2")
                 return;
             closedDirectly = d.form.close();

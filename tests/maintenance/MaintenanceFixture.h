@@ -10,61 +10,19 @@
 #include <QStringList>
 #include <QTreeWidget>
 
-#include <functional>
-
 namespace corvane::test {
 
 inline const std::u16string Server = u"SRV";
-
-// A share service that tells a test about each call before passing it to the fake, so a test
-// can act in the middle of a walk (press Cancel, try to close a dialog).
-class ObservedShares : public ShareService {
-public:
-    explicit ObservedShares(fake::FakeNetwork& net) : m_net(net) {}
-    std::function<void(fake::Call, const std::u16string& name)> before;
-
-    Status enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
-                     std::uint32_t& resume) override {
-        notify(fake::Call::Enumerate, {});
-        return m_net.enumerate(server, out, resume);
-    }
-    Status getInfo(const std::u16string& server, const std::u16string& name,
-                   ShareInfo502& out) override {
-        notify(fake::Call::GetInfo, name);
-        return m_net.getInfo(server, name, out);
-    }
-    Status setInfo(const std::u16string& server, const std::u16string& name,
-                   const ShareInfo502& info) override {
-        notify(fake::Call::SetInfo, name);
-        return m_net.setInfo(server, name, info);
-    }
-    Status add(const std::u16string& server, const ShareInfo502& info) override {
-        notify(fake::Call::Add, info.netname);
-        return m_net.add(server, info);
-    }
-    Status remove(const std::u16string& server, const std::u16string& name) override {
-        notify(fake::Call::Remove, name);
-        return m_net.remove(server, name);
-    }
-
-private:
-    void notify(fake::Call call, const std::u16string& name) {
-        if (before)
-            before(call, name);
-    }
-    fake::FakeNetwork& m_net;
-};
 
 // The fake network, the message script and a main list on computer SRV, wired like the main
 // window wires its pages.
 struct Fixture {
     fake::FakeNetwork net;
-    ObservedShares observed{net};
     ScriptedMessageBoxes messages;
     ImageList images;
     SharedState state;
     QTreeWidget list;
-    AppContext ctx{observed, net, net, messages, images, state, &list};
+    AppContext ctx{net, net, net, messages, images, state, &list};
 
     Fixture() {
         state.computerName = fromU16(Server);

@@ -115,7 +115,7 @@ private slots:
         f.addShare(u"other");
         f.load({"data"});
         bool busyDuringWalk = false;
-        f.observed.before = [&](Call call, const std::u16string&) {
+        f.net.beforeCall = [&](Call call, const std::u16string&) {
             if (call == Call::GetInfo)
                 busyDuringWalk = QApplication::overrideCursor() &&
                                  QApplication::overrideCursor()->shape() == Qt::WaitCursor;
