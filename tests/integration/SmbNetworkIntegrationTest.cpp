@@ -14,17 +14,6 @@ using namespace corvane::integration;
 
 namespace {
 
-std::vector<ShareInfo502> enumerateAll(ShareService& service, const std::u16string& server,
-                                       Status& result) {
-    std::vector<ShareInfo502> all, part;
-    std::uint32_t resume = 0;
-    do {
-        result = service.enumerate(server, part, resume);
-        all.insert(all.end(), part.begin(), part.end());
-    } while (result == status::MoreData);
-    return all;
-}
-
 const ShareInfo502* find(const std::vector<ShareInfo502>& shares, const std::u16string& name) {
     const auto it = std::find_if(shares.begin(), shares.end(),
                                  [&](const ShareInfo502& s) { return s.netname == name; });
@@ -67,7 +56,7 @@ protected:
 
 TEST_F(ShareCalls, EnumerateListsTheDemoSharesWithDescriptors) {
     Status result = 1;
-    const auto shares = enumerateAll(net, server.address(), result);
+    const auto shares = enumerateAll(net, server.address(), &result);
     ASSERT_EQ(result, status::Success);
     for (const char16_t* name :
          {u"C$", u"D$", u"Public", u"Data", u"Alpha", u"Beta", u"Work", u"Archive", u"Backup$",
@@ -295,7 +284,7 @@ TEST_F(ManyShares, AllTwoThousandArriveInFragments) {
     small.maxFragment = 1432;
     Session session(server, small);
     Status result = 1;
-    const auto shares = enumerateAll(session.network, server.address(), result);
+    const auto shares = enumerateAll(session.network, server.address(), &result);
     ASSERT_EQ(result, status::Success);
     std::set<std::u16string> names;
     for (const auto& s : shares)

@@ -2,6 +2,7 @@
 
 #include "platform/smb/Utf.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <sstream>
@@ -117,5 +118,47 @@ smb::SmbOptions integrationOptions(std::chrono::milliseconds timeout) {
 
 Session::Session(const TestServer& server, smb::SmbOptions options)
     : credentials(server.adminCredentials()), network(credentials, options) {}
+
+std::vector<ShareInfo502> enumerateAll(ShareService& service, const std::u16string& server,
+                                       Status* result) {
+    std::vector<ShareInfo502> all, part;
+    std::uint32_t resume = 0;
+    Status last = status::Success;
+    do {
+        last = service.enumerate(server, part, resume);
+        all.insert(all.end(), part.begin(), part.end());
+    } while (last == status::MoreData);
+    if (result)
+        *result = last;
+    return all;
+}
+
+std::vector<std::u16string> shareNames(const TestServer& server) {
+    Session fresh(server);
+    Status result = status::Success;
+    const auto shares = enumerateAll(fresh.network, server.address(), &result);
+    if (result != status::Success)
+        throw std::runtime_error("listing the shares of " + server.addressUtf8() + " failed");
+    std::vector<std::u16string> names;
+    for (const auto& s : shares)
+        names.push_back(s.netname);
+    return names;
+}
+
+bool listedOn(const TestServer& server, const std::u16string& netname) {
+    const auto names = shareNames(server);
+    return std::find(names.begin(), names.end(), netname) != names.end();
+}
+
+Status readBack(const TestServer& server, const std::u16string& netname, ShareInfo502& out) {
+    Session fresh(server);
+    enumerateAll(fresh.network, server.address());
+    return fresh.network.getInfo(server.address(), netname, out);
+}
+
+std::string userLimit(const TestServer& server, const std::u16string& share) {
+    const std::string value = server.shareParameter(smb::toUtf8(share), "max connections");
+    return value.empty() ? "0" : value;
+}
 
 } // namespace corvane::integration

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace corvane::integration {
 
@@ -57,5 +58,23 @@ struct Session {
     smb::StaticCredentials credentials;
     smb::SmbNetwork network;
 };
+
+// Every share the server lists over `service`, following MoreData; `result`, when given, gets
+// the last call's status.
+std::vector<ShareInfo502> enumerateAll(ShareService& service, const std::u16string& server,
+                                       Status* result = nullptr);
+
+// The names of the shares the server lists now, over a connection of its own. A listing answers
+// from the current definitions, where Samba may answer a lookup by name from older ones.
+std::vector<std::u16string> shareNames(const TestServer& server);
+bool listedOn(const TestServer& server, const std::u16string& netname);
+
+// A share as a second connection reads it. Samba's share service may answer a get-info with a
+// definition it read before the last change (also on a new connection); a listing first makes
+// it read the definitions again.
+Status readBack(const TestServer& server, const std::u16string& netname, ShareInfo502& out);
+
+// The limit as the server keeps it ("max connections"; "0" is no limit).
+std::string userLimit(const TestServer& server, const std::u16string& share);
 
 } // namespace corvane::integration

@@ -4,6 +4,7 @@
 #include "app/TForm1.h"
 #include "platform/smb/Utf.h"
 #include "shares/ImageList.h"
+#include "shares/Text.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QCollator>
@@ -20,24 +21,6 @@ using namespace corvane;
 using namespace corvane::integration;
 
 namespace {
-
-QString text(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
-
-// Every share of the server as the backend lists it.
-std::vector<ShareInfo502> enumerateAll(ShareService& service, const std::u16string& server) {
-    std::vector<ShareInfo502> all, part;
-    std::uint32_t resume = 0;
-    Status result = status::Success;
-    do {
-        result = service.enumerate(server, part, resume);
-        all.insert(all.end(), part.begin(), part.end());
-    } while (result == status::MoreData);
-    if (result != status::Success)
-        all.clear();
-    return all;
-}
 
 QStringList column(QTreeWidget* list, int c) {
     QStringList out;
@@ -76,9 +59,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         auto* computer = find<QLineEdit>("Computer1");
         QVERIFY(computer);
-        QTest::keyClicks(computer, text(server.address()));
+        QTest::keyClicks(computer, fromU16(server.address()));
         QTest::keyClick(computer, Qt::Key_Return);
-        QCOMPARE(form->state().computerName, text(server.address()));
+        QCOMPARE(form->state().computerName, fromU16(server.address()));
         QVERIFY(find<QTabWidget>("PageControl1")->isEnabled());
         QVERIFY(messages.shown.isEmpty());
     }
@@ -93,7 +76,7 @@ private slots:
         QVERIFY(listed.size() >= 16);
         QStringList expected;
         for (const auto& share : listed)
-            expected << text(share.netname);
+            expected << fromU16(share.netname);
         // The list's own rule: the locale's order, upper and lower case told apart.
         QCollator collator;
         collator.setCaseSensitivity(Qt::CaseSensitive);
@@ -108,7 +91,7 @@ private slots:
         // Path and comment columns carry the server's values.
         QTreeWidgetItem* alpha = row("Alpha");
         QVERIFY(alpha);
-        QCOMPARE(alpha->text(1), text(server.serverPath("C", "Data/Alpha")));
+        QCOMPARE(alpha->text(1), fromU16(server.serverPath("C", "Data/Alpha")));
         QCOMPARE(alpha->text(2), QString("Project Alpha"));
         QVERIFY(row(QString::fromUtf8("Donn\u00e9es")));
         QVERIFY(row(QString::fromUtf8("\u65e5\u672c\u8a9e")));
@@ -138,7 +121,7 @@ private slots:
         const auto listed = enumerateAll(session->network, server.address());
         QCOMPARE(shares()->topLevelItemCount(), int(listed.size()));
         for (const auto& share : listed) {
-            QTreeWidgetItem* item = row(text(share.netname));
+            QTreeWidgetItem* item = row(fromU16(share.netname));
             QVERIFY(item);
             // The test server serves no printers and no drive roots.
             const bool special = (share.type & StypeSpecial) != 0;
@@ -154,7 +137,7 @@ private slots:
         QVERIFY(tree);
         QCOMPARE(tree->topLevelItemCount(), 1);
         QTreeWidgetItem* root = tree->topLevelItem(0);
-        QCOMPARE(root->text(0), text(server.address()));
+        QCOMPARE(root->text(0), fromU16(server.address()));
         QStringList drives;
         for (int i = 0; i < root->childCount(); ++i)
             drives << root->child(i)->text(0);
@@ -168,9 +151,9 @@ private slots:
         QTest::addColumn<QString>("comment");
         QTest::addColumn<int>("limit");
         QTest::addColumn<QStringList>("accounts"); // domain-qualified where the server has one
-        const QString domain = text(server.netbiosName());
+        const QString domain = fromU16(server.netbiosName());
         const auto local = [&](const std::u16string& name) {
-            const QString n = text(name);
+            const QString n = fromU16(name);
             return n + " (" + domain + "\\" + n + ")";
         };
         const QString admin = local(server.adminUser());
@@ -213,7 +196,7 @@ private slots:
 
         QCOMPARE(find<QLineEdit>("ShareName1")->text(), share);
         QCOMPARE(find<QLineEdit>("LocalPath1")->text(),
-                 text(server.serverPath(drive.toStdString(), directory.toStdString())));
+                 fromU16(server.serverPath(drive.toStdString(), directory.toStdString())));
         QCOMPARE(find<QLineEdit>("Comment1")->text(), comment);
         QCOMPARE(find<QSpinBox>("MaxUsers1")->value(), limit);
 

@@ -5,6 +5,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "platform/smb/Utf.h"
 #include "security/AclBuilding.h"
+#include "shares/Text.h"
 #include "shares/UserLimitSpinBox.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tests/integration/TestServer.h"
@@ -31,10 +32,6 @@ bool isFullControl(std::uint32_t mask) {
     return (mask & GenericAll) != 0 || (mask & SpecificFullControl) == SpecificFullControl;
 }
 
-QString q(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
-
 QStringList texts(const QTreeWidget* list) {
     QStringList out;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -58,31 +55,12 @@ QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& text) {
     qFatal("no child %s under %s", qPrintable(text), qPrintable(parent->text(0)));
 }
 
-// The record as the server holds it now, over a connection of its own (the window's connection
-// may answer from before the change). Samba's RPC workers also remember a share they have
-// looked up by name across connections, so a name is read back this way only while it has not
-// been removed since.
-// Whether the server lists the share now: its enumeration answers from the current definitions
-// even where a lookup by name would not (see readBack).
-bool listedOn(const TestServer& server, const std::u16string& netname) {
-    Session fresh(server);
-    std::vector<ShareInfo502> shares, part;
-    std::uint32_t resume = 0;
-    Status result = 0;
-    do {
-        result = fresh.network.enumerate(server.address(), part, resume);
-        shares.insert(shares.end(), part.begin(), part.end());
-    } while (result == status::MoreData);
-    if (result != status::Success)
-        qFatal("enumerating %s failed with %u", server.addressUtf8().c_str(), unsigned(result));
-    return std::any_of(shares.begin(), shares.end(),
-                       [&](const ShareInfo502& s) { return s.netname == netname; });
-}
-
-ShareInfo502 readBack(const TestServer& server, const std::u16string& netname, Status& result) {
-    Session fresh(server);
+// The record as the server holds it now, over a connection of its own (the window's
+// connection may answer from before the change).
+ShareInfo502 readBackRecord(const TestServer& server, const std::u16string& netname,
+                            Status& result) {
     ShareInfo502 info;
-    result = fresh.network.getInfo(server.address(), netname, info);
+    result = readBack(server, netname, info);
     return info;
 }
 
@@ -157,9 +135,9 @@ void BulkMainWindowIntegrationTest::openComputer(const std::u16string& name) {
     auto* box = m_form->findChild<QLineEdit*>(QStringLiteral("Computer1"));
     QVERIFY(box);
     box->clear();
-    QTest::keyClicks(box, q(name));
+    QTest::keyClicks(box, fromU16(name));
     QTest::keyClick(box, Qt::Key_Return);
-    QCOMPARE(m_form->state().computerName, q(name));
+    QCOMPARE(m_form->state().computerName, fromU16(name));
 }
 
 QTreeWidgetItem* BulkMainWindowIntegrationTest::expand(QTreeWidgetItem* node) {
@@ -182,7 +160,7 @@ void BulkMainWindowIntegrationTest::browseTwoLevelsAndCreateHiddenShares() {
     QTreeWidget* tree = dirTree();
     QCOMPARE(tree->topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree->topLevelItem(0);
-    QCOMPARE(root->text(0), q(m_first.address()));
+    QCOMPARE(root->text(0), fromU16(m_first.address()));
     QCOMPARE(childTexts(root), (QStringList{"C:", "D:"}));
 
     // Down two levels: C: -> Data -> Alpha, each node's children read from the server.
@@ -215,11 +193,11 @@ void BulkMainWindowIntegrationTest::browseTwoLevelsAndCreateHiddenShares() {
                                                                {u"Beta$", "Data/Beta"}};
     for (const auto& [name, relative] : created) {
         Status result = 1;
-        const ShareInfo502 back = readBack(m_first, name, result);
+        const ShareInfo502 back = readBackRecord(m_first, name, result);
         QCOMPARE(result, status::Success);
         QCOMPARE(back.type, StypeDisktree);
-        QCOMPARE(q(back.path), q(m_first.serverPath("C", relative)));
-        QCOMPARE(q(back.remark), comment);
+        QCOMPARE(fromU16(back.path), fromU16(m_first.serverPath("C", relative)));
+        QCOMPARE(fromU16(back.remark), comment);
         // Samba keeps the limit as "max connections"; the backend reads it back at level 2.
         QCOMPARE(parameter(m_first, name, "max connections"), QString("4"));
         QCOMPARE(back.maxUses, 4u);
@@ -236,7 +214,8 @@ void BulkMainWindowIntegrationTest::browseTwoLevelsAndCreateHiddenShares() {
     }
     // The originals are untouched and the main list shows the new shares.
     Status result = 1;
-    QCOMPARE(q(readBack(m_first, u"Alpha", result).path), q(m_first.serverPath("C", "Data/Alpha")));
+    QCOMPARE(fromU16(readBackRecord(m_first, u"Alpha", result).path),
+             fromU16(m_first.serverPath("C", "Data/Alpha")));
     auto* shares = m_form->findChild<QTreeWidget*>(QStringLiteral("SharesList1"));
     QVERIFY(shares);
     QCOMPARE(shares->findItems("Alpha$", Qt::MatchExactly).size(), 1);
@@ -251,10 +230,10 @@ void BulkMainWindowIntegrationTest::userOptionGivesTheAccountFullControl() {
     tree->setCurrentItem(users);
     QCOMPARE(m_form->state().currentDirectory, QString(R"(C$\Users\)"));
     const QStringList homes = texts(dirList());
-    QVERIFY2(homes.contains(q(m_first.user1())) && homes.contains(q(m_first.user2())),
+    QVERIFY2(homes.contains(fromU16(m_first.user1())) && homes.contains(fromU16(m_first.user2())),
              qPrintable(homes.join(',')));
 
-    selectDirectories({q(m_first.user1()), q(m_first.user2())});
+    selectDirectories({fromU16(m_first.user1()), fromU16(m_first.user2())});
     find<QCheckBox>("TabSheet3", "CreateAllSharesHidden1")->setChecked(true);
     find<QCheckBox>("TabSheet3", "AddDirectoryNameAsUserName1")->setChecked(true);
     find<QLineEdit>("TabSheet3", "CommonComment1")->setText("Home folder");
@@ -267,11 +246,12 @@ void BulkMainWindowIntegrationTest::userOptionGivesTheAccountFullControl() {
         Account account;
         QCOMPARE(m_session->network.lookupName(m_first.address(), user, account), status::Success);
         Status result = 1;
-        const ShareInfo502 back = readBack(m_first, user + u"$", result);
+        const ShareInfo502 back = readBackRecord(m_first, user + u"$", result);
         QCOMPARE(result, status::Success);
         QCOMPARE(back.type, StypeDisktree);
-        QCOMPARE(q(back.path), q(m_first.serverPath("C", "Users/" + smb::toUtf8(user))));
-        QCOMPARE(q(back.remark), QString("Home folder"));
+        QCOMPARE(fromU16(back.path),
+                 fromU16(m_first.serverPath("C", "Users/" + smb::toUtf8(user))));
+        QCOMPARE(fromU16(back.remark), QString("Home folder"));
         QCOMPARE(parameter(m_first, user + u"$", "max connections"), QString("1"));
         QCOMPARE(back.maxUses, 1u);
         const auto dacl = daclOf(back.securityDescriptor);
@@ -324,22 +304,22 @@ void BulkMainWindowIntegrationTest::copyThreeSharesFromTheSecondServerUnderANewP
         std::filesystem::create_directories(m_madeDirectory / c.directory, error);
         QVERIFY2(!error, error.message().c_str());
     }
-    const QString parent = q(m_first.serverPath("C", "Copied"));
+    const QString parent = fromU16(m_first.serverPath("C", "Copied"));
 
     openComputer(m_first.address());
     auto* sourceBox = find<QLineEdit>("TabSheet2", "SourceComputer1");
-    QTest::keyClicks(sourceBox, q(m_second.address()));
+    QTest::keyClicks(sourceBox, fromU16(m_second.address()));
     QTest::mouseClick(find<QPushButton>("TabSheet2", "OpenCopyComputer1"), Qt::LeftButton);
     auto* source = find<QTreeWidget>("TabSheet2", "SourceComputerSharesList1");
     const QStringList offered = texts(source);
     for (const Copied& c : copied) {
-        const auto rows = source->findItems(q(c.name), Qt::MatchExactly);
+        const auto rows = source->findItems(fromU16(c.name), Qt::MatchExactly);
         QVERIFY2(rows.size() == 1, qPrintable(offered.join(',')));
         rows.first()->setSelected(true);
     }
     // The parent of the share selected last (Reports, below the second server's D\Work).
     QCOMPARE(find<QLineEdit>("TabSheet2", "SourceComputerParentDir1")->text(),
-             q(m_second.serverPath("D", "Work")) + "\\");
+             fromU16(m_second.serverPath("D", "Work")) + "\\");
     QTest::keyClicks(find<QLineEdit>("TabSheet2", "DestinationComputerParentDir1"), parent);
     QTest::mouseClick(find<QPushButton>("TabSheet2", "Copy1"), Qt::LeftButton);
     QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownMessages()));
@@ -349,13 +329,13 @@ void BulkMainWindowIntegrationTest::copyThreeSharesFromTheSecondServerUnderANewP
     for (const Copied& c : copied) {
         const QString expectedPath = parent + "\\" + c.directory;
         Status result = 1;
-        const ShareInfo502 original = readBack(m_second, c.name, result);
+        const ShareInfo502 original = readBackRecord(m_second, c.name, result);
         QCOMPARE(result, status::Success);
-        const ShareInfo502 copy = readBack(m_first, c.name, result);
+        const ShareInfo502 copy = readBackRecord(m_first, c.name, result);
         QCOMPARE(result, status::Success);
         QCOMPARE(copy.type, StypeDisktree);
-        QCOMPARE(q(copy.path), expectedPath);
-        QCOMPARE(q(copy.remark), q(original.remark));
+        QCOMPARE(fromU16(copy.path), expectedPath);
+        QCOMPARE(fromU16(copy.remark), fromU16(original.remark));
         QCOMPARE(original.maxUses, c.maxUses);
         QCOMPARE(copy.maxUses, original.maxUses);
         const auto sourceDacl = daclOf(original.securityDescriptor);
@@ -364,7 +344,7 @@ void BulkMainWindowIntegrationTest::copyThreeSharesFromTheSecondServerUnderANewP
         QVERIFY(sourceDacl->aceCount() > 0);
         QVERIFY(copyDacl->bytes() == sourceDacl->bytes());
         // The main list was reloaded from the first server and shows the copy where it is.
-        const auto rows = shares->findItems(q(c.name), Qt::MatchExactly);
+        const auto rows = shares->findItems(fromU16(c.name), Qt::MatchExactly);
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.first()->text(1), expectedPath);
     }
@@ -389,7 +369,7 @@ void BulkMainWindowIntegrationTest::userOptionWithoutAnAccountAsks() {
     QTreeWidgetItem* c = expand(child(tree->topLevelItem(0), "C:"));
     tree->setCurrentItem(child(c, "Users"));
     QCOMPARE(texts(dirList()).value(0), QString("aaron"));
-    selectDirectories({"aaron", q(m_first.user1())});
+    selectDirectories({"aaron", fromU16(m_first.user1())});
     find<QCheckBox>("TabSheet3", "AddDirectoryNameAsUserName1")->setChecked(true);
     m_messages->answers.enqueue(goOn ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);
     QTest::mouseClick(find<QPushButton>("TabSheet3", "Create1"), Qt::LeftButton);
@@ -432,9 +412,9 @@ void BulkMainWindowIntegrationTest::directoryDeeperThan260CharactersIsShared() {
     QTest::mouseClick(find<QPushButton>("TabSheet3", "Create1"), Qt::LeftButton);
     QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownMessages()));
     Status result = 1;
-    const ShareInfo502 back = readBack(m_first, u"Bottom", result);
+    const ShareInfo502 back = readBackRecord(m_first, u"Bottom", result);
     QCOMPARE(result, status::Success);
-    QCOMPARE(q(back.path), q(m_first.serverPath("C", relative)));
+    QCOMPARE(fromU16(back.path), fromU16(m_first.serverPath("C", relative)));
     QVERIFY(back.path.size() > 260);
 }
 

@@ -1,5 +1,5 @@
 // Delete, hide and find and replace through the real main window against the test server.
-#include "WindowOnServer.h"
+#include "integration/WindowOnServer.h"
 #include "maintenance/FindReplace.h"
 #include "maintenance/TFindReplaceTextForm1.h"
 
@@ -86,9 +86,9 @@ private slots:
 
         ShareInfo502 hidden;
         QCOMPARE(readBack(server, name + u"$", hidden), status::Success);
-        QCOMPARE(qs(hidden.netname), share + QLatin1Char('$'));
-        QCOMPARE(qs(hidden.path), qs(before.path));
-        QCOMPARE(qs(hidden.remark), qs(before.remark));
+        QCOMPARE(fromU16(hidden.netname), share + QLatin1Char('$'));
+        QCOMPARE(fromU16(hidden.path), fromU16(before.path));
+        QCOMPARE(fromU16(hidden.remark), fromU16(before.remark));
         QCOMPARE(hidden.type, before.type);
         QCOMPARE(daclText(hidden), daclText(before));
         QCOMPARE(hidden.maxUses, before.maxUses);
@@ -139,16 +139,16 @@ private slots:
         QMap<QString, QString> limits;
         for (const auto& [share, dir] : moved) {
             QCOMPARE(readBack(server, share.toStdU16String(), before[share]), status::Success);
-            QCOMPARE(qs(before[share].path), qs(server.serverPath("C", dir)));
+            QCOMPARE(fromU16(before[share].path), fromU16(server.serverPath("C", dir)));
             limits[share] = limitOf(server, share);
         }
         ShareInfo502 work;
         QCOMPARE(readBack(server, u"Work", work), status::Success);
 
         // Typed in other letter case: the match ignores it, the rest of the path is kept.
-        const QString find = qs(server.serverPath("C")).toLower();
-        const QString replacement = qs(mirror.serverPath("C"));
-        QVERIFY(find != qs(server.serverPath("C")));
+        const QString find = fromU16(server.serverPath("C")).toLower();
+        const QString replacement = fromU16(mirror.serverPath("C"));
+        QVERIFY(find != fromU16(server.serverPath("C")));
 
         WindowOnServer w;
         QVERIFY(w.open());
@@ -175,8 +175,8 @@ private slots:
 
         QStringList expectedLines{notFoundLine("Work", find)};
         for (const auto& [share, dir] : moved)
-            expectedLines << replacedLine(share, qs(before[share].path),
-                                          qs(mirror.serverPath("C", dir)));
+            expectedLines << replacedLine(share, fromU16(before[share].path),
+                                          fromU16(mirror.serverPath("C", dir)));
         statusLines.sort();
         expectedLines.sort();
         QCOMPARE(statusLines, expectedLines);
@@ -184,8 +184,8 @@ private slots:
         for (const auto& [share, dir] : moved) {
             ShareInfo502 after;
             QCOMPARE(readBack(server, share.toStdU16String(), after), status::Success);
-            QCOMPARE(qs(after.path), qs(mirror.serverPath("C", dir)));
-            QCOMPARE(qs(after.remark), qs(before[share].remark));
+            QCOMPARE(fromU16(after.path), fromU16(mirror.serverPath("C", dir)));
+            QCOMPARE(fromU16(after.remark), fromU16(before[share].remark));
             QCOMPARE(daclText(after), daclText(before[share]));
             QCOMPARE(after.maxUses, before[share].maxUses);
             QCOMPARE(limitOf(server, share), limits[share]);
@@ -193,7 +193,7 @@ private slots:
         }
         ShareInfo502 workAfter;
         QCOMPARE(readBack(server, u"Work", workAfter), status::Success);
-        QCOMPARE(qs(workAfter.path), qs(work.path));
+        QCOMPARE(fromU16(workAfter.path), fromU16(work.path));
     }
 
     // The server refuses a path that does not exist after the share was removed: each share is
@@ -238,8 +238,8 @@ private slots:
         for (const QString& share : shares) {
             ShareInfo502 after;
             QCOMPARE(readBack(server, share.toStdU16String(), after), status::Success);
-            QCOMPARE(qs(after.path), qs(before[share].path));
-            QCOMPARE(qs(after.remark), qs(before[share].remark));
+            QCOMPARE(fromU16(after.path), fromU16(before[share].path));
+            QCOMPARE(fromU16(after.remark), fromU16(before[share].remark));
             QCOMPARE(daclText(after), daclText(before[share]));
             QCOMPARE(limitOf(server, share), limits[share]);
             QVERIFY2(w.rows().contains(share), qPrintable(share));

@@ -1,5 +1,6 @@
 // The Share Properties page's Apply through the real main window against the test server.
-#include "integration/maintenance/WindowOnServer.h"
+#include "integration/WindowOnServer.h"
+#include "platform/smb/Utf.h"
 #include "security/AclBuilding.h"
 #include "security/PermissionEditor.h"
 
@@ -124,7 +125,7 @@ private slots:
         page.box("DenyChange1")->click();
         QCOMPARE(page.ticks(), QStringLiteral("000011"));
 
-        w.messages.texts.enqueue(qs(server.adminUser()));
+        w.messages.texts.enqueue(fromU16(server.adminUser()));
         page.find<QPushButton>("Add1")->click();
         QVERIFY(page.selectUser(admin));
         QCOMPARE(page.ticks(), QStringLiteral("111000"));
@@ -139,8 +140,8 @@ private slots:
 
         ShareInfo502 after;
         QCOMPARE(readBack(server, u"Beta", after), status::Success);
-        QCOMPARE(qs(after.remark), comment);
-        QCOMPARE(qs(after.path), qs(before.path));
+        QCOMPARE(fromU16(after.remark), comment);
+        QCOMPARE(fromU16(after.path), fromU16(before.path));
         // The new entries are explicit (inheriting to files and folders); the added one goes
         // after the leading deny.
         QCOMPARE(entries(after), (QStringList{
@@ -205,9 +206,9 @@ private slots:
         QVERIFY(std::find(names.begin(), names.end(), share.toStdU16String()) == names.end());
         ShareInfo502 after;
         QCOMPARE(readBack(server, renamed.toStdU16String(), after), status::Success);
-        QCOMPARE(qs(after.netname), renamed);
-        QCOMPARE(qs(after.path), qs(before.path));
-        QCOMPARE(qs(after.remark), qs(before.remark));
+        QCOMPARE(fromU16(after.netname), renamed);
+        QCOMPARE(fromU16(after.path), fromU16(before.path));
+        QCOMPARE(fromU16(after.remark), fromU16(before.remark));
         const auto afterDacl = daclOf(after.securityDescriptor);
         QVERIFY(afterDacl);
         QVERIFY(afterDacl->bytes() == beforeDacl->bytes());
@@ -227,7 +228,8 @@ private slots:
         QVERIFY(w.open());
         QVERIFY(w.select({"Alpha"}));
         Page page{w};
-        page.find<QLineEdit>("LocalPath1")->setText(qs(server.serverPath("C", "NoSuchDirectory")));
+        page.find<QLineEdit>("LocalPath1")
+            ->setText(fromU16(server.serverPath("C", "NoSuchDirectory")));
         page.find<QLineEdit>("Comment1")->setText("Not to be kept");
         page.find<QPushButton>("Apply1")->click();
         QCOMPARE(w.messages.shown.size(), 1);
@@ -237,8 +239,8 @@ private slots:
 
         ShareInfo502 after;
         QCOMPARE(readBack(server, u"Alpha", after), status::Success);
-        QCOMPARE(qs(after.path), qs(before.path));
-        QCOMPARE(qs(after.remark), qs(before.remark));
+        QCOMPARE(fromU16(after.path), fromU16(before.path));
+        QCOMPARE(fromU16(after.remark), fromU16(before.remark));
         QCOMPARE(after.maxUses, before.maxUses);
         QCOMPARE(QString::fromStdString(userLimit(server, u"Alpha")), QStringLiteral("5"));
         QVERIFY(daclOf(after.securityDescriptor)->bytes() ==

@@ -1,11 +1,11 @@
 #pragma once
 
 // The real main window on the SMB backend, opened on a test server, for the integration tests
-// of the shares menu and of the Share Properties page.
+// that drive it.
 #include "app/TForm1.h"
 #include "integration/TestServer.h"
 #include "platform/SecurityDescriptor.h"
-#include "platform/smb/Utf.h"
+#include "shares/Text.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
@@ -20,10 +20,6 @@
 #include <vector>
 
 namespace corvane::integration {
-
-inline QString qs(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
 
 struct WindowOnServer {
     const TestServer& server;
@@ -43,9 +39,9 @@ struct WindowOnServer {
 
     // Types the server's address into the computer box and opens it.
     bool open() {
-        find<QLineEdit>("Computer1")->setText(qs(server.address()));
+        find<QLineEdit>("Computer1")->setText(fromU16(server.address()));
         form.OpenComputer1Click();
-        return form.state().computerName == qs(server.address());
+        return form.state().computerName == fromU16(server.address());
     }
 
     QStringList rows() const {
@@ -82,41 +78,5 @@ struct WindowOnServer {
         return enabled;
     }
 };
-
-// All shares as a second connection lists them.
-inline std::vector<ShareInfo502> enumerateAll(ShareService& service, const std::u16string& server) {
-    std::vector<ShareInfo502> all, part;
-    std::uint32_t resume = 0;
-    Status result;
-    do {
-        result = service.enumerate(server, part, resume);
-        all.insert(all.end(), part.begin(), part.end());
-    } while (result == status::MoreData);
-    return all;
-}
-
-// A share as a second connection reads it. Samba's share service may answer a get-info with
-// a definition it read before the last change (also on a new connection); a listing first
-// makes it read the definitions again.
-inline Status readBack(const TestServer& server, const std::u16string& name, ShareInfo502& out) {
-    Session fresh(server);
-    enumerateAll(fresh.network, server.address());
-    return fresh.network.getInfo(server.address(), name, out);
-}
-
-inline std::vector<std::u16string> shareNames(const TestServer& server) {
-    Session fresh(server);
-    std::vector<std::u16string> names;
-    for (const auto& s : enumerateAll(fresh.network, server.address()))
-        names.push_back(s.netname);
-    return names;
-}
-
-// The limit as the server keeps it ("max connections"; 0 or nothing is no limit). Samba does
-// not report it at the level the backend reads.
-inline std::string userLimit(const TestServer& server, const std::u16string& share) {
-    const std::string value = server.shareParameter(smb::toUtf8(share), "max connections");
-    return value.empty() ? "0" : value;
-}
 
 } // namespace corvane::integration
