@@ -4,6 +4,7 @@
 #include "shares/BusyCursor.h"
 #include "shares/FillSharesList.h"
 #include "shares/ListSorting.h"
+#include "shares/SelectionWalk.h"
 #include "shares/Text.h"
 
 #include <QCheckBox>
@@ -140,12 +141,7 @@ void CopyFromPage::UseSourceAsDestination1Click() {
 }
 
 void CopyFromPage::Copy1Click() {
-    QList<QTreeWidgetItem*> selected;
-    for (int i = 0; i < SourceComputerSharesList1->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = SourceComputerSharesList1->topLevelItem(i);
-        if (item->isSelected())
-            selected.append(item);
-    }
+    const QList<QTreeWidgetItem*> selected = selectedRows(SourceComputerSharesList1);
     if (selected.isEmpty())
         return;
     const QString destinationParent = DestinationComputerParentDir1->text();

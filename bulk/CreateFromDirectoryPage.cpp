@@ -7,6 +7,7 @@
 #include "shares/BusyCursor.h"
 #include "shares/DriveProbe.h"
 #include "shares/ListSorting.h"
+#include "shares/SelectionWalk.h"
 #include "shares/Text.h"
 #include "shares/UserLimitSpinBox.h"
 
@@ -236,10 +237,7 @@ void CreateFromDirectoryPage::Create1Click() {
     QTreeWidgetItem* node = selectedNode();
     if (!node || levelOf(node) == 0)
         return;
-    QList<QTreeWidgetItem*> directories;
-    for (int i = 0; i < DirList1->topLevelItemCount(); ++i)
-        if (DirList1->topLevelItem(i)->isSelected())
-            directories.append(DirList1->topLevelItem(i));
+    const QList<QTreeWidgetItem*> directories = selectedRows(DirList1);
     if (directories.isEmpty())
         return;
 

@@ -1,8 +1,8 @@
 #include "ShareMenuHandlers.h"
 
-#include "SelectionWalk.h"
 #include "TFindReplaceTextForm1.h"
 #include "shares/BusyCursor.h"
+#include "shares/SelectionWalk.h"
 #include "shares/Text.h"
 
 #include <QAction>

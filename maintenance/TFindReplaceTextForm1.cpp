@@ -1,7 +1,7 @@
 #include "TFindReplaceTextForm1.h"
 
 #include "FindReplace.h"
-#include "SelectionWalk.h"
+#include "shares/SelectionWalk.h"
 #include "shares/Text.h"
 
 #include <QCloseEvent>

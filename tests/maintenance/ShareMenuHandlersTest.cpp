@@ -1,6 +1,6 @@
 #include "maintenance/ShareMenuHandlers.h"
 #include "MaintenanceFixture.h"
-#include "maintenance/SelectionWalk.h"
+#include "shares/SelectionWalk.h"
 
 #include <QAction>
 #include <QApplication>
