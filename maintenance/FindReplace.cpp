@@ -127,11 +127,11 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
         break;
     case RecreateResult::Outcome::AdditionFailedRestored:
         out.kind = Kind::AdditionFailedRestored;
-        out.errorText = updateFailure(result.status, "The original share has been restored.");
+        out.errorText = updateFailure(result.status, additionFailureConsequence(result.outcome));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
         out.kind = Kind::AdditionFailedLost;
-        out.errorText = updateFailure(result.status, "The share had to be deleted.");
+        out.errorText = updateFailure(result.status, additionFailureConsequence(result.outcome));
         break;
     }
     return out;

@@ -17,4 +17,10 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
             added};
 }
 
+const char* additionFailureConsequence(RecreateResult::Outcome outcome) {
+    return outcome == RecreateResult::Outcome::AdditionFailedRestored
+               ? "The original share has been restored."
+               : "The share had to be deleted.";
+}
+
 } // namespace corvane

@@ -23,4 +23,8 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
                              const std::u16string& presentName, const ShareInfo502& record,
                              const ShareInfo502& original);
 
+// The line after "Could not update share({error})." when the addition failed: whether the
+// original share came back. Apply and find and replace word it the same way.
+const char* additionFailureConsequence(RecreateResult::Outcome outcome);
+
 } // namespace corvane

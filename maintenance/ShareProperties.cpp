@@ -40,9 +40,8 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
     const std::u16string presentName = current.netname;
     const bool recreate = needsRecreation(current, edits);
     const ShareInfo502 record = editedRecord(current, edits, acl);
-    const auto failed = [](Status status, const char* tail) {
-        return ApplyResult{false, QStringLiteral("Could not update share(%1)").arg(status) +
-                                      QString::fromLatin1(tail)};
+    const auto failed = [](Status status, const QString& tail) {
+        return ApplyResult{false, QStringLiteral("Could not update share(%1)").arg(status) + tail};
     };
     if (recreate) {
         // The share is restored from the record as the server last held it.
@@ -51,16 +50,16 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
         case RecreateResult::Outcome::Done:
             break;
         case RecreateResult::Outcome::RemovalFailed:
-            return failed(result.status, "");
+            return failed(result.status, QString());
         case RecreateResult::Outcome::AdditionFailedRestored:
-            return failed(result.status, ".\nThe original share has been restored.");
         case RecreateResult::Outcome::AdditionFailedLost:
-            return failed(result.status, ".\nThe share had to be deleted.");
+            return failed(result.status,
+                          QStringLiteral(".\n") + additionFailureConsequence(result.outcome));
         }
     } else {
         const Status status = service.setInfo(server, presentName, record);
         if (status != status::Success)
-            return failed(status, ".");
+            return failed(status, QStringLiteral("."));
     }
     current = record;
     return {true, QString()};
