@@ -1,8 +1,8 @@
 // Writes a few well-formed inputs per fuzz target: fuzz_seeds OUTDIR
 // (OUTDIR/<target>/seed-N). Small on purpose; the fuzzer finds the rest.
 #include "platform/SecurityDescriptor.h"
+#include "tests/platform_smb/TestBytes.h"
 
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -11,19 +11,9 @@
 
 using namespace corvane;
 using Bytes = std::vector<std::uint8_t>;
+using smb::test::hex;
 
 namespace {
-
-Bytes hex(const std::string& text) {
-    Bytes out;
-    std::string digits;
-    for (char c : text)
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            digits += c;
-    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
-        out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-    return out;
-}
 
 Bytes prefixed(std::uint8_t selector, const Bytes& b) {
     Bytes out{selector};
