@@ -28,6 +28,7 @@ inline constexpr Status NoMoreItems = 259;
 inline constexpr Status InvalidLevel = 124;
 inline constexpr Status BrokenPipe = 109;
 inline constexpr Status PipeNotConnected = 233;
+inline constexpr Status Cancelled = 1223;
 inline constexpr Status LogonFailure = 1326;
 inline constexpr Status NoneMapped = 1332;
 inline constexpr Status InvalidSid = 1337;
