@@ -104,17 +104,7 @@ Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo
     srvsvc::ShareEnumReply decoded;
     if (Status s = srvsvc::decodeShareEnum(reply, decoded); s != status::Success)
         return s;
-    if (decoded.result != status::Success && decoded.result != status::MoreData)
-        return normalizeShareResult(ShareCall::Enumerate, decoded.result);
-    if (decoded.result == status::MoreData) {
-        // Without a new resume handle the caller would ask for the same part for ever.
-        if (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle)
-            return status::RpcProtocolError;
-    }
-    if (decoded.resumeHandle)
-        resumeHandle = *decoded.resumeHandle;
-    out = std::move(decoded.shares);
-    return decoded.result;
+    return takeShareEnum(decoded, resumeHandle, out);
 }
 
 Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& netname,
@@ -142,24 +132,6 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
     if (Status s = applyLevel2Limit(limitCall, limitReply, *decoded.info); s != status::Success)
         return s;
     out = std::move(*decoded.info);
-    return status::Success;
-}
-
-Status applyLevel2Limit(Status call, std::span<const std::uint8_t> reply, ShareInfo502& info) {
-    if (call == win32::ProcnumOutOfRange)
-        return status::Success;
-    if (call != status::Success)
-        return call;
-    srvsvc::ShareGetInfoReply limit;
-    if (Status s = srvsvc::decodeShareGetInfo2(reply, limit); s != status::Success)
-        return s;
-    if (limit.result == status::InvalidLevel)
-        return status::Success;
-    if (limit.result != status::Success)
-        return normalizeShareResult(ShareCall::GetInfo, limit.result);
-    if (!limit.info)
-        return status::RpcProtocolError;
-    info.maxUses = limit.info->maxUses;
     return status::Success;
 }
 
