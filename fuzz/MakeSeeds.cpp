@@ -48,7 +48,15 @@ int main(int argc, char** argv) {
     twoFragments.insert(twoFragments.end(), last.begin(), last.end());
     const Bytes fault = hex("05 00 03 03 10 00 00 00 20 00 00 00 01 00 00 00"
                             "20 00 00 00 00 00 00 00 02 00 01 1c 00 00 00 00");
-    write(out / "fuzz_rpc_pdu", {bindAck, twoFragments, fault});
+    // A first fragment and a middle one, which the fuzzer sends again until the stub reaches
+    // its cap.
+    Bytes endless = hex("05 00 02 01 10 00 00 00 1a 00 00 00 01 00 00 00"
+                        "02 00 00 00 00 00 00 00 aa bb");
+    Bytes middle = hex("05 00 02 00 10 00 00 00 00 04 00 00 01 00 00 00"
+                       "00 00 00 00 00 00 00 00");
+    middle.resize(0x400, 0x5a);
+    endless.insert(endless.end(), middle.begin(), middle.end());
+    write(out / "fuzz_rpc_pdu", {bindAck, twoFragments, fault, endless});
 
     const Bytes getInfo = hex("f6010000 00000200"
                               "04000200 00000000 08000200 00000000 ffffffff 01000000"
@@ -99,13 +107,29 @@ int main(int argc, char** argv) {
     write(out / "fuzz_lsarpc", {prefixed(0, everyone), prefixed(1, administrators),
                                 prefixed(2, handle), prefixed(3, handle)});
 
+    // Selector, the 32-bit argument (resume handle sent, or the level-2 call's status), stub.
+    const auto reply = [](std::uint8_t selector, std::uint32_t argument, const Bytes& stub) {
+        Bytes out{
+            selector, static_cast<std::uint8_t>(argument), static_cast<std::uint8_t>(argument >> 8),
+            static_cast<std::uint8_t>(argument >> 16), static_cast<std::uint8_t>(argument >> 24)};
+        out.insert(out.end(), stub.begin(), stub.end());
+        return out;
+    };
+    write(out / "fuzz_replies",
+          {reply(0, 0, enumReply), reply(0, 2, enumReply), reply(1, 0, getInfo2),
+           reply(1, 1745, getInfo2), reply(2, 0, everyone), reply(3, 0, administrators)});
+
+    write(out / "fuzz_utf8",
+          {Bytes{'D', 'a', 't', 'a'}, hex("c3 a9 74 c3 a9 20 e2 82 ac 20 f0 9f 98 80"),
+           hex("ed a0 80 c0 af ff 41")});
+
     auto acl = *Acl::initialize(AclHeaderSize + 20 + 28, AclRevision);
     acl.addDeniedAce(0, 0x1301BF, *Sid::fromString("S-1-5-32-546"));
     acl.addAllowedAce(ObjectInheritAce | ContainerInheritAce, 0x1F01FF,
                       *Sid::fromString("S-1-5-21-1-2-3-1001"));
     const Bytes withDacl = SecurityDescriptor::withDacl(acl).toSelfRelative();
     const Bytes nullDacl = SecurityDescriptor::withNullDacl().toSelfRelative();
-    const Bytes withOwner = hex("01 00 04 80 14000000 20000000 00000000 2c000000"
+    const Bytes withOwner = hex("01 00 04 80 14000000 24000000 00000000 34000000"
                                 "01 02 000000000005 20000000 20020000"
                                 "01 02 000000000005 20000000 20020000"
                                 "02 00 1c00 0100 0000"

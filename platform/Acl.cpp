@@ -9,7 +9,7 @@ namespace corvane {
 std::optional<Acl> Acl::initialize(std::size_t size, std::uint8_t revision) {
     if (size < AclHeaderSize || size > MaxAclSize)
         return std::nullopt;
-    if (revision != AclRevision && revision != AclRevisionDs)
+    if (revision < MinAclRevision || revision > MaxAclRevision)
         return std::nullopt;
     Acl acl;
     acl.m_bytes.assign(size, 0);
@@ -25,7 +25,7 @@ std::optional<Acl> Acl::fromBytes(std::span<const std::uint8_t> bytes) {
     const std::size_t count = getLe16(bytes.data() + 4);
     if (size < AclHeaderSize || size > bytes.size())
         return std::nullopt;
-    if (bytes[0] < 2 || bytes[0] > 4)
+    if (bytes[0] < MinAclRevision || bytes[0] > MaxAclRevision)
         return std::nullopt;
     std::size_t at = AclHeaderSize;
     for (std::size_t i = 0; i < count; ++i) {

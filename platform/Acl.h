@@ -16,6 +16,8 @@ inline constexpr std::uint8_t ContainerInheritAce = 0x02;
 inline constexpr std::uint8_t InheritedAce = 0x10;
 inline constexpr std::uint8_t AclRevision = 2;
 inline constexpr std::uint8_t AclRevisionDs = 4;
+inline constexpr std::uint8_t MinAclRevision = 2;
+inline constexpr std::uint8_t MaxAclRevision = 4;
 inline constexpr std::size_t AclHeaderSize = 8;
 inline constexpr std::size_t MaxAclSize = 0xFFFC;
 
@@ -46,8 +48,9 @@ struct Ace {
 // AclSize bytes long and may have free space after the last entry.
 class Acl {
 public:
-    // An empty list of `size` bytes (at least the header, at most 0xFFFC)
-    // with the given revision (2 or 4).
+    // An empty list of `size` bytes (at least the header, at most 0xFFFC) with the given
+    // revision: 2 to 4, as fromBytes takes them, so that a list read from a server is always
+    // rebuilt at its own revision (its entries stay valid for it).
     static std::optional<Acl> initialize(std::size_t size, std::uint8_t revision);
     // Validates and takes a list from the start of `bytes` (AclSize bytes are taken); every
     // entry must fit inside AclSize.

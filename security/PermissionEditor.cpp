@@ -307,25 +307,28 @@ void PermissionEditor::setSelectedMask(std::uint8_t columnType, std::uint32_t ma
 }
 
 void PermissionEditor::replaceEntries(bool allowSide, std::uint32_t mask) {
-    Acl& acl = **m_acl;
-    const auto selected = acl.ace(*m_selectedAce);
+    const auto selected = (*m_acl)->ace(*m_selectedAce);
     if (!selected || !selected->sid)
         return;
     const Sid sid = *selected->sid;
-    m_selectedAce.reset();
+    // The entries go from a copy: the form's list changes only once the new one is built.
+    std::optional<Acl> without = **m_acl;
     // Allow side: every entry of the user goes; deny side: only the allowed ones.
-    for (std::size_t i = 0; i < acl.aceCount();) {
-        const auto ace = acl.ace(i);
+    for (std::size_t i = 0; i < without->aceCount();) {
+        const auto ace = without->ace(i);
         if (ace && ace->isAllowedOrDenied() && ace->sid == sid &&
             (allowSide || ace->type == AccessAllowedAceType)) {
-            if (acl.deleteAce(i))
+            if (without->deleteAce(i))
                 continue;
         }
         ++i;
     }
-    auto rebuilt = AddAceToAcl(allowSide ? ExplicitAllow : ExplicitDeny, *m_acl, sid, mask);
-    if (!rebuilt)
+    auto rebuilt = AddAceToAcl(allowSide ? ExplicitAllow : ExplicitDeny, without, sid, mask);
+    if (!rebuilt) {
+        m_replacementFailed = true;
         return;
+    }
+    m_selectedAce.reset();
     *m_acl = std::move(*rebuilt);
     // Designate the new entry, so the outer handlers of the same cascade act on it.
     const std::uint8_t type = allowSide ? AccessAllowedAceType : AccessDeniedAceType;
@@ -336,6 +339,26 @@ void PermissionEditor::replaceEntries(bool allowSide, std::uint32_t mask) {
             break;
         }
     }
+}
+
+void PermissionEditor::asOneEdit(const std::function<void()>& handler) {
+    if (m_editDepth > 0 || m_showing || !m_acl) {
+        handler();
+        return;
+    }
+    const std::optional<Acl> before = *m_acl;
+    m_replacementFailed = false;
+    ++m_editDepth;
+    handler();
+    --m_editDepth;
+    if (!m_replacementFailed)
+        return;
+    m_replacementFailed = false;
+    // The masks the nested handlers wrote go as well: the user's entries stay as they were.
+    *m_acl = before;
+    m_messages.error(this, QStringLiteral("Could not add user to list!"));
+    if (m_selectedRow)
+        showEntriesOf(m_selectedRow);
 }
 
 // A box of the Allow (or Deny) column became ticked: the selected entry takes the mask when
@@ -351,66 +374,78 @@ void PermissionEditor::ticked(bool allowSide, std::uint32_t mask) {
 }
 
 void PermissionEditor::AllowFullControl1Click(bool checked) {
-    if (checked) {
-        AllowChange1->setChecked(true);
-        DenyRead1->setChecked(false);
-        ticked(true, GenericAll);
-    } else {
-        setSelectedMask(AccessAllowedAceType, GenericWrite);
-    }
+    asOneEdit([&] {
+        if (checked) {
+            AllowChange1->setChecked(true);
+            DenyRead1->setChecked(false);
+            ticked(true, GenericAll);
+        } else {
+            setSelectedMask(AccessAllowedAceType, GenericWrite);
+        }
+    });
 }
 
 void PermissionEditor::AllowChange1Click(bool checked) {
-    if (checked) {
-        AllowRead1->setChecked(true);
-        DenyRead1->setChecked(false);
-        ticked(true, GenericWrite);
-    } else {
-        AllowFullControl1->setChecked(false);
-        setSelectedMask(AccessAllowedAceType, GenericRead);
-    }
+    asOneEdit([&] {
+        if (checked) {
+            AllowRead1->setChecked(true);
+            DenyRead1->setChecked(false);
+            ticked(true, GenericWrite);
+        } else {
+            AllowFullControl1->setChecked(false);
+            setSelectedMask(AccessAllowedAceType, GenericRead);
+        }
+    });
 }
 
 void PermissionEditor::AllowRead1Click(bool checked) {
-    if (checked) {
-        DenyRead1->setChecked(false);
-        ticked(true, GenericRead);
-    } else {
-        AllowChange1->setChecked(false);
-        setSelectedMask(AccessAllowedAceType, 0);
-    }
+    asOneEdit([&] {
+        if (checked) {
+            DenyRead1->setChecked(false);
+            ticked(true, GenericRead);
+        } else {
+            AllowChange1->setChecked(false);
+            setSelectedMask(AccessAllowedAceType, 0);
+        }
+    });
 }
 
 void PermissionEditor::DenyFullControl1Click(bool checked) {
-    if (checked) {
-        DenyChange1->setChecked(true);
-        AllowRead1->setChecked(false);
-        ticked(false, GenericAll);
-    } else {
-        setSelectedMask(AccessDeniedAceType, GenericWrite);
-    }
+    asOneEdit([&] {
+        if (checked) {
+            DenyChange1->setChecked(true);
+            AllowRead1->setChecked(false);
+            ticked(false, GenericAll);
+        } else {
+            setSelectedMask(AccessDeniedAceType, GenericWrite);
+        }
+    });
 }
 
 void PermissionEditor::DenyChange1Click(bool checked) {
-    if (checked) {
-        DenyRead1->setChecked(true);
-        AllowRead1->setChecked(false);
-        ticked(false, GenericWrite);
-    } else {
-        DenyFullControl1->setChecked(false);
-        setSelectedMask(AccessDeniedAceType, GenericRead);
-    }
+    asOneEdit([&] {
+        if (checked) {
+            DenyRead1->setChecked(true);
+            AllowRead1->setChecked(false);
+            ticked(false, GenericWrite);
+        } else {
+            DenyFullControl1->setChecked(false);
+            setSelectedMask(AccessDeniedAceType, GenericRead);
+        }
+    });
 }
 
 void PermissionEditor::DenyRead1Click(bool checked) {
-    if (checked) {
-        AllowFullControl1->setChecked(false);
-        AllowRead1->setChecked(false);
-        ticked(false, GenericRead);
-    } else {
-        DenyChange1->setChecked(false);
-        setSelectedMask(AccessDeniedAceType, 0);
-    }
+    asOneEdit([&] {
+        if (checked) {
+            AllowFullControl1->setChecked(false);
+            AllowRead1->setChecked(false);
+            ticked(false, GenericRead);
+        } else {
+            DenyChange1->setChecked(false);
+            setSelectedMask(AccessDeniedAceType, 0);
+        }
+    });
 }
 
 void PermissionEditor::Add1Click() {

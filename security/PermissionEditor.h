@@ -109,6 +109,10 @@ private:
     void setSelectedMask(std::uint8_t columnType, std::uint32_t mask);
     void ticked(bool allowSide, std::uint32_t mask);
     void replaceEntries(bool allowSide, std::uint32_t mask);
+    // Runs one box's handler. A click runs nested handlers; the outermost one keeps the list
+    // as it was before the click and puts it back when a replacement could not be built, so
+    // that a click never takes away entries it did not replace.
+    void asOneEdit(const std::function<void()>& handler);
     std::optional<std::uint8_t> selectedType() const;
     void usersSelectionChanged();
 
@@ -122,6 +126,8 @@ private:
     QTreeWidgetItem* m_selectedRow = nullptr;
     // While a row's entries are being shown the cascades only move boxes.
     bool m_showing = false;
+    int m_editDepth = 0;
+    bool m_replacementFailed = false;
 
     QLabel* Label5;
     QTreeWidget* UsersList1;

@@ -4,6 +4,7 @@
 #include "Text.h"
 
 #include <QTreeWidget>
+#include <QtAlgorithms>
 
 #include <unordered_set>
 #include <vector>
@@ -24,8 +25,16 @@ int shareImageIndex(const ShareInfo502& share) {
     return ImageList::DriveShare;
 }
 
+namespace {
+
+std::size_t textBytesOf(const ShareInfo502& share) {
+    return 2 * (share.netname.size() + share.path.size() + share.remark.size());
+}
+
+} // namespace
+
 bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
-                    const ImageList& images, FillOrder order) {
+                    const ImageList& images, FillOrder order, const FillLimits& limits) {
     list->clear();
     const std::u16string server = toU16(computer);
     std::uint32_t resume = 0;
@@ -34,12 +43,23 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     int rounds = 0;
     std::vector<ShareInfo502> part;
     QList<QTreeWidgetItem*> rows;
+    std::size_t textBytes = 0;
     bool ok = true;
     while (true) {
         const Status result = service.enumerate(server, part, resume);
         if (result != status::Success && result != status::MoreData) {
             ok = false;
             break;
+        }
+        // Checked before any row of the part is made, so memory stays within the bounds.
+        bool tooMuch = part.size() > limits.shares - static_cast<std::size_t>(rows.size());
+        for (std::size_t i = 0; i < part.size() && !tooMuch; ++i) {
+            textBytes += textBytesOf(part[i]);
+            tooMuch = textBytes > limits.textBytes;
+        }
+        if (tooMuch) {
+            qDeleteAll(rows);
+            return false;
         }
         for (const ShareInfo502& share : part) {
             auto* row = new QTreeWidgetItem;

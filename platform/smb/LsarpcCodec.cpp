@@ -1,6 +1,7 @@
 #include "LsarpcCodec.h"
 
 #include "Ndr.h"
+#include "StatusMapping.h"
 #include "platform/ByteOrder.h"
 
 namespace corvane::smb::lsarpc {
@@ -263,6 +264,54 @@ std::optional<Sid> sidOf(const TranslatedSid& translated,
     putLe32(le, translated.relativeId);
     bytes.insert(bytes.end(), le, le + 4);
     return Sid::fromBytes(bytes);
+}
+
+namespace {
+
+// Only these two statuses mean the lookup ran; one entry is then either mapped or not.
+Status lookupStatus(std::uint32_t ntStatus) {
+    if (ntStatus == 0 || ntStatus == StatusSomeNotMapped)
+        return status::Success;
+    const Status s = statusFromNtStatus(ntStatus);
+    return s == status::Success ? status::NoneMapped : s;
+}
+
+} // namespace
+
+Status accountOf(const LookupNamesReply& reply, std::u16string_view name, Account& out) {
+    if (Status s = lookupStatus(reply.ntStatus); s != status::Success)
+        return s;
+    if (reply.sids.size() != 1)
+        return status::NoneMapped;
+    const TranslatedSid& translated = reply.sids[0];
+    const auto sid = sidOf(translated, reply.domains);
+    if (!sid || !sid->isValid())
+        return status::NoneMapped;
+    out.sid = *sid;
+    const auto slash = name.rfind(u'\\');
+    out.name = std::u16string(slash == std::u16string_view::npos ? name : name.substr(slash + 1));
+    out.domain = reply.domains[static_cast<std::size_t>(translated.domainIndex)].name;
+    out.use = translated.use;
+    return status::Success;
+}
+
+Status accountOf(const LookupSidsReply& reply, const Sid& sid, Account& out) {
+    if (Status s = lookupStatus(reply.ntStatus); s != status::Success)
+        return s;
+    if (reply.names.size() != 1)
+        return status::NoneMapped;
+    const TranslatedName& translated = reply.names[0];
+    if (translated.use == SidNameUse::Unknown || translated.use == SidNameUse::Invalid ||
+        translated.name.empty())
+        return status::NoneMapped;
+    out.sid = sid;
+    out.name = translated.name;
+    out.domain.clear();
+    if (translated.domainIndex >= 0 &&
+        static_cast<std::size_t>(translated.domainIndex) < reply.domains.size())
+        out.domain = reply.domains[static_cast<std::size_t>(translated.domainIndex)].name;
+    out.use = translated.use;
+    return status::Success;
 }
 
 } // namespace corvane::smb::lsarpc

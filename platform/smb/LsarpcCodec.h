@@ -88,5 +88,13 @@ Status decodeLookupSids(std::span<const std::uint8_t> stub, LookupSidsReply& out
 std::optional<Sid> sidOf(const TranslatedSid& translated,
                          const std::vector<ReferencedDomain>& domains);
 
+// The account a one-entry lookup found. Success only for a success status (0, or "some not
+// mapped") with the entry mapped: a SID for a name, a non-empty name for a SID. Any other
+// status is a failure, NoneMapped where the server's status claims no failure (informational
+// values): an empty account must never pass for a found one. `out` is written on Success only.
+// `name` is the name as the caller wrote it; the account keeps it without a domain prefix.
+Status accountOf(const LookupNamesReply& reply, std::u16string_view name, Account& out);
+Status accountOf(const LookupSidsReply& reply, const Sid& sid, Account& out);
+
 } // namespace lsarpc
 } // namespace corvane::smb

@@ -196,7 +196,7 @@ Status ResponseAssembler::add(std::span<const std::uint8_t> fragment) {
     if (getLe16(fragment.data() + 20) != 0)
         return status::RpcProtocolError;
     const std::size_t n = fragment.size() - pdu::ResponseHeaderSize;
-    if (n > MaxStub - m_stub.size())
+    if (n > m_maxStub - m_stub.size())
         return status::RpcProtocolError;
     m_stub.insert(m_stub.end(), fragment.begin() + pdu::ResponseHeaderSize, fragment.end());
     m_started = true;

@@ -80,7 +80,9 @@ public:
     // thousand shares with descriptors take well under a megabyte.
     static constexpr std::size_t MaxStub = 16u << 20;
 
-    explicit ResponseAssembler(std::uint32_t callId) : m_callId(callId) {}
+    // `maxStub` lower than MaxStub lets a fuzzer reach the cap with small inputs.
+    explicit ResponseAssembler(std::uint32_t callId, std::size_t maxStub = MaxStub)
+        : m_callId(callId), m_maxStub(maxStub) {}
     // Success while more fragments are expected or when the last arrived (see complete());
     // a fault gives its mapped status; anything malformed gives RpcProtocolError.
     Status add(std::span<const std::uint8_t> fragment);
@@ -89,6 +91,7 @@ public:
 
 private:
     std::uint32_t m_callId;
+    std::size_t m_maxStub;
     bool m_started = false;
     bool m_complete = false;
     std::vector<std::uint8_t> m_stub;

@@ -104,17 +104,7 @@ Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo
     srvsvc::ShareEnumReply decoded;
     if (Status s = srvsvc::decodeShareEnum(reply, decoded); s != status::Success)
         return s;
-    if (decoded.result != status::Success && decoded.result != status::MoreData)
-        return normalizeShareResult(ShareCall::Enumerate, decoded.result);
-    if (decoded.result == status::MoreData) {
-        // Without a new resume handle the caller would ask for the same part for ever.
-        if (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle)
-            return status::RpcProtocolError;
-    }
-    if (decoded.resumeHandle)
-        resumeHandle = *decoded.resumeHandle;
-    out = std::move(decoded.shares);
-    return decoded.result;
+    return takeShareEnum(decoded, resumeHandle, out);
 }
 
 Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& netname,
@@ -142,24 +132,6 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
     if (Status s = applyLevel2Limit(limitCall, limitReply, *decoded.info); s != status::Success)
         return s;
     out = std::move(*decoded.info);
-    return status::Success;
-}
-
-Status applyLevel2Limit(Status call, std::span<const std::uint8_t> reply, ShareInfo502& info) {
-    if (call == win32::ProcnumOutOfRange)
-        return status::Success;
-    if (call != status::Success)
-        return call;
-    srvsvc::ShareGetInfoReply limit;
-    if (Status s = srvsvc::decodeShareGetInfo2(reply, limit); s != status::Success)
-        return s;
-    if (limit.result == status::InvalidLevel)
-        return status::Success;
-    if (limit.result != status::Success)
-        return normalizeShareResult(ShareCall::GetInfo, limit.result);
-    if (!limit.info)
-        return status::RpcProtocolError;
-    info.maxUses = limit.info->maxUses;
     return status::Success;
 }
 
@@ -249,21 +221,7 @@ Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string
     lsarpc::LookupNamesReply decoded;
     if (Status s = lsarpc::decodeLookupNames(reply, decoded); s != status::Success)
         return s;
-    if (decoded.ntStatus != 0 && decoded.ntStatus != lsarpc::StatusSomeNotMapped)
-        return statusFromNtStatus(decoded.ntStatus);
-    if (decoded.sids.size() != 1)
-        return status::NoneMapped;
-    const auto sid = lsarpc::sidOf(decoded.sids[0], decoded.domains);
-    if (!sid)
-        return status::NoneMapped;
-    const auto& domain = decoded.domains[static_cast<std::size_t>(decoded.sids[0].domainIndex)];
-    out.sid = *sid;
-    // The account name as the caller wrote it, without a domain prefix.
-    const auto slash = name.rfind(u'\\');
-    out.name = slash == std::u16string::npos ? name : name.substr(slash + 1);
-    out.domain = domain.name;
-    out.use = decoded.sids[0].use;
-    return status::Success;
+    return lsarpc::accountOf(decoded, name, out);
 }
 
 Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
@@ -287,21 +245,7 @@ Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Accou
     lsarpc::LookupSidsReply decoded;
     if (Status s = lsarpc::decodeLookupSids(reply, decoded); s != status::Success)
         return s;
-    if (decoded.ntStatus != 0 && decoded.ntStatus != lsarpc::StatusSomeNotMapped)
-        return statusFromNtStatus(decoded.ntStatus);
-    if (decoded.names.size() != 1)
-        return status::NoneMapped;
-    const auto& name = decoded.names[0];
-    if (name.use == SidNameUse::Unknown || name.use == SidNameUse::Invalid)
-        return status::NoneMapped;
-    out.sid = sid;
-    out.name = name.name;
-    out.domain.clear();
-    if (name.domainIndex >= 0 &&
-        static_cast<std::size_t>(name.domainIndex) < decoded.domains.size())
-        out.domain = decoded.domains[static_cast<std::size_t>(name.domainIndex)].name;
-    out.use = name.use;
-    return status::Success;
+    return lsarpc::accountOf(decoded, sid, out);
 }
 
 Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,

@@ -11,7 +11,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 
 namespace corvane::smb {
@@ -68,12 +67,6 @@ private:
     std::unique_ptr<SmbContext> m_context;
     std::map<std::u16string, std::unique_ptr<Server>> m_servers;
 };
-
-// Takes the user limit from the level-2 answer (`call` is how the call went, `reply` its stub)
-// into `info`, read at level 502. A server that does not offer level 2 (invalid level, or a
-// fault saying the call is not supported) leaves the level-502 limit; any other failure
-// fails the read, since a record with a made-up limit could be written back later.
-Status applyLevel2Limit(Status call, std::span<const std::uint8_t> reply, ShareInfo502& info);
 
 // The name the backend connects to: leading backslashes dropped; an empty name is this
 // computer.

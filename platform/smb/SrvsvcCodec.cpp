@@ -1,8 +1,10 @@
 #include "SrvsvcCodec.h"
 
 #include "Ndr.h"
+#include "StatusMapping.h"
 
-namespace corvane::smb::srvsvc {
+namespace corvane::smb {
+namespace srvsvc {
 
 namespace {
 
@@ -293,4 +295,38 @@ Status decodeShareDel(std::span<const std::uint8_t> stub, Status& result) {
     return finish(r);
 }
 
-} // namespace corvane::smb::srvsvc
+} // namespace srvsvc
+
+Status takeShareEnum(srvsvc::ShareEnumReply& decoded, std::uint32_t& resumeHandle,
+                     std::vector<ShareInfo502>& out) {
+    out.clear();
+    if (decoded.result != status::Success && decoded.result != status::MoreData)
+        return normalizeShareResult(ShareCall::Enumerate, decoded.result);
+    if (decoded.result == status::MoreData &&
+        (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle))
+        return status::RpcProtocolError;
+    if (decoded.resumeHandle)
+        resumeHandle = *decoded.resumeHandle;
+    out = std::move(decoded.shares);
+    return decoded.result;
+}
+
+Status applyLevel2Limit(Status call, std::span<const std::uint8_t> reply, ShareInfo502& info) {
+    if (call == win32::ProcnumOutOfRange)
+        return status::Success;
+    if (call != status::Success)
+        return call;
+    srvsvc::ShareGetInfoReply limit;
+    if (Status s = srvsvc::decodeShareGetInfo2(reply, limit); s != status::Success)
+        return s;
+    if (limit.result == status::InvalidLevel)
+        return status::Success;
+    if (limit.result != status::Success)
+        return normalizeShareResult(ShareCall::GetInfo, limit.result);
+    if (!limit.info)
+        return status::RpcProtocolError;
+    info.maxUses = limit.info->maxUses;
+    return status::Success;
+}
+
+} // namespace corvane::smb

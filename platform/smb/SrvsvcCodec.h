@@ -83,4 +83,18 @@ Status decodeShareAdd(std::span<const std::uint8_t> stub, ShareParmErrReply& out
 Status decodeShareDel(std::span<const std::uint8_t> stub, Status& result);
 
 } // namespace srvsvc
+
+// What one enumeration answer gives the caller: on Success or MoreData its records go to
+// `out` and its resume handle to `resumeHandle`. MoreData without a new resume handle is a
+// protocol error (the caller would ask for the same part for ever); any other result is the
+// server's failure. On failure `out` is empty and `resumeHandle` unchanged.
+Status takeShareEnum(srvsvc::ShareEnumReply& decoded, std::uint32_t& resumeHandle,
+                     std::vector<ShareInfo502>& out);
+
+// Takes the user limit from the level-2 answer (`call` is how the call went, `reply` its stub)
+// into `info`, read at level 502. A server that does not offer level 2 (invalid level, or a
+// fault saying the call is not supported) leaves the level-502 limit; any other failure
+// fails the read, since a record with a made-up limit could be written back later.
+Status applyLevel2Limit(Status call, std::span<const std::uint8_t> reply, ShareInfo502& info);
+
 } // namespace corvane::smb

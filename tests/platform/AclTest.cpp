@@ -24,7 +24,10 @@ TEST(Acl, InitializeWritesTheHeader) {
 TEST(Acl, InitializeRefusesBadSizesAndRevisions) {
     EXPECT_FALSE(Acl::initialize(7, 2));
     EXPECT_FALSE(Acl::initialize(0x10000, 2));
-    EXPECT_FALSE(Acl::initialize(16, 3));
+    EXPECT_FALSE(Acl::initialize(16, 1));
+    EXPECT_FALSE(Acl::initialize(16, 5));
+    // The revisions a list may be read with can all be built again.
+    EXPECT_TRUE(Acl::initialize(16, 3));
     EXPECT_TRUE(Acl::initialize(8, 4));
 }
 

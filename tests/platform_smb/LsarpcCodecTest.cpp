@@ -197,3 +197,69 @@ TEST(LsarpcCodec, TooLongNameIsRefusedBeforeConnecting) {
     EXPECT_EQ(credentials.timesAsked(), 0);
     EXPECT_EQ(net.bindCount(u"127.0.0.1"), 0u);
 }
+
+namespace {
+struct LookupRow {
+    const char* name;
+    std::uint32_t ntStatus;
+    SidNameUse use;
+    const char16_t* translatedName; // what a SID lookup answers
+    Status byName;
+    Status bySid;
+};
+class LookupResultTest : public ::testing::TestWithParam<LookupRow> {};
+} // namespace
+
+// One entry in each answer: only a success status with the entry mapped finds an account;
+// every informational status is a failure, never an empty account.
+TEST_P(LookupResultTest, OnlyARealSuccessFindsAnAccount) {
+    const auto& row = GetParam();
+    const std::vector<lsarpc::ReferencedDomain> domains{
+        {u"SRV", Sid::fromString("S-1-5-21-1-2-3")}};
+    const Sid alice = *Sid::fromString("S-1-5-21-1-2-3-1001");
+    const lsarpc::LookupNamesReply names{domains, {{row.use, 1001, 0}}, 1, row.ntStatus};
+    const lsarpc::LookupSidsReply sids{
+        domains, {{row.use, row.translatedName, 0}}, 1, row.ntStatus};
+    Account byName;
+    Account bySid;
+    EXPECT_EQ(lsarpc::accountOf(names, u"SRV\\alice", byName), row.byName);
+    EXPECT_EQ(lsarpc::accountOf(sids, alice, bySid), row.bySid);
+    if (row.byName == status::Success) {
+        EXPECT_EQ(byName.sid, alice);
+        EXPECT_EQ(byName.name, u"alice");
+        EXPECT_EQ(byName.domain, u"SRV");
+    } else {
+        EXPECT_FALSE(byName.sid.isValid());
+    }
+    if (row.bySid == status::Success) {
+        EXPECT_EQ(bySid.name, row.translatedName);
+        EXPECT_EQ(bySid.domain, u"SRV");
+    } else {
+        EXPECT_TRUE(bySid.name.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LookupResultTest,
+    ::testing::Values(
+        LookupRow{"Success", 0, SidNameUse::User, u"alice", status::Success, status::Success},
+        LookupRow{"SomeNotMapped", 0x107, SidNameUse::User, u"alice", status::Success,
+                  status::Success},
+        LookupRow{"Pending", 0x103, SidNameUse::User, u"alice", status::NoneMapped,
+                  status::NoneMapped},
+        LookupRow{"Reparse", 0x104, SidNameUse::User, u"alice", status::NoneMapped,
+                  status::NoneMapped},
+        LookupRow{"LowestInformational", 0x1, SidNameUse::User, u"alice", status::NoneMapped,
+                  status::NoneMapped},
+        LookupRow{"HighestInformational", 0x3FFFFFFF, SidNameUse::User, u"alice",
+                  status::NoneMapped, status::NoneMapped},
+        LookupRow{"MoreEntries", 0x105, SidNameUse::User, u"alice", status::MoreData,
+                  status::MoreData},
+        LookupRow{"NoneMapped", 0xC0000073, SidNameUse::Unknown, u"", status::NoneMapped,
+                  status::NoneMapped},
+        LookupRow{"AccessDenied", 0xC0000022, SidNameUse::User, u"alice", status::AccessDenied,
+                  status::AccessDenied},
+        LookupRow{"UnknownUse", 0, SidNameUse::Unknown, u"alice", status::NoneMapped,
+                  status::NoneMapped},
+        LookupRow{"SidWithoutName", 0, SidNameUse::User, u"", status::Success, status::NoneMapped}),
+    [](const auto& info) { return std::string(info.param.name); });

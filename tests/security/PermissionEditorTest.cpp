@@ -92,6 +92,8 @@ private slots:
     void remove_data();
     void remove();
     void removeOfARowWhoseEntryIsGone();
+    void replacementOfALoadedList_data();
+    void replacementOfALoadedList();
     void inertRowEnablesNothingAndIsNotRemoved();
 };
 
@@ -497,6 +499,52 @@ void PermissionEditorTest::removeOfARowWhoseEntryIsGone() {
     QCOMPARE(e.messages.shown[0].title, QStringLiteral("ERROR"));
     QCOMPARE(entriesOf(e.acl), QStringList{"A:bob:10000000"});
     QCOMPARE(e.list()->topLevelItemCount(), 2);
+}
+
+// A list as a server may send it: its revision byte, and optionally an entry of another type
+// that fills it to `fillTo` bytes.
+void PermissionEditorTest::replacementOfALoadedList_data() {
+    QTest::addColumn<int>("revision");
+    QTest::addColumn<int>("fillTo"); // 0: no filler
+    QTest::addColumn<bool>("rebuilt");
+    QTest::newRow("revision 3 is rebuilt at revision 3") << 3 << 0 << true;
+    // The user's entries out and one in gives the same size, more than a list may have.
+    QTest::newRow("too large to build again: nothing changes") << 2 << 0xFFFF << false;
+}
+
+void PermissionEditorTest::replacementOfALoadedList() {
+    QFETCH(int, revision);
+    QFETCH(int, fillTo);
+    QFETCH(bool, rebuilt);
+
+    std::vector<std::uint8_t> bytes = aclFrom({"A:bob:10000000", "A:alice:10000000"})->bytes();
+    bytes[0] = static_cast<std::uint8_t>(revision);
+    if (fillTo) {
+        const std::size_t filler = static_cast<std::size_t>(fillTo) - bytes.size();
+        bytes.insert(bytes.end(), {2, 0, static_cast<std::uint8_t>(filler & 0xFF),
+                                   static_cast<std::uint8_t>(filler >> 8)});
+        bytes.resize(static_cast<std::size_t>(fillTo));
+        bytes[2] = bytes[3] = 0xFF;
+        bytes[4] = 3;
+    }
+    const std::optional<Acl> loaded = Acl::fromBytes(bytes);
+    QVERIFY(loaded);
+    Editor e(Form::MainWindow);
+    e.acl = loaded;
+    e.editor->fillFromAcl();
+    e.select(1);
+    e.box("DenyRead1")->setChecked(true);
+    if (rebuilt) {
+        QCOMPARE(entriesOf(e.acl), (QStringList{"D:alice:80000000", "A:bob:10000000"}));
+        QCOMPARE(int(e.acl->revision()), revision);
+        QCOMPARE(e.boxes(), QStringLiteral("000001"));
+        QVERIFY(e.messages.shown.isEmpty());
+    } else {
+        QCOMPARE(e.acl->bytes(), loaded->bytes());
+        QCOMPARE(e.boxes(), QStringLiteral("111000"));
+        QCOMPARE(e.messages.texts_shown(), QStringList{"Could not add user to list!"});
+        QCOMPARE(e.messages.shown[0].title, QStringLiteral("ERROR"));
+    }
 }
 
 void PermissionEditorTest::inertRowEnablesNothingAndIsNotRemoved() {

@@ -30,22 +30,26 @@ ShareInfo502 share(const char16_t* name, std::uint32_t type, const char16_t* pat
     return s;
 }
 
-// A server that answers every enumeration with one share and "more", handing out the scripted
-// resume handles in turn (repeating the last), or ever new ones when none are scripted.
+// A server that answers every enumeration with `perCall` shares and "more", handing out the
+// scripted resume handles in turn (repeating the last), or ever new ones when none are
+// scripted; with `lastCall`, that call ends the enumeration.
 class EndlessShares : public ShareService {
 public:
-    explicit EndlessShares(std::vector<std::uint32_t> handles) : m_handles(std::move(handles)) {}
+    explicit EndlessShares(std::vector<std::uint32_t> handles, int perCall = 1,
+                           std::u16string remark = {}, int lastCall = 1000000)
+        : m_handles(std::move(handles)), m_perCall(perCall), m_remark(std::move(remark)),
+          m_lastCall(lastCall) {}
     int calls = 0;
 
     Status enumerate(const std::u16string&, std::vector<ShareInfo502>& out,
                      std::uint32_t& resumeHandle) override {
         const auto i = static_cast<std::size_t>(calls++);
-        out = {share(u"s", 0, u"C:\\x")};
+        out.assign(static_cast<std::size_t>(m_perCall), share(u"s", 0, u"C:\\x", m_remark.c_str()));
         if (m_handles.empty())
             resumeHandle = static_cast<std::uint32_t>(calls);
         else
             resumeHandle = m_handles[std::min(i, m_handles.size() - 1)];
-        return calls > 1000000 ? status::Success : status::MoreData; // ends a broken fix
+        return calls >= m_lastCall ? status::Success : status::MoreData; // ends a broken fix
     }
     Status getInfo(const std::u16string&, const std::u16string&, ShareInfo502&) override {
         return status::NotSupported;
@@ -60,6 +64,9 @@ public:
 
 private:
     std::vector<std::uint32_t> m_handles;
+    int m_perCall;
+    std::u16string m_remark;
+    int m_lastCall;
 };
 
 } // namespace
@@ -173,6 +180,38 @@ private slots:
         QVERIFY(!FillSharesList(server, "SRV1", &list, ImageList()));
         QVERIFY(server.calls < 1000000);
         QCOMPARE(list.topLevelItemCount(), server.calls);
+    }
+
+    // Bytes per share: 2 * (name 1 + path 4 + comment); 10 shares per call.
+    void aFillPastItsBoundsFailsAndLeavesTheListEmpty_data() {
+        QTest::addColumn<int>("commentLength");
+        QTest::addColumn<int>("lastCall");
+        QTest::addColumn<int>("maxShares");
+        QTest::addColumn<int>("maxBytes");
+        QTest::addColumn<bool>("filled");
+        QTest::addColumn<int>("calls");
+        QTest::newRow("endless, share count") << 0 << 1000000 << 35 << 1000000 << false << 4;
+        QTest::newRow("endless, text bytes") << 95 << 1000000 << 1000 << 5000 << false << 3;
+        QTest::newRow("exactly the share count") << 0 << 3 << 30 << 1000000 << true << 3;
+        QTest::newRow("exactly the text bytes") << 95 << 2 << 1000 << 4000 << true << 2;
+    }
+    void aFillPastItsBoundsFailsAndLeavesTheListEmpty() {
+        QFETCH(int, commentLength);
+        QFETCH(int, lastCall);
+        QFETCH(int, maxShares);
+        QFETCH(int, maxBytes);
+        QFETCH(bool, filled);
+        QFETCH(int, calls);
+        EndlessShares server({}, 10, std::u16string(static_cast<std::size_t>(commentLength), u'c'),
+                             lastCall);
+        QTreeWidget list;
+        list.addTopLevelItem(new QTreeWidgetItem(QStringList{"stale"}));
+        const FillLimits limits{static_cast<std::size_t>(maxShares),
+                                static_cast<std::size_t>(maxBytes)};
+        QCOMPARE(FillSharesList(server, "SRV1", &list, ImageList(), FillOrder::ByName, limits),
+                 filled);
+        QCOMPARE(server.calls, calls);
+        QCOMPARE(list.topLevelItemCount(), filled ? 10 * calls : 0);
     }
 
     void unreachableAndEmptyComputers() {
