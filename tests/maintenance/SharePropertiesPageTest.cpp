@@ -534,21 +534,23 @@ void SharePropertiesPageTest::applyRefusesWhatItMustNotWrite() {
 
 void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox_data() {
     QTest::addColumn<QString>("share");
-    QTest::addColumn<QString>("box"); // the edit box emptied
-    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("box");   // the edit box emptied
+    QTest::addColumn<QString>("error"); // none: written
 
     QTest::newRow("name emptied") << "Data"
-                                  << "ShareName1" << false;
+                                  << "ShareName1"
+                                  << "The share name must not be empty.";
     QTest::newRow("path emptied") << "Data"
-                                  << "LocalPath1" << false;
+                                  << "LocalPath1"
+                                  << "The local path must not be empty.";
     QTest::newRow("path empty as loaded") << "Pipe"
-                                          << "LocalPath1" << true;
+                                          << "LocalPath1" << QString();
 }
 
 void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox() {
     QFETCH(QString, share);
     QFETCH(QString, box);
-    QFETCH(bool, written);
+    QFETCH(QString, error);
 
     Page p;
     p.addShare(u"Pipe", u"", u"no path", NoUserLimit, descriptorOf({"A:everyone:10000000"}));
@@ -559,12 +561,16 @@ void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox() {
     p.edit("Comment1")->setText(QStringLiteral("edited"));
     p.net.clearCalls();
     p.apply();
-    QVERIFY(p.messages.shown.isEmpty());
     QVERIFY(p.share(toU16(share)));
-    if (written) {
+    if (error.isEmpty()) {
+        QVERIFY(p.messages.shown.isEmpty());
         QCOMPARE(p.calls(), (std::vector<Call>{Call::SetInfo, Call::Enumerate}));
         QCOMPARE(p.share(toU16(share))->remark, std::u16string(u"edited"));
     } else {
+        QCOMPARE(p.messages.texts_shown(), QStringList{error});
+        QCOMPARE(p.messages.shown[0].title, QStringLiteral("ERROR"));
+        QCOMPARE(p.messages.shown[0].icon, MessageBoxes::Icon::Error);
+        QCOMPARE(p.messages.shown[0].buttons, MessageBoxes::Buttons::Ok);
         QVERIFY(p.calls().empty());
         QCOMPARE(*p.share(toU16(share)), before);
     }
