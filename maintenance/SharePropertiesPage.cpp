@@ -147,7 +147,7 @@ void SharePropertiesPage::computerOpened() {
 
 void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool selected) {
     SharedState& state = m_ctx.state;
-    if (state.computerName.isEmpty() || !selected || !item)
+    if (!selected || !item)
         return;
     m_editor->setComputerName(state.computerName);
     m_editor->clearRows();

@@ -2,6 +2,7 @@
 #include "app/TAboutForm1.h"
 #include "maintenance/TFindReplaceTextForm1.h"
 #include "platform/fake/FakeNetwork.h"
+#include "security/PermissionEditor.h"
 #include "security/TSecurityForm1.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -290,16 +291,20 @@ private slots:
                               << "SRV1";
         QTest::newRow("four keep two") << "\\\\\\\\SRV1"
                                        << "\\\\SRV1";
+        QTest::newRow("only two: the local computer") << "\\\\" << QString();
     }
     void leadingBackslashesAreStripped() {
         QFETCH(QString, typed);
         QFETCH(QString, kept);
         Window w;
         w.net.computer(u"\\\\SRV1") = w.net.computer(u"SRV1");
+        w.net.computer(u"") = w.net.computer(u"SRV1");
         w.open(typed);
+        QVERIFY(w.pages()->isEnabled());
         QCOMPARE(w.computerBox()->text(), kept);
         QCOMPARE(w.form->state().computerName, kept);
         QCOMPARE(w.tree()->topLevelItem(0)->text(0), kept);
+        QCOMPARE(w.form->securityForm()->editor()->computerName(), kept);
     }
 
     void unreachableFirstOpenChangesNothingAndSaysNothing() {

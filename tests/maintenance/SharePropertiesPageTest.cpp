@@ -125,7 +125,7 @@ private slots:
     void fetchFailureReportsAndReleases();
     void ctrlClickOfASecondShareEmptiesAndDisables();
     void selectingTheSameShareTwiceFetchesTwice();
-    void nothingHappensBeforeAComputerIsOpened();
+    void theLocalComputerWorksLikeAnyOther();
     void applyBeforeAnySelectionChangesNothing();
     void applyWithNothingEditedSetsInfoThenRefills();
     void applyWritesTheEditsAndTheList();
@@ -321,16 +321,18 @@ void SharePropertiesPageTest::selectingTheSameShareTwiceFetchesTwice() {
     QCOMPARE(p.net.callsOf(Call::GetInfo).size(), std::size_t(2));
 }
 
-void SharePropertiesPageTest::nothingHappensBeforeAComputerIsOpened() {
+// Typing only backslashes opens the local computer, whose name is empty: it works like any other.
+void SharePropertiesPageTest::theLocalComputerWorksLikeAnyOther() {
     Page p;
-    p.state.computerName.clear();
+    p.net.computer(u"") = p.net.computer(u"SRV");
+    p.open(u"");
     p.click("Data");
-    p.page->SharesList1SelectItem(p.row("Public"), true);
-    QVERIFY(p.net.callsOf(Call::GetInfo).empty());
-    QVERIFY(!p.state.currentShareInfo);
-    QVERIFY(p.edit("ShareName1")->text().isEmpty());
-    QVERIFY(p.captions().isEmpty());
+    QCOMPARE(p.edit("ShareName1")->text(), QStringLiteral("Data"));
+    QCOMPARE(p.captions().size(), 3);
+    p.edit("Comment1")->setText(QStringLiteral("local"));
+    p.apply();
     QVERIFY(p.messages.shown.isEmpty());
+    QCOMPARE(p.net.findShare(u"", u"Data")->remark, std::u16string(u"local"));
 }
 
 void SharePropertiesPageTest::applyBeforeAnySelectionChangesNothing() {
