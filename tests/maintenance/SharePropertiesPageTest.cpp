@@ -135,6 +135,7 @@ private slots:
     void applyRecreatesOnNameOrPathChange();
     void applyFailures_data();
     void applyFailures();
+    void failedSecondRenameRestoresTheFirst();
     void applyNeverWritesAnotherComputersRecord();
     void applyRefusesWhatItMustNotWrite();
     void applyNeverRemovesAShareForAnEmptyBox_data();
@@ -500,6 +501,25 @@ void SharePropertiesPageTest::applyFailures() {
         QVERIFY(p.share(toU16(name)));
         QCOMPARE(p.share(toU16(name))->remark, std::u16string(u"edited"));
     }
+}
+
+// After a rename, a failed second rename restores the share as the first one left it.
+void SharePropertiesPageTest::failedSecondRenameRestoresTheFirst() {
+    Page p;
+    p.click("Data");
+    p.edit("ShareName1")->setText(QStringLiteral("Data2"));
+    p.edit("Comment1")->setText(QStringLiteral("renamed once"));
+    p.apply();
+    const ShareInfo502 renamed = *p.share(u"Data2");
+    p.edit("ShareName1")->setText(QStringLiteral("Data3"));
+    p.net.failNext(Call::Add, status::DuplicateShare, u"Data3");
+    p.apply();
+    QCOMPARE(p.messages.texts_shown(),
+             QStringList{"Could not update share(2118).\nThe original share has been restored."});
+    QVERIFY(p.share(u"Data2"));
+    QCOMPARE(*p.share(u"Data2"), renamed);
+    QVERIFY(!p.share(u"Data"));
+    QVERIFY(!p.share(u"Data3"));
 }
 
 void SharePropertiesPageTest::applyNeverWritesAnotherComputersRecord() {
