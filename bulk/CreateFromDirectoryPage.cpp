@@ -193,9 +193,6 @@ void CreateFromDirectoryPage::selectInsteadOfHiddenDescendant(QTreeWidgetItem* n
 void CreateFromDirectoryPage::DirTree1Expanding(QTreeWidgetItem* node) {
     if (!node || levelOf(node) == 0)
         return;
-    // Deleting the children collapses the node, and a selected node among them would go: the
-    // rule of a collapse applies first.
-    selectInsteadOfHiddenDescendant(node);
     qDeleteAll(node->takeChildren());
     node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 
