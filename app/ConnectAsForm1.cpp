@@ -1,7 +1,8 @@
 #include "ConnectAsForm1.h"
 
+#include "shares/BusyCursor.h"
+
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,9 +60,8 @@ std::optional<corvane::smb::Credentials> ConnectAsForm1::ask(const QString& serv
     Password1->clear();
     (UserName1->text().isEmpty() ? UserName1 : Password1)->setFocus();
     // A call that asks may run under the busy cursor; the dialog needs the ordinary one.
-    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const corvane::NormalCursor pointer;
     const int result = exec();
-    QGuiApplication::restoreOverrideCursor();
     std::optional<corvane::smb::Credentials> answer;
     // The only copy of the typed password left once the box is emptied; overwritten below.
     QString password = Password1->text();

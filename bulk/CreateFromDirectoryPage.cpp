@@ -115,6 +115,8 @@ CreateFromDirectoryPage::CreateFromDirectoryPage(AppContext& ctx, TSecurityForm1
     connect(DirTree1, &QTreeWidget::itemSelectionChanged, this,
             [this] { DirTree1Change(selectedNode()); });
     connect(DirTree1, &QTreeWidget::itemExpanded, this, &CreateFromDirectoryPage::onItemExpanded);
+    connect(DirTree1, &QTreeWidget::itemCollapsed, this,
+            &CreateFromDirectoryPage::selectInsteadOfHiddenDescendant);
     connect(DirList1, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem*, int) { DirList1DblClick(); });
     connect(Security1, &QPushButton::clicked, this, &CreateFromDirectoryPage::Security1Click);
@@ -180,16 +182,17 @@ void CreateFromDirectoryPage::onItemExpanded(QTreeWidgetItem* node) {
         DirTree1Expanding(node);
 }
 
+// A collapse hides the node's descendants; a selected one among them hands the selection to the
+// collapsed node, which the list then shows. So the tree never holds a hidden selection, and a
+// later expansion of this node is the expansion of the selected node, which keeps the list.
+void CreateFromDirectoryPage::selectInsteadOfHiddenDescendant(QTreeWidgetItem* node) {
+    if (isNodeAncestorOf(node, selectedNode()))
+        DirTree1->setCurrentItem(node);
+}
+
 void CreateFromDirectoryPage::DirTree1Expanding(QTreeWidgetItem* node) {
     if (!node || levelOf(node) == 0)
         return;
-    // The selected node may be about to go with the children. An expansion never lists a
-    // directory (nor shows a message), so the selection is only dropped: the list empties and
-    // CurrentDirectory keeps the path of the node that was selected.
-    if (isNodeAncestorOf(node, selectedNode())) {
-        DirTree1->clearSelection();
-        DirTree1->setCurrentItem(nullptr);
-    }
     qDeleteAll(node->takeChildren());
     node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 
@@ -200,7 +203,7 @@ void CreateFromDirectoryPage::DirTree1Expanding(QTreeWidgetItem* node) {
         return;
     for (const std::u16string& name : names) {
         auto* child = new QTreeWidgetItem(node, {fromU16(name)});
-        setItemImage(child, m_ctx.images, ImageList::ClosedFolder);
+        setItemImage(child, m_ctx.images, ImageList::ClosedFolder, ImageList::OpenFolder);
         child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     }
 }

@@ -33,7 +33,8 @@ public:
     bool addDirectoryNameAsUserName() const;
 
     void DirTree1Change(QTreeWidgetItem* node);
-    // Re-reads the children of `node`; runs before every expansion.
+    // Re-reads the children of `node`; runs before every expansion. Expanding a node other than
+    // the selected one leaves the selection, the list and CurrentDirectory as they are.
     void DirTree1Expanding(QTreeWidgetItem* node);
     void DirList1DblClick();
     void Security1Click();
@@ -43,6 +44,7 @@ private:
     QString nodePathOfNode(const QTreeWidgetItem* node) const;
     QTreeWidgetItem* selectedNode() const;
     void onItemExpanded(QTreeWidgetItem* node);
+    void selectInsteadOfHiddenDescendant(QTreeWidgetItem* node);
 
     AppContext& m_ctx;
     TSecurityForm1* m_securityForm;

@@ -36,6 +36,12 @@ ShareInfo502 editedRecord(const ShareInfo502& record, const ShareEdits& edits,
 ApplyResult applyShareChanges(ShareService& service, const QString& computer, ShareInfo502& current,
                               const ShareInfo502& loaded, const ShareEdits& edits,
                               const std::optional<Acl>& acl) {
+    // An emptied name or path box would remove the share and fail to add it back (a share that
+    // never had a path, such as IPC$, may keep it empty).
+    if (edits.name.isEmpty())
+        return {false, QStringLiteral("The share name must not be empty.")};
+    if (edits.path.isEmpty() && !current.path.empty())
+        return {false, QStringLiteral("The local path must not be empty.")};
     const std::u16string server = toU16(computer);
     const std::u16string presentName = current.netname;
     const bool recreate = needsRecreation(current, edits);

@@ -37,7 +37,8 @@ struct ApplyResult {
 
 // Writes the edits to the share `current` names on `computer`: set-info in place, or
 // re-creation when the name or path changed. `loaded` is the share as it was fetched, from
-// which a failed re-creation restores it. On success `current` holds the applied record.
+// which a failed re-creation restores it. On success `current` holds the applied record. An
+// empty name, or an empty path for a share that has one, is refused before any call.
 ApplyResult applyShareChanges(ShareService& service, const QString& computer, ShareInfo502& current,
                               const ShareInfo502& loaded, const ShareEdits& edits,
                               const std::optional<Acl>& acl);

@@ -147,7 +147,7 @@ void SharePropertiesPage::computerOpened() {
 
 void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool selected) {
     SharedState& state = m_ctx.state;
-    if (state.computerName.isEmpty() || !selected || !item)
+    if (!selected || !item)
         return;
     m_editor->setComputerName(state.computerName);
     m_editor->clearRows();
@@ -238,10 +238,6 @@ void SharePropertiesPage::ApplyButton1Click() {
         return;
     const ShareEdits edits{ShareName1->text(), LocalPath1->text(), Comment1->text(),
                            MaxUsers1->value()};
-    // An emptied name or path box would remove the share and fail to add it back (a share
-    // that never had a path, such as IPC$, may keep it empty).
-    if (edits.name.isEmpty() || (edits.path.isEmpty() && !state.currentShareInfo->path.empty()))
-        return;
     const ApplyResult result =
         applyShareChanges(m_ctx.shares, state.computerName, *state.currentShareInfo,
                           *state.loadedShareInfo, edits, state.currentAcl);

@@ -30,6 +30,9 @@ TSecurityForm1::TSecurityForm1(AccountService& accounts, MessageBoxes& messages,
     connect(Ok1, &QPushButton::clicked, this, &TSecurityForm1::Ok1Click);
 
     m_editor->buttonRow()->addWidget(Ok1);
+    // The dialog has no default button: Enter must not press Add (or any other button).
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_editor);

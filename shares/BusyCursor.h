@@ -14,4 +14,23 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// Shows the ordinary pointer for its lifetime over a busy cursor held further out: a box that
+// waits for an answer must not look busy. Without a busy cursor it changes nothing.
+class NormalCursor {
+public:
+    NormalCursor() : m_pushed(QApplication::overrideCursor() != nullptr) {
+        if (m_pushed)
+            QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    ~NormalCursor() {
+        if (m_pushed)
+            QApplication::restoreOverrideCursor();
+    }
+    NormalCursor(const NormalCursor&) = delete;
+    NormalCursor& operator=(const NormalCursor&) = delete;
+
+private:
+    bool m_pushed;
+};
+
 } // namespace corvane

@@ -36,8 +36,13 @@ private:
 // The index a row or node shows is kept in this role of column 0, so that code and tests can
 // read it back.
 inline constexpr int ImageIndexRole = 0x0100 + 50;
+// The index shown while the row or node is selected, when it differs.
+inline constexpr int SelectedImageIndexRole = ImageIndexRole + 1;
 
 void setItemImage(QTreeWidgetItem* item, const ImageList& images, int index);
+// Picture `index`, and picture `selectedIndex` while the item is selected.
+void setItemImage(QTreeWidgetItem* item, const ImageList& images, int index, int selectedIndex);
 int itemImage(const QTreeWidgetItem* item);
+int itemSelectedImage(const QTreeWidgetItem* item);
 
 } // namespace corvane

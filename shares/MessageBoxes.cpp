@@ -1,5 +1,7 @@
 #include "MessageBoxes.h"
 
+#include "BusyCursor.h"
+
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -27,6 +29,10 @@ MessageBoxes::Answer QtMessageBoxes::show(QWidget* owner, const QString& title, 
     const auto qtButtons =
         buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
     QMessageBox box(qtIcon, title, text, qtButtons, owner);
+    // Enter gives the first button, Escape the last (OK alone, or No).
+    box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    box.setEscapeButton(buttons == Buttons::YesNo ? QMessageBox::No : QMessageBox::Ok);
+    const NormalCursor pointer;
     const int result = box.exec();
     if (buttons == Buttons::Ok)
         return Answer::Ok;
@@ -36,6 +42,7 @@ MessageBoxes::Answer QtMessageBoxes::show(QWidget* owner, const QString& title, 
 std::optional<QString> QtMessageBoxes::getText(QWidget* owner, const QString& title,
                                                const QString& prompt) {
     bool ok = false;
+    const NormalCursor pointer;
     const QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, {}, &ok);
     if (!ok)
         return std::nullopt;

@@ -202,6 +202,20 @@ void CopyFromPageTest::selectingAShareShowsItsParent() {
     // Deselecting changes nothing.
     list()->clearSelection();
     QCOMPARE(edit("SourceComputerParentDir1")->text(), QString(R"(d:\)"));
+
+    // A shift-click range upwards: the row clicked last gives the parent, not the lowest one.
+    m_page->resize(400, 400);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    const auto click = [&](const QString& name, Qt::KeyboardModifiers modifiers) {
+        const QRect row = list()->visualItemRect(list()->findItems(name, Qt::MatchExactly)[0]);
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers, row.center());
+    };
+    click("tools", Qt::NoModifier);
+    QCOMPARE(edit("SourceComputerParentDir1")->text(), QString(R"(F:\Misc\)"));
+    click("Archive", Qt::ShiftModifier);
+    QCOMPARE(list()->selectedItems().size(), 4);
+    QCOMPARE(edit("SourceComputerParentDir1")->text(), QString(R"(d:\)"));
 }
 
 void CopyFromPageTest::useSourceAsDestinationCopiesOnEveryClick() {

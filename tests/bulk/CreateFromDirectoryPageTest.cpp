@@ -77,8 +77,8 @@ private slots:
     void expandingFindsNothing();
     void expandingAnotherNodeKeepsTheSelection();
     void expansionReReadsTheDirectory();
-    void expandingAnAncestorDropsTheSelection_data();
-    void expandingAnAncestorDropsTheSelection();
+    void collapsingAnAncestorSelectsIt_data();
+    void collapsingAnAncestorSelectsIt();
     void selectingAnEmptyDriveListsNothingAndShowsNoMessage();
     void directoryListIsSortedCaseSensitively();
     void directoryDeeperThan260CharactersIsShared();
@@ -249,6 +249,7 @@ void CreateFromDirectoryPageTest::nodePathOfADirectory() {
              (QStringList{R"(D$\)", R"(D$\Work\)"})); // expanding D:, then selecting Work
     QTreeWidgetItem* work = node({"D:", "Work"});
     QCOMPARE(itemImage(work), int(ImageList::ClosedFolder));
+    QCOMPARE(itemSelectedImage(work), int(ImageList::OpenFolder));
     QCOMPARE(work->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
     QCOMPARE(dirList()->topLevelItemCount(), 1);
     QCOMPARE(dirList()->topLevelItem(0)->text(0), QString("Deep"));
@@ -322,35 +323,34 @@ void CreateFromDirectoryPageTest::expansionReReadsTheDirectory() {
     QCOMPARE(childTexts(data), (QStringList{"Gamma", "Alpha", "Beta", "Delta"}));
 }
 
-void CreateFromDirectoryPageTest::expandingAnAncestorDropsTheSelection_data() {
+void CreateFromDirectoryPageTest::collapsingAnAncestorSelectsIt_data() {
     QTest::addColumn<bool>("readable");
     QTest::addColumn<QStringList>("children");
     QTest::newRow("re-read") << true << QStringList{"Gamma", "Alpha", "Beta"};
     QTest::newRow("unreadable now") << false << QStringList{};
 }
 
-// The selected node goes with the ancestor's old children: the list empties, CurrentDirectory
-// stays, and the expansion reads only the ancestor, silently.
-void CreateFromDirectoryPageTest::expandingAnAncestorDropsTheSelection() {
+// Collapsing hands the hidden selection to the collapsed node, which the list then shows; the
+// later expansion is of the selected node, re-reads only it and keeps the list, silently.
+void CreateFromDirectoryPageTest::collapsingAnAncestorSelectsIt() {
     QFETCH(bool, readable);
     QFETCH(QStringList, children);
     selectNode({"C:", "Data", "Alpha"});
-    QCOMPARE(dirList()->topLevelItemCount(), 1);
     QTreeWidgetItem* data = node({"C:", "Data"});
     data->setExpanded(false);
+    QCOMPARE(tree()->currentItem(), data);
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
+    QCOMPARE(dirList()->topLevelItemCount(), 3);
     if (!readable)
         f->net.failNext(Call::ListDirectories, status::AccessDenied, u"C$\\Data\\");
     f->net.clearCalls();
     data->setExpanded(true);
-    QVERIFY(tree()->selectedItems().isEmpty());
-    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\Alpha\)"));
-    QCOMPARE(dirList()->topLevelItemCount(), 0);
+    QCOMPARE(tree()->selectedItems(), QList<QTreeWidgetItem*>{data});
+    QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
+    QCOMPARE(dirList()->topLevelItemCount(), 3);
     QVERIFY(f->messages.shown.isEmpty());
     QCOMPARE(namesOf(f->net.callsOf(Call::ListDirectories)), QStringList{R"(C$\Data\)"});
     QCOMPARE(childTexts(data), children);
-    // Nothing is selected, so there is nothing to create from.
-    m_page->Create1Click();
-    QVERIFY(f->net.callsOf(Call::Add).empty());
 }
 
 void CreateFromDirectoryPageTest::selectingAnEmptyDriveListsNothingAndShowsNoMessage() {

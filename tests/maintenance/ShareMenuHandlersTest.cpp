@@ -183,19 +183,39 @@ private slots:
         QCOMPARE(f.rows(), (QStringList{"one", "zkeep"}));
     }
 
-    void hideRemovalFailureYesKeepsBothNames() {
+    // Yes in an error box goes on with the next share.
+    void hideYesAfterAnErrorGoesOn_data() {
+        QTest::addColumn<Call>("failing");
+        QTest::addColumn<QStringList>("expectedCalls");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("fetch fails, share left as it is")
+            << Call::GetInfo
+            << QStringList{"GetInfo data!5", "GetInfo pub", "Add pub$", "Remove pub", "Enumerate"}
+            << "A system error has occured (5) while\nrequesting information about the share."
+            << QStringList{"data", "pub$"};
+        QTest::newRow("removal fails, both names kept")
+            << Call::Remove
+            << QStringList{"GetInfo data", "Add data$",  "Remove data!5", "GetInfo pub",
+                           "Add pub$",     "Remove pub", "Enumerate"}
+            << "Could not remove old share data(5).\nContinue?"
+            << QStringList{"data", "data$", "pub$"};
+    }
+    void hideYesAfterAnErrorGoesOn() {
+        QFETCH(Call, failing);
+        QFETCH(QStringList, expectedCalls);
+        QFETCH(QString, error);
+        QFETCH(QStringList, rows);
         Fixture f;
         f.addShare(u"data");
         f.addShare(u"pub");
         f.load({"data", "pub"});
-        f.net.failNext(Call::Remove, status::AccessDenied, u"data");
+        f.net.failNext(failing, status::AccessDenied, u"data");
         ShareMenuHandlers handlers(f.ctx, nullptr, nullptr);
         handlers.HideSelected1Click();
-        QCOMPARE(f.calls(), (QStringList{"GetInfo data", "Add data$", "Remove data!5",
-                                         "GetInfo pub", "Add pub$", "Remove pub", "Enumerate"}));
-        QCOMPARE(f.messages.texts_shown().at(1),
-                 QString("Could not remove old share data(5).\nContinue?"));
-        QCOMPARE(f.rows(), (QStringList{"data", "data$", "pub$"}));
+        QCOMPARE(f.calls(), expectedCalls);
+        QCOMPARE(f.messages.texts_shown().at(1), error);
+        QCOMPARE(f.rows(), rows);
     }
 
     // No in any error box stops at once: later shares untouched, no reload, normal cursor.

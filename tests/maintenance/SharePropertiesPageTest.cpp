@@ -125,7 +125,7 @@ private slots:
     void fetchFailureReportsAndReleases();
     void ctrlClickOfASecondShareEmptiesAndDisables();
     void selectingTheSameShareTwiceFetchesTwice();
-    void nothingHappensBeforeAComputerIsOpened();
+    void theLocalComputerWorksLikeAnyOther();
     void applyBeforeAnySelectionChangesNothing();
     void applyWithNothingEditedSetsInfoThenRefills();
     void applyWritesTheEditsAndTheList();
@@ -135,6 +135,7 @@ private slots:
     void applyRecreatesOnNameOrPathChange();
     void applyFailures_data();
     void applyFailures();
+    void failedSecondRenameRestoresTheFirst();
     void applyNeverWritesAnotherComputersRecord();
     void applyRefusesWhatItMustNotWrite();
     void applyNeverRemovesAShareForAnEmptyBox_data();
@@ -321,16 +322,18 @@ void SharePropertiesPageTest::selectingTheSameShareTwiceFetchesTwice() {
     QCOMPARE(p.net.callsOf(Call::GetInfo).size(), std::size_t(2));
 }
 
-void SharePropertiesPageTest::nothingHappensBeforeAComputerIsOpened() {
+// Typing only backslashes opens the local computer, whose name is empty: it works like any other.
+void SharePropertiesPageTest::theLocalComputerWorksLikeAnyOther() {
     Page p;
-    p.state.computerName.clear();
+    p.net.computer(u"") = p.net.computer(u"SRV");
+    p.open(u"");
     p.click("Data");
-    p.page->SharesList1SelectItem(p.row("Public"), true);
-    QVERIFY(p.net.callsOf(Call::GetInfo).empty());
-    QVERIFY(!p.state.currentShareInfo);
-    QVERIFY(p.edit("ShareName1")->text().isEmpty());
-    QVERIFY(p.captions().isEmpty());
+    QCOMPARE(p.edit("ShareName1")->text(), QStringLiteral("Data"));
+    QCOMPARE(p.captions().size(), 3);
+    p.edit("Comment1")->setText(QStringLiteral("local"));
+    p.apply();
     QVERIFY(p.messages.shown.isEmpty());
+    QCOMPARE(p.net.findShare(u"", u"Data")->remark, std::u16string(u"local"));
 }
 
 void SharePropertiesPageTest::applyBeforeAnySelectionChangesNothing() {
@@ -500,6 +503,25 @@ void SharePropertiesPageTest::applyFailures() {
     }
 }
 
+// After a rename, a failed second rename restores the share as the first one left it.
+void SharePropertiesPageTest::failedSecondRenameRestoresTheFirst() {
+    Page p;
+    p.click("Data");
+    p.edit("ShareName1")->setText(QStringLiteral("Data2"));
+    p.edit("Comment1")->setText(QStringLiteral("renamed once"));
+    p.apply();
+    const ShareInfo502 renamed = *p.share(u"Data2");
+    p.edit("ShareName1")->setText(QStringLiteral("Data3"));
+    p.net.failNext(Call::Add, status::DuplicateShare, u"Data3");
+    p.apply();
+    QCOMPARE(p.messages.texts_shown(),
+             QStringList{"Could not update share(2118).\nThe original share has been restored."});
+    QVERIFY(p.share(u"Data2"));
+    QCOMPARE(*p.share(u"Data2"), renamed);
+    QVERIFY(!p.share(u"Data"));
+    QVERIFY(!p.share(u"Data3"));
+}
+
 void SharePropertiesPageTest::applyNeverWritesAnotherComputersRecord() {
     Page p;
     p.net.addDiskShare(u"OTHER", u"Data", u"C:\\Elsewhere", u"theirs");
@@ -534,21 +556,23 @@ void SharePropertiesPageTest::applyRefusesWhatItMustNotWrite() {
 
 void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox_data() {
     QTest::addColumn<QString>("share");
-    QTest::addColumn<QString>("box"); // the edit box emptied
-    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("box");   // the edit box emptied
+    QTest::addColumn<QString>("error"); // none: written
 
     QTest::newRow("name emptied") << "Data"
-                                  << "ShareName1" << false;
+                                  << "ShareName1"
+                                  << "The share name must not be empty.";
     QTest::newRow("path emptied") << "Data"
-                                  << "LocalPath1" << false;
+                                  << "LocalPath1"
+                                  << "The local path must not be empty.";
     QTest::newRow("path empty as loaded") << "Pipe"
-                                          << "LocalPath1" << true;
+                                          << "LocalPath1" << QString();
 }
 
 void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox() {
     QFETCH(QString, share);
     QFETCH(QString, box);
-    QFETCH(bool, written);
+    QFETCH(QString, error);
 
     Page p;
     p.addShare(u"Pipe", u"", u"no path", NoUserLimit, descriptorOf({"A:everyone:10000000"}));
@@ -559,12 +583,16 @@ void SharePropertiesPageTest::applyNeverRemovesAShareForAnEmptyBox() {
     p.edit("Comment1")->setText(QStringLiteral("edited"));
     p.net.clearCalls();
     p.apply();
-    QVERIFY(p.messages.shown.isEmpty());
     QVERIFY(p.share(toU16(share)));
-    if (written) {
+    if (error.isEmpty()) {
+        QVERIFY(p.messages.shown.isEmpty());
         QCOMPARE(p.calls(), (std::vector<Call>{Call::SetInfo, Call::Enumerate}));
         QCOMPARE(p.share(toU16(share))->remark, std::u16string(u"edited"));
     } else {
+        QCOMPARE(p.messages.texts_shown(), QStringList{error});
+        QCOMPARE(p.messages.shown[0].title, QStringLiteral("ERROR"));
+        QCOMPARE(p.messages.shown[0].icon, MessageBoxes::Icon::Error);
+        QCOMPARE(p.messages.shown[0].buttons, MessageBoxes::Buttons::Ok);
         QVERIFY(p.calls().empty());
         QCOMPARE(*p.share(toU16(share)), before);
     }
