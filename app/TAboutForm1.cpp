@@ -1,5 +1,7 @@
 #include "TAboutForm1.h"
 
+#include "app/Version.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -43,17 +45,22 @@ QPixmap TAboutForm1::drawPicture() {
     title.setBold(true);
     p.setFont(title);
     p.drawText(QRectF(104, 36, 190, 48), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Corvane"));
+               QString::fromUtf8(version::productName));
     QFont body = p.font();
     body.setPointSize(10);
     body.setBold(false);
     p.setFont(body);
-    p.drawText(QRectF(106, 84, 190, 20), Qt::AlignLeft, QStringLiteral("Version 1.0"));
-    p.drawText(QRectF(106, 104, 190, 20), Qt::AlignLeft, QStringLiteral("Manage network shares"));
+    p.drawText(QRectF(106, 84, 190, 20), Qt::AlignLeft,
+               QStringLiteral("Version ") + QString::fromUtf8(version::titleVersion));
+    body.setPointSize(9);
+    p.setFont(body);
+    p.drawText(QRectF(106, 106, 190, 50), Qt::AlignLeft | Qt::TextWordWrap,
+               QString::fromUtf8(version::fileDescription));
     body.setPointSize(8);
     p.setFont(body);
     p.drawText(QRectF(12, 160, 280, 32), Qt::AlignLeft | Qt::TextWordWrap,
-               QStringLiteral("Copyright \u00A9 Qentis Software. All rights reserved."));
+               QStringLiteral("Copyright \u00A9 ") + QString::fromUtf8(version::organization) +
+                   QStringLiteral(". All rights reserved."));
     p.end();
     return picture;
 }

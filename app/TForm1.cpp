@@ -2,6 +2,7 @@
 
 #include "Pictures.h"
 #include "TAboutForm1.h"
+#include "app/Version.h"
 #include "bulk/CopyFromPage.h"
 #include "bulk/CreateFromDirectoryPage.h"
 #include "maintenance/ShareMenuHandlers.h"
@@ -36,8 +37,7 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
       m_images(makeImageList()), m_context{shares,   accounts, directories, messages,
                                            m_images, m_state,  nullptr} {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Corvane 1.0"));
-    setWindowIcon(m_images.icon(ImageList::FolderShare));
+    setWindowTitle(QString::fromUtf8(version::windowTitle));
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     buildLayout();
@@ -247,13 +247,16 @@ void TForm1::SharesList1ColumnClick(int column) {
     sortByColumn(SharesList1, column);
 }
 
+// The help pages sit in share/corvane/help beside the program's bin folder, both installed
+// and in the build tree (app/corvane there, share/ at the tree's top).
 QUrl TForm1::helpUrl() {
-    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
-                                   .absoluteFilePath(QStringLiteral("help/Corvane.html")));
+    return QUrl::fromLocalFile(
+        QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../share/corvane/help/Corvane.html")));
 }
 
 QUrl TForm1::makerUrl() {
-    return QUrl(QStringLiteral("https://qentis-software.example.com/"));
+    return QUrl(QString::fromUtf8(version::homepage));
 }
 
 // Failures to open help or the maker's page show nothing.
