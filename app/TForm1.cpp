@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -121,15 +122,19 @@ void TForm1::buildLayout() {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     outer->addWidget(controlBar);
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(0, 0, 0, 0);
-    body->setSpacing(2);
-    PageControl1 = new QTabWidget(central);
+    // The tab pages start at their designed 289 pixels; the splitter lets the user widen them
+    // until every caption shows whole. Tab titles that do not fit are elided, not scrolled.
+    auto* body = new QSplitter(Qt::Horizontal, central);
+    body->setObjectName(QStringLiteral("Splitter1"));
+    body->setChildrenCollapsible(false);
+    PageControl1 = new QTabWidget(body);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setFixedWidth(289);
+    PageControl1->setMinimumWidth(289);
+    PageControl1->setElideMode(Qt::ElideRight);
+    PageControl1->setUsesScrollButtons(false);
     PageControl1->setEnabled(false);
     body->addWidget(PageControl1);
-    SharesList1 = new QTreeWidget(central);
+    SharesList1 = new QTreeWidget(body);
     SharesList1->setObjectName(QStringLiteral("SharesList1"));
     SharesList1->setColumnCount(3);
     SharesList1->setHeaderLabels(
@@ -146,8 +151,10 @@ void TForm1::buildLayout() {
     SharesList1->header()->setSortIndicatorShown(false);
     SharesList1->setIconSize(QSize(16, 16));
     SharesList1->setContextMenuPolicy(Qt::CustomContextMenu);
-    body->addWidget(SharesList1, 1);
-    outer->addLayout(body, 1);
+    body->addWidget(SharesList1);
+    body->setStretchFactor(1, 1);
+    body->setSizes({289, width() - 289});
+    outer->addWidget(body, 1);
     setCentralWidget(central);
 
     connect(OpenComputer1, &QPushButton::clicked, this, &TForm1::OpenComputer1Click);
