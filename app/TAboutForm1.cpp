@@ -2,6 +2,7 @@
 
 #include "app/Version.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -23,12 +24,15 @@ TAboutForm1::TAboutForm1(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
 }
 
 QPixmap TAboutForm1::drawPicture() {
-    QPixmap picture(304, 201);
+    // Drawn at the screen's scale, so that it stays sharp on a high-density screen.
+    const qreal scale = qApp->devicePixelRatio();
+    QPixmap picture(QSize(304, 201) * scale);
+    picture.setDevicePixelRatio(scale);
     QPainter p(&picture);
     QLinearGradient sky(0, 0, 0, 201);
     sky.setColorAt(0, QColor(18, 52, 96));
     sky.setColorAt(1, QColor(64, 128, 176));
-    p.fillRect(picture.rect(), sky);
+    p.fillRect(QRect(0, 0, 304, 201), sky);
     p.setRenderHint(QPainter::Antialiasing);
     // A stylised folder with a hand beneath it: the picture the program uses for shares.
     p.setBrush(QColor(240, 200, 80));

@@ -1,4 +1,5 @@
 #include "app/ConnectAsForm1.h"
+#include "app/TAboutForm1.h"
 #include "app/TForm1.h"
 #include "maintenance/TFindReplaceTextForm1.h"
 #include "platform/fake/FakeNetwork.h"
@@ -154,7 +155,8 @@ private slots:
         saveShot(form, "corvane-widened");
 
         ConnectAsForm1 connectAs;
-        const QList<QWidget*> dialogs{form.findReplaceTextForm(), form.securityForm(), &connectAs};
+        const QList<QWidget*> dialogs{form.findReplaceTextForm(), form.securityForm(),
+                                      form.aboutForm(), &connectAs};
         for (QWidget* dialog : dialogs) {
             dialog->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog));
