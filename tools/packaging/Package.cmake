@@ -5,7 +5,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME corvane)
 set(CPACK_PACKAGE_VENDOR "${CORVANE_ORGANIZATION}")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CORVANE_FILE_DESCRIPTION}")
+# A package synopsis ends without a full stop.
+string(REGEX REPLACE "\\.$" "" CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CORVANE_FILE_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "${CORVANE_PRODUCT_NAME} opens one SMB server, a Windows server or a Samba server, and manages
 its network shares: names, paths, comments, user limits and share permissions; deleting and
