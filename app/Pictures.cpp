@@ -5,35 +5,62 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
 
-constexpr int Size = 16;
+// Every picture is made at 16 pixels and again at 32, so that lists stay sharp at a scale
+// factor of 2.
+constexpr int Sizes[] = {16, 32};
 
-QPixmap themed(const QStringList& names, QChar fallbackLetter, QColor fallbackColour) {
+// The icon's picture of exactly size x size device pixels, whatever the screen's scale.
+QPixmap at(const QIcon& icon, int size) {
+    QPixmap pixmap = icon.pixmap(QSize(size, size), 1.0);
+    if (!pixmap.isNull() && pixmap.size() != QSize(size, size))
+        pixmap = pixmap.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(1.0);
+    return pixmap;
+}
+
+QPixmap themedAt(const QStringList& names, QChar fallbackLetter, QColor fallbackColour, int size) {
     for (const QString& name : names) {
         const QIcon icon = QIcon::fromTheme(name);
         if (!icon.isNull()) {
-            const QPixmap pixmap = icon.pixmap(Size, Size);
+            const QPixmap pixmap = at(icon, size);
             if (!pixmap.isNull())
                 return pixmap;
         }
     }
-    QPixmap pixmap(Size, Size);
+    QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
     p.setBrush(fallbackColour);
     p.setPen(fallbackColour.darker(160));
-    p.drawRoundedRect(QRectF(0.5, 0.5, Size - 1, Size - 1), 3, 3);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
     p.setPen(Qt::white);
     QFont f = p.font();
     f.setPixelSize(11);
     f.setBold(true);
     p.setFont(f);
-    p.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QString(fallbackLetter));
+    p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString(fallbackLetter));
     return pixmap;
+}
+
+// One picture at both sizes, each made by `make`.
+template <typename Make> QIcon bothSizes(Make make) {
+    QIcon icon;
+    for (int size : Sizes)
+        icon.addPixmap(make(size));
+    return icon;
+}
+
+QIcon themed(const QStringList& names, QChar fallbackLetter, QColor fallbackColour) {
+    return bothSizes(
+        [&](int size) { return themedAt(names, fallbackLetter, fallbackColour, size); });
 }
 
 QPixmap greyed(const QPixmap& source) {
@@ -48,21 +75,27 @@ QPixmap greyed(const QPixmap& source) {
     return QPixmap::fromImage(image);
 }
 
+// The checker pattern keeps its 16-pixel grid at every size.
 QPixmap dithered(const QPixmap& source) {
     QImage image = greyed(source).toImage();
+    const int cell = std::max(1, image.width() / 16);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if ((x + y) % 2)
+            if ((x / cell + y / cell) % 2)
                 image.setPixel(x, y, qRgba(0, 0, 0, 0));
     return QPixmap::fromImage(image);
 }
 
-// The hand that marks a shared object: an open palm held under the bottom-left corner.
+// The hand that marks a shared object: an open palm held under the bottom-left corner, drawn on
+// a 16-unit grid.
 QPixmap withSharingHand(const QPixmap& source) {
-    QPixmap pixmap(Size, Size);
+    const int size = source.width();
+    QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    p.drawPixmap(QRect(2, 0, Size - 2, Size - 2), source);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.scale(size / 16.0, size / 16.0);
+    p.drawPixmap(QRectF(2, 0, 14, 14), source, QRectF(source.rect()));
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath hand;
     hand.moveTo(0, 11);
@@ -93,15 +126,16 @@ ImageList makeImageList() {
                 break;
         }
     }
-    const QPixmap computer = themed({"computer", "video-display"}, 'C', Qt::darkCyan);
-    const QPixmap drive = themed({"drive-harddisk", "drive-removable-media"}, 'D', Qt::darkGray);
-    const QPixmap folder = themed({"folder"}, 'F', QColor(220, 170, 40));
-    const QPixmap printer = themed({"printer", "document-print"}, 'P', Qt::darkBlue);
-    const QPixmap person =
-        themed({"user-identity", "im-user", "avatar-default"}, 'U', Qt::darkGreen);
-    const QPixmap persons =
-        themed({"system-users", "user-group-properties", "system-users-symbolic"}, 'G',
-               QColor(0, 110, 60));
+    const QIcon computer = themed({"computer", "video-display"}, 'C', Qt::darkCyan);
+    const QIcon drive = themed({"drive-harddisk", "drive-removable-media"}, 'D', Qt::darkGray);
+    const QIcon folder = themed({"folder"}, 'F', QColor(220, 170, 40));
+    const QIcon printer = themed({"printer", "document-print"}, 'P', Qt::darkBlue);
+    const QIcon person = themed({"user-identity", "im-user", "avatar-default"}, 'U', Qt::darkGreen);
+    const QIcon persons = themed({"system-users", "user-group-properties", "system-users-symbolic"},
+                                 'G', QColor(0, 110, 60));
+    const auto derived = [](const QIcon& source, QPixmap (*change)(const QPixmap&)) {
+        return bothSizes([&](int size) { return change(at(source, size)); });
+    };
 
     QVector<QIcon> icons(ImageList::Count);
     icons[0] = themed({"start-here", "distributor-logo", "emblem-system"}, 'W', Qt::darkRed);
@@ -124,14 +158,14 @@ ImageList makeImageList() {
     icons[ImageList::Group] = persons;
     icons[17] = themed({"window", "applications-other", "preferences-system-windows"}, 'A',
                        Qt::darkMagenta);
-    icons[18] = greyed(computer);
-    icons[19] = dithered(computer);
-    icons[20] = dithered(computer);
-    icons[21] = greyed(person);
-    icons[22] = greyed(persons);
-    icons[ImageList::DriveShare] = withSharingHand(drive);
-    icons[ImageList::FolderShare] = withSharingHand(folder);
-    icons[ImageList::PrinterShare] = withSharingHand(printer);
+    icons[18] = derived(computer, greyed);
+    icons[19] = derived(computer, dithered);
+    icons[20] = derived(computer, dithered);
+    icons[21] = derived(person, greyed);
+    icons[22] = derived(persons, greyed);
+    icons[ImageList::DriveShare] = derived(drive, withSharingHand);
+    icons[ImageList::FolderShare] = derived(folder, withSharingHand);
+    icons[ImageList::PrinterShare] = derived(printer, withSharingHand);
     return ImageList(std::move(icons));
 }
 

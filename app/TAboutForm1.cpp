@@ -1,5 +1,8 @@
 #include "TAboutForm1.h"
 
+#include "app/Version.h"
+
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -21,12 +24,15 @@ TAboutForm1::TAboutForm1(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
 }
 
 QPixmap TAboutForm1::drawPicture() {
-    QPixmap picture(304, 201);
+    // Drawn at the screen's scale, so that it stays sharp on a high-density screen.
+    const qreal scale = qApp->devicePixelRatio();
+    QPixmap picture(QSize(304, 201) * scale);
+    picture.setDevicePixelRatio(scale);
     QPainter p(&picture);
     QLinearGradient sky(0, 0, 0, 201);
     sky.setColorAt(0, QColor(18, 52, 96));
     sky.setColorAt(1, QColor(64, 128, 176));
-    p.fillRect(picture.rect(), sky);
+    p.fillRect(QRect(0, 0, 304, 201), sky);
     p.setRenderHint(QPainter::Antialiasing);
     // A stylised folder with a hand beneath it: the picture the program uses for shares.
     p.setBrush(QColor(240, 200, 80));
@@ -43,17 +49,22 @@ QPixmap TAboutForm1::drawPicture() {
     title.setBold(true);
     p.setFont(title);
     p.drawText(QRectF(104, 36, 190, 48), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Corvane"));
+               QString::fromUtf8(version::productName));
     QFont body = p.font();
     body.setPointSize(10);
     body.setBold(false);
     p.setFont(body);
-    p.drawText(QRectF(106, 84, 190, 20), Qt::AlignLeft, QStringLiteral("Version 1.0"));
-    p.drawText(QRectF(106, 104, 190, 20), Qt::AlignLeft, QStringLiteral("Manage network shares"));
+    p.drawText(QRectF(106, 84, 190, 20), Qt::AlignLeft,
+               QStringLiteral("Version ") + QString::fromUtf8(version::titleVersion));
+    body.setPointSize(9);
+    p.setFont(body);
+    p.drawText(QRectF(106, 106, 190, 50), Qt::AlignLeft | Qt::TextWordWrap,
+               QString::fromUtf8(version::fileDescription));
     body.setPointSize(8);
     p.setFont(body);
     p.drawText(QRectF(12, 160, 280, 32), Qt::AlignLeft | Qt::TextWordWrap,
-               QStringLiteral("Copyright \u00A9 Qentis Software. All rights reserved."));
+               QStringLiteral("Copyright \u00A9 ") + QString::fromUtf8(version::organization) +
+                   QStringLiteral(". All rights reserved."));
     p.end();
     return picture;
 }

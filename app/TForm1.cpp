@@ -2,6 +2,7 @@
 
 #include "Pictures.h"
 #include "TAboutForm1.h"
+#include "app/Version.h"
 #include "bulk/CopyFromPage.h"
 #include "bulk/CreateFromDirectoryPage.h"
 #include "maintenance/ShareMenuHandlers.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,8 +38,7 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
       m_images(makeImageList()), m_context{shares,   accounts, directories, messages,
                                            m_images, m_state,  nullptr} {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Corvane 1.0"));
-    setWindowIcon(m_images.icon(ImageList::FolderShare));
+    setWindowTitle(QString::fromUtf8(version::windowTitle));
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     buildLayout();
@@ -121,15 +122,19 @@ void TForm1::buildLayout() {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     outer->addWidget(controlBar);
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(0, 0, 0, 0);
-    body->setSpacing(2);
-    PageControl1 = new QTabWidget(central);
+    // The tab pages start at their designed 289 pixels; the splitter lets the user widen them
+    // until every caption shows whole. Tab titles that do not fit are elided, not scrolled.
+    auto* body = new QSplitter(Qt::Horizontal, central);
+    body->setObjectName(QStringLiteral("Splitter1"));
+    body->setChildrenCollapsible(false);
+    PageControl1 = new QTabWidget(body);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setFixedWidth(289);
+    PageControl1->setMinimumWidth(289);
+    PageControl1->setElideMode(Qt::ElideRight);
+    PageControl1->setUsesScrollButtons(false);
     PageControl1->setEnabled(false);
     body->addWidget(PageControl1);
-    SharesList1 = new QTreeWidget(central);
+    SharesList1 = new QTreeWidget(body);
     SharesList1->setObjectName(QStringLiteral("SharesList1"));
     SharesList1->setColumnCount(3);
     SharesList1->setHeaderLabels(
@@ -146,8 +151,10 @@ void TForm1::buildLayout() {
     SharesList1->header()->setSortIndicatorShown(false);
     SharesList1->setIconSize(QSize(16, 16));
     SharesList1->setContextMenuPolicy(Qt::CustomContextMenu);
-    body->addWidget(SharesList1, 1);
-    outer->addLayout(body, 1);
+    body->addWidget(SharesList1);
+    body->setStretchFactor(1, 1);
+    body->setSizes({289, width() - 289});
+    outer->addWidget(body, 1);
     setCentralWidget(central);
 
     connect(OpenComputer1, &QPushButton::clicked, this, &TForm1::OpenComputer1Click);
@@ -247,13 +254,16 @@ void TForm1::SharesList1ColumnClick(int column) {
     sortByColumn(SharesList1, column);
 }
 
+// The help pages sit in share/corvane/help beside the program's bin folder, both installed
+// and in the build tree (app/corvane there, share/ at the tree's top).
 QUrl TForm1::helpUrl() {
-    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
-                                   .absoluteFilePath(QStringLiteral("help/Corvane.html")));
+    return QUrl::fromLocalFile(
+        QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../share/corvane/help/Corvane.html")));
 }
 
 QUrl TForm1::makerUrl() {
-    return QUrl(QStringLiteral("https://qentis-software.example.com/"));
+    return QUrl(QString::fromUtf8(version::homepage));
 }
 
 // Failures to open help or the maker's page show nothing.

@@ -1,17 +1,36 @@
 #include "ConnectAsForm1.h"
 #include "TForm1.h"
+#include "app/Version.h"
 #include "platform/smb/SmbNetwork.h"
 #include "shares/MessageBoxes.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QIcon>
 
 #include <exception>
 
+namespace {
+
+// The icon drawn for the desktop, in every size the build made; one for all windows.
+QIcon applicationIcon() {
+    QIcon icon;
+    QDirIterator pictures(QStringLiteral(":/icons"), {QStringLiteral("corvane.png")}, QDir::Files,
+                          QDirIterator::Subdirectories);
+    while (pictures.hasNext())
+        icon.addFile(pictures.next());
+    return icon;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.2.4"));
-    QApplication::setOrganizationName(QStringLiteral("Qentis Software"));
+    QApplication::setApplicationName(QString::fromUtf8(corvane::version::productName));
+    QApplication::setApplicationVersion(QString::fromUtf8(corvane::version::fileVersion));
+    QApplication::setOrganizationName(QString::fromUtf8(corvane::version::organization));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(corvane::version::desktopName));
+    QApplication::setWindowIcon(applicationIcon());
 
     ConnectAsForm1 connectAs;
     ConnectAsCredentials credentials(connectAs);

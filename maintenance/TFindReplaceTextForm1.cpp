@@ -1,6 +1,7 @@
 #include "TFindReplaceTextForm1.h"
 
 #include "FindReplace.h"
+#include "shares/DesignedSize.h"
 #include "shares/SelectionWalk.h"
 #include "shares/Text.h"
 
@@ -94,7 +95,7 @@ TFindReplaceTextForm1::TFindReplaceTextForm1(AppContext& ctx, QWidget* parent)
     form->addLayout(top);
     form->addWidget(ProgressBar1);
     form->addWidget(StatusList1, 1);
-    setFixedSize(260, 275);
+    setDesignedSize(this, QSize(260, 275));
 
     connect(Ok1, &QPushButton::clicked, this, &TFindReplaceTextForm1::Ok1Click);
     connect(Cancel1, &QPushButton::clicked, this, &TFindReplaceTextForm1::Cancel1Click);

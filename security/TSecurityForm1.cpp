@@ -2,6 +2,7 @@
 
 #include "AclBuilding.h"
 #include "PermissionEditor.h"
+#include "shares/DesignedSize.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -36,7 +37,7 @@ TSecurityForm1::TSecurityForm1(AccountService& accounts, MessageBoxes& messages,
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_editor);
-    setFixedSize(280, 255);
+    setDesignedSize(this, QSize(280, 255));
 }
 
 void TSecurityForm1::SetAcl(Acl acl) {

@@ -13,6 +13,8 @@ packages=(
     samba smbclient
     xvfb xauth imagemagick
     procps psmisc iproute2
+    # the package: icons drawn from their SVG, desktop files checked
+    librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 if [[ -f "$here/test-server/packages.txt" ]]; then
     while read -r pkg; do
