@@ -141,7 +141,7 @@ CallWatchdog::~CallWatchdog() {
     m_thread.join();
 }
 
-void CallWatchdog::begin(std::set<std::string>& peers) {
+void CallWatchdog::begin(std::set<std::string>& peers, std::uint64_t maxBytes) {
     std::set<unsigned long> before;
     for (const auto& s : smbSockets())
         before.insert(s.inode);
@@ -151,6 +151,8 @@ void CallWatchdog::begin(std::set<std::string>& peers) {
         m_peers = &peers;
         m_ending = Ending::Normal;
         m_clock = ProgressClock(m_bound, m_stepBytes, WatchClock::now());
+        m_maxBytes = maxBytes;
+        m_firstReceived.reset();
         m_active = true;
     }
     m_wake.notify_all();
@@ -212,7 +214,12 @@ void CallWatchdog::run() {
         }
         const auto now = WatchClock::now();
         m_clock.observe(received, connections, now);
-        if (m_clock.expired(now)) {
+        if (!m_firstReceived)
+            m_firstReceived = received;
+        if (m_maxBytes && received > *m_firstReceived + m_maxBytes) {
+            m_ending = Ending::TooLarge;
+            abortLocked();
+        } else if (m_clock.expired(now)) {
             m_ending = Ending::TimedOut;
             abortLocked();
         }

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -40,15 +41,16 @@ private:
 // socket opened while the call runs.
 class CallWatchdog {
 public:
-    enum class Ending { Normal, TimedOut, Cancelled };
+    enum class Ending { Normal, TimedOut, Cancelled, TooLarge };
 
     CallWatchdog(std::chrono::milliseconds bound, std::uint64_t stepBytes);
     ~CallWatchdog();
     CallWatchdog(const CallWatchdog&) = delete;
     CallWatchdog& operator=(const CallWatchdog&) = delete;
 
-    // Starts watching a call to the server whose known addresses are `peers`.
-    void begin(std::set<std::string>& peers);
+    // Starts watching a call to the server whose known addresses are `peers`. With
+    // `maxBytes`, a call that receives more than that many bytes is ended too (TooLarge).
+    void begin(std::set<std::string>& peers, std::uint64_t maxBytes = 0);
     // Stops watching; the addresses of connections the call opened join `peers`.
     Ending end();
     // From any thread: ends the watched call (nothing when none is out).
@@ -70,6 +72,8 @@ private:
     std::set<std::string>* m_peers = nullptr;
     std::set<unsigned long> m_before; // socket inodes present when the call began
     ProgressClock m_clock;
+    std::uint64_t m_maxBytes = 0;
+    std::optional<std::uint64_t> m_firstReceived;
     std::thread m_thread;
 };
 

@@ -67,13 +67,14 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
     return *slot;
 }
 
-Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step) {
+Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
+                           std::uint64_t maxBytes) {
     const auto now = WatchClock::now();
     if (now < server.stalledUntil) {
         server.stalledUntil = now + StallHold;
         return status::SemaphoreTimeout;
     }
-    m_watchdog->begin(server.peers);
+    m_watchdog->begin(server.peers, maxBytes);
     Status s = step();
     switch (m_watchdog->end()) {
     case CallWatchdog::Ending::Normal:
@@ -85,6 +86,9 @@ Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step) 
         break;
     case CallWatchdog::Ending::Cancelled:
         s = status::Cancelled;
+        break;
+    case CallWatchdog::Ending::TooLarge:
+        s = status::MoreData;
         break;
     }
     if (s == status::SemaphoreTimeout)
@@ -391,8 +395,9 @@ Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16s
     Server& s = serverFor(server);
     if (Status bound = s.srvsvc->ensureBound(); bound != status::Success)
         return bound;
-    const Status listed =
-        guarded(s, [&] { return m_context->listDirectories(*url, names, MaxDirectoryEntries); });
+    const Status listed = guarded(
+        s, [&] { return m_context->listDirectories(*url, names, MaxDirectoryEntries); },
+        MaxDirectoryBytes);
     if (listed != status::Success)
         names.clear();
     return listed;

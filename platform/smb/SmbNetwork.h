@@ -72,8 +72,11 @@ public:
 
     // How long calls to a stalled server keep failing at once after the last one.
     static constexpr std::chrono::milliseconds StallHold{2000};
-    // Entries a directory may have before its listing fails (MoreData).
+    // A directory listing fails with MoreData beyond this many entries, or when the server
+    // sends more than this many bytes for it (the library collects a whole listing before it
+    // hands out the first entry).
     static constexpr std::size_t MaxDirectoryEntries = 100000;
+    static constexpr std::uint64_t MaxDirectoryBytes = 64ull << 20;
 
     // How many times the pipes to `server` were bound (both interfaces); tests use it to see
     // that pipes are reused.
@@ -85,7 +88,7 @@ private:
     using Attempt = std::function<Status(bool& retryable)>;
 
     Server& serverFor(const std::u16string& server);
-    Status guarded(Server& server, const std::function<Status()>& step);
+    Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
     static Status withRetry(const Attempt& attempt);
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
