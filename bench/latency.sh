@@ -4,10 +4,11 @@
 #
 #   bench/latency.sh [BUILD_DIR] [RUNS]      (as root; needs farm-bench, rpcclient)
 #
-# Starts two test servers of its own (127.0.0.8: the demo shares; 127.0.0.9: the demo shares
+# Starts two test servers of its own (127.0.1.8: the demo shares; 127.0.1.9: the demo shares
 # plus bulk shares, 5,000 in all) under /tmp/corvane-bench-server, and two proxies in front of
-# them (127.0.0.10, 127.0.0.11); stops them all at the end. BENCH_PROGRAM overrides the program
-# timed (to time another build of it).
+# them (127.0.1.10, 127.0.1.11); stops them all at the end. BENCH_SMALL, BENCH_LARGE and
+# CORVANE_TEST_SERVER_BASE choose other servers (the integration tests' ones, under their lock);
+# BENCH_PROGRAM overrides the program timed (to time another build of it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
@@ -15,8 +16,9 @@ runs="${2:-5}"
 program="${BENCH_PROGRAM:-$build/bench/bench_latency}"
 proxy="$build/tools/proxy/corvane_proxy"
 ts="$root/tools/test-server/test-server.sh"
-export CORVANE_TEST_SERVER_BASE=/tmp/corvane-bench-server
-small=127.0.0.8 large=127.0.0.9 small_proxy=127.0.0.10 large_proxy=127.0.0.11
+export CORVANE_TEST_SERVER_BASE="${CORVANE_TEST_SERVER_BASE:-/tmp/corvane-bench-server}"
+small="${BENCH_SMALL:-127.0.1.8}" large="${BENCH_LARGE:-127.0.1.9}"
+small_proxy=127.0.1.10 large_proxy=127.0.1.11
 
 pids=()
 cleanup() {
@@ -29,6 +31,7 @@ trap cleanup EXIT
 "$ts" start --addr "$small" >/dev/null
 "$ts" start --addr "$large" >/dev/null
 "$ts" bulk-shares 4985 --addr "$large" >/dev/null
+trap '"$ts" bulk-shares 0 --addr "$large" >/dev/null 2>&1 || true; cleanup' EXIT
 eval "$("$ts" env --addr "$small" | sed 's/^/export /')"
 client_conf=$CORVANE_TEST_CLIENT_CONF
 logon="$CORVANE_TEST_ADMIN_USER%$CORVANE_TEST_ADMIN_PASSWORD"
