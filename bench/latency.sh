@@ -49,8 +49,9 @@ time_case() {
     local calls
     calls=$("$program" --rpcclient "$@" 2>/dev/null)
     echo "== $name ($host)"
-    farm-bench -n "$runs" --warmup 1 --timeout 3000 -- "$program" "$@" \
-        --vs "rpcclient -s $client_conf -U $logon $host -c '$calls'" | grep -E "wall|exit"
+    farm-bench -n "$runs" --warmup 1 --timeout 3000 \
+        --vs "rpcclient -s $client_conf -U $logon $host -c '$calls'" -- "$program" "$@" |
+        grep -E "wall|exit"
 }
 
 for rtt in 0 50; do
