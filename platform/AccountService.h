@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -38,6 +39,15 @@ public:
     virtual Status lookupName(const std::u16string& system, const std::u16string& name,
                               Account& out) = 0;
     virtual Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) = 0;
+    // Looks up all of `sids` at once where the service can (one call to the server): `out[i]`
+    // and `results[i]` answer `sids[i]` as lookupSid would. By default one lookupSid each.
+    virtual void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                            std::vector<Account>& out, std::vector<Status>& results) {
+        out.assign(sids.size(), Account{});
+        results.assign(sids.size(), status::Success);
+        for (std::size_t i = 0; i < sids.size(); ++i)
+            results[i] = lookupSid(system, sids[i], out[i]);
+    }
 };
 
 } // namespace corvane

@@ -229,16 +229,21 @@ void PermissionEditor::fillFromAcl() {
     if (!m_acl || !*m_acl)
         return;
     const Acl& acl = **m_acl;
-    const std::u16string system = toU16(m_computerName);
+    std::vector<Sid> sids;
     for (std::size_t i = 0; i < acl.aceCount(); ++i) {
         const auto ace = acl.ace(i);
-        if (!ace || !ace->isAllowedOrDenied() || !ace->sid || !ace->sid->isValid())
-            continue;
-        const QString sidText = QString::fromStdString(ace->sid->toString());
-        Account account;
-        if (m_accounts.lookupSid(system, *ace->sid, account) == status::Success)
-            addRow(accountCaption(fromU16(account.name), fromU16(account.domain)),
-                   accountImage(account.use), sidText);
+        if (ace && ace->isAllowedOrDenied() && ace->sid && ace->sid->isValid())
+            sids.push_back(*ace->sid);
+    }
+    // One lookup for the whole list; each row takes its own answer from it.
+    std::vector<Account> accounts;
+    std::vector<Status> results;
+    m_accounts.lookupSids(toU16(m_computerName), sids, accounts, results);
+    for (std::size_t k = 0; k < sids.size(); ++k) {
+        const QString sidText = QString::fromStdString(sids[k].toString());
+        if (results[k] == status::Success)
+            addRow(accountCaption(fromU16(accounts[k].name), fromU16(accounts[k].domain)),
+                   accountImage(accounts[k].use), sidText);
         else
             addRow(sidText, -1, sidText);
     }

@@ -6,7 +6,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-    libsmbclient-dev
+    libsmbclient-dev samba-dev libtalloc-dev libtevent-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
     breeze-icon-theme adwaita-icon-theme

@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::uint32_t StatusInvalidHandle = 0xC0000008;
 
-Status attempt(RpcClient& rpc, LsaPolicyCache& cache, const std::u16string& system,
+Status attempt(RpcChannel& rpc, LsaPolicyCache& cache, const std::u16string& system,
                std::uint16_t opnum, const LsaStub& makeStub, std::vector<std::uint8_t>& reply,
                bool& retryable) {
     retryable = false;
@@ -36,7 +36,7 @@ Status attempt(RpcClient& rpc, LsaPolicyCache& cache, const std::u16string& syst
     return rpc.call(opnum, makeStub(*cache.handle), reply, true, retryable);
 }
 
-Status withRetry(RpcClient& rpc, LsaPolicyCache& cache, const std::u16string& system,
+Status withRetry(RpcChannel& rpc, LsaPolicyCache& cache, const std::u16string& system,
                  std::uint16_t opnum, const LsaStub& makeStub, std::vector<std::uint8_t>& reply) {
     bool retryable = false;
     Status s = attempt(rpc, cache, system, opnum, makeStub, reply, retryable);
@@ -52,7 +52,7 @@ bool handleRefused(const std::vector<std::uint8_t>& reply) {
 
 } // namespace
 
-Status lsaPolicyCall(RpcClient& rpc, LsaPolicyCache& cache, const std::u16string& system,
+Status lsaPolicyCall(RpcChannel& rpc, LsaPolicyCache& cache, const std::u16string& system,
                      std::uint16_t opnum, const LsaStub& makeStub,
                      std::vector<std::uint8_t>& reply) {
     Status s = withRetry(rpc, cache, system, opnum, makeStub, reply);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LsarpcCodec.h"
-#include "RpcClient.h"
+#include "RpcChannel.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +23,7 @@ using LsaStub = std::function<std::vector<std::uint8_t>(const lsarpc::PolicyHand
 // bind, retries once over a fresh pipe where the client says it may, and once with a new
 // handle when the server calls the cached one invalid (it may have closed it, or restarted
 // behind the same connection).
-Status lsaPolicyCall(RpcClient& rpc, LsaPolicyCache& cache, const std::u16string& system,
+Status lsaPolicyCall(RpcChannel& rpc, LsaPolicyCache& cache, const std::u16string& system,
                      std::uint16_t opnum, const LsaStub& makeStub,
                      std::vector<std::uint8_t>& reply);
 

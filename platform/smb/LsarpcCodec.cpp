@@ -295,16 +295,18 @@ Status accountOf(const LookupNamesReply& reply, std::u16string_view name, Accoun
     return status::Success;
 }
 
-Status accountOf(const LookupSidsReply& reply, const Sid& sid, Account& out) {
+Status accountOf(const LookupSidsReply& reply, std::span<const Sid> asked, std::size_t index,
+                 Account& out) {
     if (Status s = lookupStatus(reply.ntStatus); s != status::Success)
         return s;
-    if (reply.names.size() != 1)
+    // An answer that does not name each SID in turn maps none of them.
+    if (reply.names.size() != asked.size() || index >= asked.size())
         return status::NoneMapped;
-    const TranslatedName& translated = reply.names[0];
+    const TranslatedName& translated = reply.names[index];
     if (translated.use == SidNameUse::Unknown || translated.use == SidNameUse::Invalid ||
         translated.name.empty())
         return status::NoneMapped;
-    out.sid = sid;
+    out.sid = asked[index];
     out.name = translated.name;
     out.domain.clear();
     if (translated.domainIndex >= 0 &&
@@ -312,6 +314,10 @@ Status accountOf(const LookupSidsReply& reply, const Sid& sid, Account& out) {
         out.domain = reply.domains[static_cast<std::size_t>(translated.domainIndex)].name;
     out.use = translated.use;
     return status::Success;
+}
+
+Status accountOf(const LookupSidsReply& reply, const Sid& sid, Account& out) {
+    return accountOf(reply, std::span<const Sid>(&sid, 1), 0, out);
 }
 
 } // namespace corvane::smb::lsarpc

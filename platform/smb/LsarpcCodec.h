@@ -95,6 +95,9 @@ std::optional<Sid> sidOf(const TranslatedSid& translated,
 // `name` is the name as the caller wrote it; the account keeps it without a domain prefix.
 Status accountOf(const LookupNamesReply& reply, std::u16string_view name, Account& out);
 Status accountOf(const LookupSidsReply& reply, const Sid& sid, Account& out);
+// The account of the index-th of the SIDs `asked` in one lookup, by the same rules.
+Status accountOf(const LookupSidsReply& reply, std::span<const Sid> asked, std::size_t index,
+                 Account& out);
 
 } // namespace lsarpc
 } // namespace corvane::smb

@@ -192,99 +192,57 @@ void SmbContext::forget(const std::string& key) {
     }
 }
 
-Status SmbContext::openPipe(const std::u16string& server, const std::string& pipe, SMBCFILE*& file,
-                            Deadline& deadline, bool& timedOut) {
-    file = nullptr;
-    timedOut = false;
-    if (!m_ctx)
-        return status::NotEnoughMemory;
+const SmbContext::Logon* SmbContext::logonFor(const std::u16string& server,
+                                              const std::u16string& failure) {
     const auto host = urlServer(server);
-    if (!host)
-        return status::BadNetPath;
-    const std::string url = "smb://" + *host + "/IPC$/" + pipe;
-    const std::string key = lowerAscii(*host);
-    LogonAttempts attempts(m_kerberos, m_options.maxLogonAttempts);
-    for (;;) {
-        if (!m_logons.contains(key) && !attempts.usesTicket()) {
-            const auto asked = std::chrono::steady_clock::now();
-            auto answer = m_provider.credentialsFor(server, attempts.failure());
-            deadline += std::chrono::steady_clock::now() - asked;
-            if (!answer)
-                return status::LogonFailure;
-            Logon& logon = m_logons[key];
-            logon.user = toUtf8(answer->user);
-            logon.domain = toUtf8(answer->domain);
-            logon.password.reserve(answer->password.size() * 3);
-            appendUtf8(logon.password, answer->password);
-            wipe(answer->password);
-        }
-        const auto left = remainingTime(deadline, std::chrono::steady_clock::now());
-        if (!left) {
-            timedOut = true;
-            return status::SemaphoreTimeout;
-        }
-        setTimeout(*left);
-        errno = 0;
-        file = smbc_getFunctionOpen(m_ctx)(m_ctx, url.c_str(), O_RDWR, 0);
-        if (file)
-            return status::Success;
-        const int err = errno;
-        if (!isLogonFailure(err)) {
-            timedOut = err == ETIMEDOUT;
-            return statusFromErrno(err, ErrnoContext::Connect);
-        }
-        forget(key);
-        if (!attempts.refused(err))
-            return status::LogonFailure;
-    }
+    const std::string key = lowerAscii(host ? *host : toUtf8(server));
+    if (const auto it = m_logons.find(key); it != m_logons.end())
+        return &it->second;
+    auto answer = m_provider.credentialsFor(server, failure);
+    if (!answer)
+        return nullptr;
+    Logon& logon = m_logons[key];
+    logon.user = toUtf8(answer->user);
+    logon.domain = toUtf8(answer->domain);
+    logon.password.reserve(answer->password.size() * 3);
+    appendUtf8(logon.password, answer->password);
+    wipe(answer->password);
+    return &logon;
 }
 
-void SmbContext::setTimeout(std::chrono::milliseconds timeout) {
-    // The library applies it to connections it makes from now on.
-    smbc_setTimeout(m_ctx, static_cast<int>(std::min<long long>(timeout.count(), INT_MAX)));
+void SmbContext::forgetLogon(const std::u16string& server) {
+    const auto host = urlServer(server);
+    forget(lowerAscii(host ? *host : toUtf8(server)));
 }
 
-Status SmbContext::write(SMBCFILE* file, std::span<const std::uint8_t> data, Deadline deadline,
-                         TransferOutcome& outcome) {
-    const auto writeFn = smbc_getFunctionWrite(m_ctx);
-    const TransferHooks hooks{[&](std::size_t offset, std::size_t n) {
-                                  return writeFn(m_ctx, file, data.data() + offset, n);
-                              },
-                              [this](std::chrono::milliseconds t) { setTimeout(t); }};
-    return transferAll(hooks, data.size(), deadline, outcome);
+void SmbContext::purgeConnections() {
+    if (m_ctx)
+        smbc_getFunctionPurgeCachedServers(m_ctx)(m_ctx);
 }
 
-Status SmbContext::readExact(SMBCFILE* file, std::span<std::uint8_t> data, Deadline deadline,
-                             TransferOutcome& outcome) {
-    const auto readFn = smbc_getFunctionRead(m_ctx);
-    const TransferHooks hooks{[&](std::size_t offset, std::size_t n) {
-                                  return readFn(m_ctx, file, data.data() + offset, n);
-                              },
-                              [this](std::chrono::milliseconds t) { setTimeout(t); }};
-    return transferAll(hooks, data.size(), deadline, outcome);
-}
-
-void SmbContext::close(SMBCFILE* file) {
-    if (m_ctx && file)
-        smbc_getFunctionClose(m_ctx)(m_ctx, file);
-}
-
-Status SmbContext::listDirectories(const std::string& url, std::vector<std::u16string>& names) {
+Status SmbContext::listDirectories(const std::string& url, std::vector<std::u16string>& names,
+                                   std::size_t maxEntries) {
     names.clear();
     if (!m_ctx)
         return status::NotEnoughMemory;
-    setTimeout(m_options.timeout);
     errno = 0;
     SMBCFILE* dir = smbc_getFunctionOpendir(m_ctx)(m_ctx, url.c_str());
     if (!dir)
         return statusFromErrno(errno, ErrnoContext::Directory);
+    std::size_t entries = 0;
+    Status result = status::Success;
     while (const smbc_dirent* entry = smbc_getFunctionReaddir(m_ctx)(m_ctx, dir)) {
+        if (++entries > maxEntries) {
+            names.clear();
+            result = status::MoreData;
+            break;
+        }
         if (entry->smbc_type != SMBC_DIR || entry->name[0] == '.' || entry->name[0] == '\0')
             continue;
         names.push_back(fromUtf8(entry->name));
     }
     smbc_getFunctionClosedir(m_ctx)(m_ctx, dir);
-    return status::Success;
+    return result;
 }
 
 } // namespace corvane::smb

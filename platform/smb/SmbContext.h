@@ -2,7 +2,6 @@
 
 #include "CredentialProvider.h"
 #include "SmbOptions.h"
-#include "Transfer.h"
 #include "platform/Status.h"
 
 #include <map>
@@ -12,13 +11,13 @@
 #include <vector>
 
 struct _SMBCCTX;
-struct _SMBCFILE;
 
 namespace corvane::smb {
 
-// The program's one libsmbclient context: connections and logons per server, with the
-// timeout applied to every request. Logons come from the CredentialProvider, asked once per
-// server and asked again (with the reason) when the server refuses them.
+// The program's one libsmbclient context, for directory listing, with the timeout applied to
+// every request; and the logons of the run per server. Logons come from the
+// CredentialProvider, asked once per server and asked again (with the reason) when the server
+// refuses them.
 class SmbContext {
 public:
     SmbContext(CredentialProvider& provider, const SmbOptions& options);
@@ -26,18 +25,25 @@ public:
     SmbContext(const SmbContext&) = delete;
     SmbContext& operator=(const SmbContext&) = delete;
 
-    // Opens \\server\IPC$\pipe for reading and writing by `deadline`. Time spent asking the
-    // user for a logon does not count: the deadline moves on by as much.
-    Status openPipe(const std::u16string& server, const std::string& pipe, _SMBCFILE*& file,
-                    Deadline& deadline, bool& timedOut);
-    Status write(_SMBCFILE* file, std::span<const std::uint8_t> data, Deadline deadline,
-                 TransferOutcome& outcome);
-    Status readExact(_SMBCFILE* file, std::span<std::uint8_t> data, Deadline deadline,
-                     TransferOutcome& outcome);
-    void close(_SMBCFILE* file);
+    // Logons of this run, as UTF-8 for the libraries.
+    struct Logon {
+        std::string user, domain, password;
+    };
+    // The logon kept for `server`, asking the provider (with `failure` as the reason) when none
+    // is kept; nullptr when the user cancelled.
+    const Logon* logonFor(const std::u16string& server, const std::u16string& failure);
+    // Forgets a refused logon, so the next attempt asks again.
+    void forgetLogon(const std::u16string& server);
+    int maxLogonAttempts() const { return m_options.maxLogonAttempts; }
+    // Drops the library's connections that no file or listing holds open, so that the next
+    // listing connects afresh.
+    void purgeConnections();
 
     // Names of the sub-directories in `url` (smb://server/share/path/), dot-names left out.
-    Status listDirectories(const std::string& url, std::vector<std::u16string>& names);
+    // A directory with more than `maxEntries` entries fails with MoreData rather than grow
+    // without limit.
+    Status listDirectories(const std::string& url, std::vector<std::u16string>& names,
+                           std::size_t maxEntries);
 
     bool usesKerberos() const { return m_kerberos; }
 
@@ -46,16 +52,12 @@ private:
                              int workgroupLength, char* user, int userLength, char* password,
                              int passwordLength);
     void forget(const std::string& key);
-    void setTimeout(std::chrono::milliseconds timeout);
 
     CredentialProvider& m_provider;
     SmbOptions m_options;
     _SMBCCTX* m_ctx = nullptr;
     bool m_kerberos = false;
-    // Logons of this run, by server name in lower case, as UTF-8 for the library.
-    struct Logon {
-        std::string user, domain, password;
-    };
+    // By server name in lower case.
     std::map<std::string, Logon> m_logons;
 };
 

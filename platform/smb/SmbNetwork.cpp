@@ -1,9 +1,9 @@
 #include "SmbNetwork.h"
 
+#include "CallWatchdog.h"
 #include "LsaPolicy.h"
-#include "RpcClient.h"
+#include "SambaPipe.h"
 #include "SmbContext.h"
-#include "SmbPipe.h"
 #include "SrvsvcCodec.h"
 #include "StatusMapping.h"
 #include "platform/WellKnownAccounts.h"
@@ -11,9 +11,13 @@
 namespace corvane::smb {
 
 struct SmbNetwork::Server {
-    std::unique_ptr<RpcClient> srvsvc;
-    std::unique_ptr<RpcClient> lsarpc;
+    std::unique_ptr<SambaPipe> srvsvc;
+    std::unique_ptr<SambaPipe> lsarpc;
     LsaPolicyCache policy;
+    // The server's addresses, as its connections showed them, for the watchdog.
+    std::set<std::string> peers;
+    // While now is before this, the server counts as stalled.
+    WatchClock::time_point stalledUntil{};
 };
 
 std::u16string connectName(std::u16string_view server) {
@@ -25,14 +29,18 @@ std::u16string connectName(std::u16string_view server) {
 }
 
 SmbNetwork::SmbNetwork(CredentialProvider& credentials, SmbOptions options)
-    : m_options(options), m_context(std::make_unique<SmbContext>(credentials, options)) {}
+    : m_options(options), m_context(std::make_unique<SmbContext>(credentials, options)),
+      m_library(std::make_unique<SambaRpcLibrary>()),
+      // A step of progress: about one answer fragment, as a named-pipe read brings it.
+      m_watchdog(std::make_unique<CallWatchdog>(options.timeout, pdu::DefaultFragment)) {}
 
 SmbNetwork::~SmbNetwork() {
     // Policy handles are given back where the pipe is still known to work; a broken pipe
     // takes its handles with it on the server.
     for (auto& [name, server] : m_servers) {
         if (server->policy.handle && server->lsarpc->isBound() &&
-            server->lsarpc->bindCount() == server->policy.bind) {
+            server->lsarpc->bindCount() == server->policy.bind &&
+            WatchClock::now() >= server->stalledUntil) {
             std::vector<std::uint8_t> reply;
             bool retryable = false;
             server->lsarpc->call(lsarpc::OpClose, lsarpc::encodeClose(*server->policy.handle),
@@ -47,14 +55,59 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
     auto& slot = m_servers[asciiLower(name)];
     if (!slot) {
         slot = std::make_unique<Server>();
-        slot->srvsvc =
-            std::make_unique<RpcClient>(std::make_unique<SmbPipe>(*m_context, name, "srvsvc"),
-                                        srvsvcSyntax(), m_options.maxFragment, m_options.timeout);
-        slot->lsarpc =
-            std::make_unique<RpcClient>(std::make_unique<SmbPipe>(*m_context, name, "lsarpc"),
-                                        lsarpcSyntax(), m_options.maxFragment, m_options.timeout);
+        Server* s = slot.get();
+        const CallGuard guard = [this, s](const std::function<Status()>& step) {
+            return guarded(*s, step);
+        };
+        slot->srvsvc = std::make_unique<SambaPipe>(*m_library, *m_context, name, "srvsvc",
+                                                   srvsvcSyntax(), guard);
+        slot->lsarpc = std::make_unique<SambaPipe>(*m_library, *m_context, name, "lsarpc",
+                                                   lsarpcSyntax(), guard);
     }
     return *slot;
+}
+
+Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
+                           std::uint64_t maxBytes) {
+    const auto now = WatchClock::now();
+    if (now < server.stalledUntil) {
+        server.stalledUntil = now + StallHold;
+        return status::SemaphoreTimeout;
+    }
+    m_watchdog->begin(server.peers, maxBytes);
+    Status s = step();
+    switch (m_watchdog->end()) {
+    case CallWatchdog::Ending::Normal:
+        if (s != status::SemaphoreTimeout)
+            return s;
+        break; // the library gave up by itself: the same as our own timeout
+    case CallWatchdog::Ending::TimedOut:
+        s = status::SemaphoreTimeout;
+        break;
+    case CallWatchdog::Ending::Cancelled:
+        s = status::Cancelled;
+        break;
+    case CallWatchdog::Ending::TooLarge:
+        s = status::MoreData;
+        break;
+    }
+    if (s == status::SemaphoreTimeout)
+        server.stalledUntil = WatchClock::now() + StallHold;
+    // Nothing half-read stays behind: the next call to the server starts on new connections.
+    server.srvsvc->drop();
+    server.lsarpc->drop();
+    CallWatchdog::resetConnections(server.peers);
+    m_context->purgeConnections();
+    return s;
+}
+
+void SmbNetwork::cancelCurrentCall() {
+    m_watchdog->cancel();
+}
+
+void SmbNetwork::beginOperation() {
+    for (auto& [name, server] : m_servers)
+        server->stalledUntil = {};
 }
 
 std::uint32_t SmbNetwork::bindCount(const std::u16string& server) const {
@@ -75,7 +128,7 @@ Status SmbNetwork::withRetry(const Attempt& attempt) {
 Status SmbNetwork::srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                               const std::vector<std::uint8_t>& stub,
                               std::vector<std::uint8_t>& reply, bool idempotent) {
-    RpcClient& rpc = *serverFor(server).srvsvc;
+    RpcChannel& rpc = *serverFor(server).srvsvc;
     return withRetry(
         [&](bool& retryable) { return rpc.call(opnum, stub, reply, idempotent, retryable); });
 }
@@ -225,27 +278,51 @@ Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string
 }
 
 Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
-    if (!sid.isValid())
-        return status::InvalidSid;
-    if (system.empty()) {
-        const auto known = wellKnownAccountBySid(sid);
-        if (!known)
-            return status::NoneMapped;
-        out = *known;
-        return status::Success;
+    std::vector<Account> accounts;
+    std::vector<Status> results;
+    lookupSids(system, {sid}, accounts, results);
+    if (results[0] == status::Success)
+        out = std::move(accounts[0]);
+    return results[0];
+}
+
+void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                            std::vector<Account>& out, std::vector<Status>& results) {
+    out.assign(sids.size(), Account{});
+    results.assign(sids.size(), status::NoneMapped);
+    std::vector<Sid> asked;
+    std::vector<std::size_t> askedIndex;
+    for (std::size_t i = 0; i < sids.size(); ++i) {
+        if (!sids[i].isValid()) {
+            results[i] = status::InvalidSid;
+        } else if (system.empty()) {
+            if (const auto known = wellKnownAccountBySid(sids[i])) {
+                out[i] = *known;
+                results[i] = status::Success;
+            }
+        } else {
+            asked.push_back(sids[i]);
+            askedIndex.push_back(i);
+        }
     }
+    if (asked.empty())
+        return;
+    const auto failAll = [&](Status s) {
+        for (std::size_t i : askedIndex)
+            results[i] = s;
+    };
     std::vector<std::uint8_t> reply;
-    const std::vector<Sid> sids{sid};
     if (Status s = lsaCall(
             system, lsarpc::OpLookupSids,
-            [&](const lsarpc::PolicyHandle& h) { return lsarpc::encodeLookupSids(h, sids); },
+            [&](const lsarpc::PolicyHandle& h) { return lsarpc::encodeLookupSids(h, asked); },
             reply);
         s != status::Success)
-        return s;
+        return failAll(s);
     lsarpc::LookupSidsReply decoded;
     if (Status s = lsarpc::decodeLookupSids(reply, decoded); s != status::Success)
-        return s;
-    return lsarpc::accountOf(decoded, sid, out);
+        return failAll(s);
+    for (std::size_t k = 0; k < asked.size(); ++k)
+        results[askedIndex[k]] = lsarpc::accountOf(decoded, asked, k, out[askedIndex[k]]);
 }
 
 Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,
@@ -256,9 +333,15 @@ Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16s
         return status::InvalidName;
     // The logon to a server is made (and asked for) on its IPC$ pipe, so that a refused
     // logon is told apart from a directory that may not be read.
-    if (Status s = serverFor(server).srvsvc->ensureBound(); s != status::Success)
-        return s;
-    return m_context->listDirectories(*url, names);
+    Server& s = serverFor(server);
+    if (Status bound = s.srvsvc->ensureBound(); bound != status::Success)
+        return bound;
+    const Status listed = guarded(
+        s, [&] { return m_context->listDirectories(*url, names, MaxDirectoryEntries); },
+        MaxDirectoryBytes);
+    if (listed != status::Success)
+        names.clear();
+    return listed;
 }
 
 } // namespace corvane::smb

@@ -4,9 +4,11 @@
 #include "LsarpcCodec.h"
 #include "SmbOptions.h"
 #include "platform/AccountService.h"
+#include "platform/CallCanceller.h"
 #include "platform/DirectoryService.h"
 #include "platform/ShareService.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,13 +17,28 @@
 
 namespace corvane::smb {
 
-class RpcClient;
+class CallWatchdog;
+class RpcChannel;
+class SambaRpcLibrary;
 class SmbContext;
 
-// The real servers: shares through the server service, accounts through the local security
-// authority, directories through the drive shares, all over one libsmbclient context. Bound
-// pipes are kept per server and reused by later calls.
-class SmbNetwork : public ShareService, public AccountService, public DirectoryService {
+// The real servers: shares through the server service and accounts through the local security
+// authority, over Samba's client RPC library (one exchange per call); directories through the
+// drive shares over libsmbclient. Bound pipes are kept per server and service and reused by
+// later calls.
+//
+// Every wait is bounded by progress: a call whose server sends nothing useful for
+// `options.timeout` fails with SemaphoreTimeout (121), however long the answer is while it keeps
+// arriving. After that the server counts as stalled: calls to it fail at once with the same
+// status while they keep coming (each within `StallHold` of the last), so the rest of an
+// operation (the drive probes, the lookups of a list) does not wait again and again. A pause
+// of `StallHold`, or beginOperation(), ends the stall; the next call then connects afresh.
+//
+// All calls must come from one thread; cancelCurrentCall() may come from any other.
+class SmbNetwork : public ShareService,
+                   public AccountService,
+                   public DirectoryService,
+                   public CallCanceller {
 public:
     explicit SmbNetwork(CredentialProvider& credentials, SmbOptions options = {});
     ~SmbNetwork() override;
@@ -40,9 +57,25 @@ public:
     Status lookupName(const std::u16string& system, const std::u16string& name,
                       Account& out) override;
     Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) override;
+    // One lookup call for all of `sids`.
+    void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                    std::vector<Account>& out, std::vector<Status>& results) override;
 
     Status listDirectories(const std::u16string& server, const std::u16string& nodePath,
                            std::vector<std::u16string>& names) override;
+
+    // Ends the call that is out with Cancelled (1223), from any thread.
+    void cancelCurrentCall() override;
+    // A new user operation starts: servers that stalled in an earlier one are tried again.
+    void beginOperation();
+
+    // How long calls to a stalled server keep failing at once after the last one.
+    static constexpr std::chrono::milliseconds StallHold{2000};
+    // A directory listing fails with MoreData beyond this many entries, or when the server
+    // sends more than this many bytes for it (the library collects a whole listing before it
+    // hands out the first entry).
+    static constexpr std::size_t MaxDirectoryEntries = 100000;
+    static constexpr std::uint64_t MaxDirectoryBytes = 64ull << 20;
 
     // How many times the pipes to `server` were bound (both interfaces); tests use it to see
     // that pipes are reused.
@@ -54,6 +87,7 @@ private:
     using Attempt = std::function<Status(bool& retryable)>;
 
     Server& serverFor(const std::u16string& server);
+    Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
     static Status withRetry(const Attempt& attempt);
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
@@ -65,6 +99,8 @@ private:
 
     SmbOptions m_options;
     std::unique_ptr<SmbContext> m_context;
+    std::unique_ptr<SambaRpcLibrary> m_library;
+    std::unique_ptr<CallWatchdog> m_watchdog;
     std::map<std::u16string, std::unique_ptr<Server>> m_servers;
 };
 

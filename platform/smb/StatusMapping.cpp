@@ -184,6 +184,45 @@ Status statusFromErrno(int err, ErrnoContext context) {
     return context == ErrnoContext::Transfer ? s::RpcCallFailed : s::UnexpectedNetworkError;
 }
 
+namespace {
+
+constexpr Row<std::uint32_t> kConnectFailures[] = {
+    {0xC0000236, s::BadNetPath}, // STATUS_CONNECTION_REFUSED
+    {0xC000023C, s::BadNetPath}, // STATUS_NETWORK_UNREACHABLE
+    {0xC000023D, s::BadNetPath}, // STATUS_HOST_UNREACHABLE
+    {0xC00000BE, s::BadNetPath}, // STATUS_BAD_NETWORK_PATH
+    {0xC0000141, s::BadNetPath}, // STATUS_INVALID_ADDRESS
+    // Samba's RPC library (4.17) reports a name it cannot resolve as no such object, and a
+    // server it cannot connect to (refused, or no answer) as being out of memory.
+    {0xC0000034, s::BadNetPath},
+    {0xC0000017, s::BadNetPath},
+    {0xC000020D, s::NetNameDeleted}, // STATUS_CONNECTION_RESET
+    {0xC0000011, s::NetNameDeleted}, // STATUS_END_OF_FILE
+};
+
+constexpr std::uint32_t kLogonRefusals[] = {
+    0xC000006D, // STATUS_LOGON_FAILURE
+    0xC000006A, // STATUS_WRONG_PASSWORD
+    0xC0000064, // STATUS_NO_SUCH_USER
+    0xC000015B, // STATUS_LOGON_TYPE_NOT_GRANTED
+    0xC0000022, // STATUS_ACCESS_DENIED
+};
+
+} // namespace
+
+Status statusFromConnectFailure(std::uint32_t ntStatus) {
+    if (const Status* s = find(kConnectFailures, ntStatus))
+        return *s;
+    return statusFromNtStatus(ntStatus);
+}
+
+bool isLogonRefusal(std::uint32_t ntStatus) {
+    for (std::uint32_t refusal : kLogonRefusals)
+        if (refusal == ntStatus)
+            return true;
+    return false;
+}
+
 bool isLogonFailure(int err) {
     return err == EACCES || err == EPERM;
 }

@@ -53,6 +53,14 @@ enum class ShareCall { Enumerate, GetInfo, SetInfo, Add, Remove };
 // decisions rely on the Windows numbers: 2310 and 2118.
 Status normalizeShareResult(ShareCall call, Status result);
 
+inline constexpr std::uint32_t NtAccessDenied = 0xC0000022;
+// An NT status from connecting to a named pipe (reaching the server, logging on, opening the
+// pipe, binding): as statusFromNtStatus, with every way of not reaching the server reported as
+// the bad network path.
+Status statusFromConnectFailure(std::uint32_t ntStatus);
+// Whether an NT status from connecting says the logon was refused.
+bool isLogonRefusal(std::uint32_t ntStatus);
+
 // Whether an errno from connecting is a logon failure (wrong or missing credentials).
 bool isLogonFailure(int err);
 

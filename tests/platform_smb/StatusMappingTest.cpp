@@ -108,3 +108,18 @@ TEST(LogonFailure, OnlyAccessErrorsAskAgain) {
     EXPECT_FALSE(isLogonFailure(ECONNREFUSED));
     EXPECT_FALSE(isLogonFailure(ETIMEDOUT));
 }
+
+class ConnectFailureMapping : public ::testing::TestWithParam<NtRow> {};
+
+TEST_P(ConnectFailureMapping, NotReachingTheServerIsABadPath) {
+    EXPECT_EQ(statusFromConnectFailure(GetParam().nt), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ConnectFailureMapping,
+                         ::testing::Values(NtRow{0xC0000236, status::BadNetPath},
+                                           NtRow{0xC000023D, status::BadNetPath},
+                                           NtRow{0xC0000034, status::BadNetPath},
+                                           NtRow{0xC0000017, status::BadNetPath},
+                                           NtRow{0xC00000CC, status::BadNetName},
+                                           NtRow{0xC000006D, status::LogonFailure},
+                                           NtRow{0xC00000B5, status::SemaphoreTimeout}));

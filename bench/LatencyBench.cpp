@@ -1,0 +1,124 @@
+// The network calls of opening a computer and of selecting a share, against a real server, as
+// one process for bench/latency.sh to time against rpcclient making the same calls:
+//
+//   bench_latency open SERVER          enumeration at level 502, then the 26 drive probes
+//   bench_latency select SERVER SHARE  the share's record, then its users' names
+//
+// With --rpcclient first, it also prints the same calls as an rpcclient command list.
+// The logon comes from CORVANE_TEST_ADMIN_USER and CORVANE_TEST_ADMIN_PASSWORD.
+#include "platform/SecurityDescriptor.h"
+#include "platform/smb/SmbNetwork.h"
+#include "platform/smb/Utf.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+std::string commands;
+
+void command(const std::string& text) {
+    if (!commands.empty())
+        commands += "; ";
+    commands += text;
+}
+
+int open(smb::SmbNetwork& net, const std::u16string& server) {
+    std::vector<ShareInfo502> all, part;
+    std::uint32_t resume = 0;
+    Status s = 0;
+    do {
+        s = net.enumerate(server, part, resume);
+        all.insert(all.end(), part.begin(), part.end());
+    } while (s == status::MoreData);
+    if (s != status::Success) {
+        std::fprintf(stderr, "enumeration failed: %u\n", s);
+        return 1;
+    }
+    command("netshareenumall 502");
+    int drives = 0;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const std::u16string name{letter, u'$'};
+        ShareInfo502 info;
+        const std::string text = smb::toUtf8(name);
+        command("netsharegetinfo " + text + " 502");
+        if (net.getInfo(server, name, info) == status::Success) {
+            command("netsharegetinfo " + text + " 2");
+            ++drives;
+        }
+    }
+    std::fprintf(stderr, "%zu shares, %d drive shares\n", all.size(), drives);
+    return 0;
+}
+
+int select(smb::SmbNetwork& net, const std::u16string& server, const std::u16string& share) {
+    ShareInfo502 info;
+    if (Status s = net.getInfo(server, share, info); s != status::Success) {
+        std::fprintf(stderr, "get-info failed: %u\n", s);
+        return 1;
+    }
+    command("netsharegetinfo " + smb::toUtf8(share) + " 502");
+    command("netsharegetinfo " + smb::toUtf8(share) + " 2");
+    std::vector<Sid> sids;
+    if (const auto dacl = daclOf(info.securityDescriptor)) {
+        for (std::size_t i = 0; i < dacl->aceCount(); ++i)
+            if (const auto ace = dacl->ace(i); ace && ace->sid)
+                sids.push_back(*ace->sid);
+    }
+    std::string lookup = "lookupsids";
+    for (const auto& sid : sids)
+        lookup += " " + sid.toString();
+    command(lookup);
+    int named = 0;
+#ifdef CORVANE_BENCH_PER_ROW_LOOKUPS
+    for (const auto& sid : sids) {
+        Account account;
+        named += net.lookupSid(server, sid, account) == status::Success;
+    }
+#else
+    std::vector<Account> accounts;
+    std::vector<Status> results;
+    net.lookupSids(server, sids, accounts, results);
+    for (Status s : results)
+        named += s == status::Success;
+#endif
+    std::fprintf(stderr, "%zu users, %d named\n", sids.size(), named);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool printCommands = false;
+    if (argc > 1 && std::strcmp(argv[1], "--rpcclient") == 0) {
+        printCommands = true;
+        ++argv;
+        --argc;
+    }
+    const char* user = std::getenv("CORVANE_TEST_ADMIN_USER");
+    const char* password = std::getenv("CORVANE_TEST_ADMIN_PASSWORD");
+    if (argc < 3 || !user || !password || (std::strcmp(argv[1], "select") == 0 && argc < 4)) {
+        std::fprintf(stderr,
+                     "usage: %s [--rpcclient] open SERVER | select SERVER SHARE\n"
+                     "(logon from CORVANE_TEST_ADMIN_USER / _PASSWORD)\n",
+                     argv[0]);
+        return 2;
+    }
+    smb::StaticCredentials credentials(
+        smb::Credentials{smb::fromUtf8(user), u"", smb::fromUtf8(password)});
+    smb::SmbOptions options;
+    options.kerberos = smb::KerberosMode::Off;
+    smb::SmbNetwork net(credentials, options);
+    const std::u16string server = smb::fromUtf8(argv[2]);
+    const int result = std::strcmp(argv[1], "open") == 0
+                           ? open(net, server)
+                           : select(net, server, smb::fromUtf8(argv[3]));
+    if (printCommands)
+        std::printf("%s\n", commands.c_str());
+    return result;
+}

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Times opening a computer and selecting a share against rpcclient making the same calls in one
+# process, on loopback and through the delay proxy (25 ms each way: a 50 ms round trip).
+#
+#   bench/latency.sh [BUILD_DIR] [RUNS]      (as root; needs farm-bench, rpcclient)
+#
+# Starts two test servers of its own (127.0.1.8: the demo shares; 127.0.1.9: the demo shares
+# plus bulk shares, 5,000 in all) under /tmp/corvane-bench-server, and two proxies in front of
+# them (127.0.1.10, 127.0.1.11); stops them all at the end. BENCH_SMALL, BENCH_LARGE and
+# CORVANE_TEST_SERVER_BASE choose other servers (the integration tests' ones, under their lock);
+# BENCH_PROGRAM overrides the program timed (to time another build of it).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$root/build}" && pwd)"
+runs="${2:-5}"
+program="${BENCH_PROGRAM:-$build/bench/bench_latency}"
+proxy="$build/tools/proxy/corvane_proxy"
+ts="$root/tools/test-server/test-server.sh"
+export CORVANE_TEST_SERVER_BASE="${CORVANE_TEST_SERVER_BASE:-/tmp/corvane-bench-server}"
+small="${BENCH_SMALL:-127.0.1.8}" large="${BENCH_LARGE:-127.0.1.9}"
+small_proxy=127.0.1.10 large_proxy=127.0.1.11
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    "$ts" stop --addr "$small" >/dev/null 2>&1 || true
+    "$ts" stop --addr "$large" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+"$ts" start --addr "$small" >/dev/null
+"$ts" start --addr "$large" >/dev/null
+"$ts" bulk-shares 4985 --addr "$large" >/dev/null
+trap '"$ts" bulk-shares 0 --addr "$large" >/dev/null 2>&1 || true; cleanup' EXIT
+eval "$("$ts" env --addr "$small" | sed 's/^/export /')"
+client_conf=$CORVANE_TEST_CLIENT_CONF
+logon="$CORVANE_TEST_ADMIN_USER%$CORVANE_TEST_ADMIN_PASSWORD"
+
+for pair in "$small_proxy:$small" "$large_proxy:$large"; do
+    "$proxy" --listen "${pair%%:*}:445" --target "${pair#*:}:445" --delay-ms 25 >/dev/null &
+    pids+=($!)
+done
+sleep 1
+
+# time NAME HOST ARGS...: the program against rpcclient with the calls it printed.
+time_case() {
+    local name=$1 host=$2
+    shift 2
+    local calls
+    calls=$("$program" --rpcclient "$@" 2>/dev/null)
+    echo "== $name ($host)"
+    farm-bench -n "$runs" --warmup 1 --timeout 3000 \
+        --vs "rpcclient -s $client_conf -U $logon $host -c '$calls'" -- "$program" "$@" |
+        grep -E "wall|exit"
+}
+
+for rtt in 0 50; do
+    if [[ $rtt == 0 ]]; then s=$small l=$large; else s=$small_proxy l=$large_proxy; fi
+    time_case "open, demo shares, ${rtt} ms" "$s" open "$s"
+    time_case "select Alpha, ${rtt} ms" "$s" select "$s" Alpha
+    time_case "open, 5,000 shares, ${rtt} ms" "$l" open "$l"
+done

@@ -1,0 +1,149 @@
+#include "SambaRpcGlue.h"
+
+#include <stdbool.h>
+#include <string.h>
+
+#include <core/ntstatus.h>
+#include <credentials.h>
+#include <dcerpc.h>
+#include <param.h>
+#include <talloc.h>
+#include <tevent.h>
+#include <util/data_blob.h>
+
+struct corvane_rpc_library {
+    struct tevent_context* ev;
+    struct loadparm_context* lp;
+};
+
+struct corvane_rpc_pipe {
+    struct dcerpc_pipe* pipe;
+    struct ndr_interface_table table;
+};
+
+corvane_rpc_library* corvane_rpc_library_new(void) {
+    static bool initialised = false;
+    corvane_rpc_library* lib;
+
+    if (!initialised) {
+        /* Registers the logon mechanisms; without it every connect fails. */
+        if (!NT_STATUS_IS_OK(dcerpc_init()))
+            return NULL;
+        initialised = true;
+    }
+    lib = talloc_zero(NULL, corvane_rpc_library);
+    if (lib == NULL)
+        return NULL;
+    lib->ev = tevent_context_init(lib);
+    lib->lp = loadparm_init(lib);
+    if (lib->ev == NULL || lib->lp == NULL) {
+        talloc_free(lib);
+        return NULL;
+    }
+    /* The machine's smb.conf, when there is one, as the platform's own tools read it. */
+    lpcfg_load_default(lib->lp);
+    lpcfg_set_cmdline(lib->lp, "log level", "0");
+    return lib;
+}
+
+void corvane_rpc_library_free(corvane_rpc_library* lib) {
+    talloc_free(lib);
+}
+
+static int pipe_destructor(corvane_rpc_pipe* p) {
+    /* The connection goes before the interface table it was made with. */
+    TALLOC_FREE(p->pipe);
+    return 0;
+}
+
+uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const char* pipe,
+                             const uint8_t* uuid, uint32_t version,
+                             const struct corvane_rpc_logon* logon, corvane_rpc_pipe** out) {
+    corvane_rpc_pipe* p;
+    struct cli_credentials* creds;
+    char* binding;
+    NTSTATUS status;
+
+    *out = NULL;
+    p = talloc_zero(lib, corvane_rpc_pipe);
+    if (p == NULL)
+        return NT_STATUS_V(NT_STATUS_NO_MEMORY);
+    talloc_set_destructor(p, pipe_destructor);
+    p->table.name = talloc_strdup(p, pipe);
+    p->table.syntax_id.uuid.time_low = (uint32_t)uuid[0] | (uint32_t)uuid[1] << 8 |
+                                       (uint32_t)uuid[2] << 16 | (uint32_t)uuid[3] << 24;
+    p->table.syntax_id.uuid.time_mid = (uint16_t)(uuid[4] | uuid[5] << 8);
+    p->table.syntax_id.uuid.time_hi_and_version = (uint16_t)(uuid[6] | uuid[7] << 8);
+    memcpy(p->table.syntax_id.uuid.clock_seq, uuid + 8, 2);
+    memcpy(p->table.syntax_id.uuid.node, uuid + 10, 6);
+    p->table.syntax_id.if_version = version;
+
+    creds = cli_credentials_init(p);
+    if (creds == NULL || !cli_credentials_set_conf(creds, lib->lp)) {
+        talloc_free(p);
+        return NT_STATUS_V(NT_STATUS_NO_MEMORY);
+    }
+    if (logon->use_ticket) {
+        const char* error = NULL;
+        /* The cache KRB5CCNAME names, or the default one. */
+        if (cli_credentials_set_ccache(creds, lib->lp, NULL, CRED_SPECIFIED, &error) != 0) {
+            talloc_free(p);
+            return NT_STATUS_V(NT_STATUS_LOGON_FAILURE);
+        }
+        cli_credentials_set_kerberos_state(creds, CRED_USE_KERBEROS_REQUIRED, CRED_SPECIFIED);
+    } else {
+        cli_credentials_set_username(creds, logon->user, CRED_SPECIFIED);
+        cli_credentials_set_password(creds, logon->password, CRED_SPECIFIED);
+        if (logon->domain != NULL && logon->domain[0] != '\0')
+            cli_credentials_set_domain(creds, logon->domain, CRED_SPECIFIED);
+        cli_credentials_set_kerberos_state(creds, CRED_USE_KERBEROS_DESIRED, CRED_SPECIFIED);
+    }
+
+    binding = talloc_asprintf(p, "ncacn_np:%s[\\pipe\\%s]", host, pipe);
+    if (binding == NULL) {
+        talloc_free(p);
+        return NT_STATUS_V(NT_STATUS_NO_MEMORY);
+    }
+    status = dcerpc_pipe_connect(p, &p->pipe, binding, &p->table, creds, lib->ev, lib->lp);
+    if (!NT_STATUS_IS_OK(status)) {
+        p->pipe = NULL;
+        talloc_free(p);
+        return NT_STATUS_V(status);
+    }
+    /* The caller bounds every wait by the progress it sees; the library's own limit on a
+     * whole request (a minute) would cut off a long answer that is still arriving. */
+    dcerpc_binding_handle_set_timeout(p->pipe->binding_handle, 0x7FFFFFFF / 1000);
+    *out = p;
+    return 0;
+}
+
+int corvane_rpc_connected(const corvane_rpc_pipe* p) {
+    return dcerpc_binding_handle_is_connected(p->pipe->binding_handle) ? 1 : 0;
+}
+
+void corvane_rpc_fragments(const corvane_rpc_pipe* p, uint32_t* max_xmit, uint32_t* max_recv) {
+    *max_xmit = p->pipe->conn->srv_max_xmit_frag;
+    *max_recv = p->pipe->conn->srv_max_recv_frag;
+}
+
+uint32_t corvane_rpc_call(corvane_rpc_pipe* p, uint16_t opnum, const uint8_t* in, size_t in_length,
+                          uint8_t** out, size_t* out_length, uint32_t* fault) {
+    uint32_t out_flags = 0;
+    NTSTATUS status;
+
+    *out = NULL;
+    *out_length = 0;
+    p->pipe->last_fault_code = 0;
+    status = dcerpc_binding_handle_raw_call(p->pipe->binding_handle, NULL, opnum, 0, in, in_length,
+                                            NULL, out, out_length, &out_flags);
+    *fault = p->pipe->last_fault_code;
+    return NT_STATUS_V(status);
+}
+
+void corvane_rpc_buffer_free(uint8_t* buffer) {
+    talloc_free(buffer);
+}
+
+void corvane_rpc_pipe_free(corvane_rpc_pipe* p) {
+    talloc_free(p);
+}

@@ -1,0 +1,163 @@
+// The transport's waits through a forwarding proxy in front of the primary test server: a
+// server that goes silent, a call cancelled from another thread, a long answer over a slow
+// link, and the users' SIDs resolved in one lookup.
+#include "TestServer.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace corvane;
+using namespace corvane::integration;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The forwarding proxy on 127.0.0.7:445 in front of the primary server.
+class Proxy {
+public:
+    explicit Proxy(int delayMs = 0) {
+        const std::string target = TestServer::primary().addressUtf8() + ":445";
+        const std::string delay = std::to_string(delayMs);
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(ready[1], STDOUT_FILENO);
+            ::close(ready[0]);
+            ::execl(CORVANE_PROXY, CORVANE_PROXY, "--listen", "127.0.0.7:445", "--target",
+                    target.c_str(), "--delay-ms", delay.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(ready[1]);
+        // It says "listening" once it accepts.
+        char buffer[64] = {};
+        m_ready = ::read(ready[0], buffer, sizeof buffer - 1) > 0 &&
+                  std::string(buffer).find("listening") != std::string::npos;
+        ::close(ready[0]);
+    }
+    ~Proxy() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool ready() const { return m_ready; }
+    void stall() const { ::kill(m_pid, SIGUSR1); }
+    void resume() const { ::kill(m_pid, SIGUSR2); }
+    static std::u16string address() { return u"127.0.0.7"; }
+
+private:
+    pid_t m_pid = -1;
+    bool m_ready = false;
+};
+
+Clock::duration timed(const std::function<void()>& work) {
+    const auto start = Clock::now();
+    work();
+    return Clock::now() - start;
+}
+
+} // namespace
+
+TEST(SilentServer, TimesOutThenFailsFastUntilTheNextOperation) {
+    Proxy proxy;
+    ASSERT_TRUE(proxy.ready());
+    Session session(TestServer::primary(), integrationOptions(2s));
+    auto& net = session.network;
+    ShareInfo502 info;
+    ASSERT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+
+    proxy.stall();
+    Status result = 0;
+    // Hang guards, not measurements: the bound is 2 s.
+    EXPECT_LT(timed([&] { result = net.getInfo(Proxy::address(), u"Alpha", info); }), 8s);
+    EXPECT_EQ(result, status::SemaphoreTimeout);
+    // The rest of the operation does not wait for the silent server again.
+    EXPECT_LT(timed([&] { result = net.getInfo(Proxy::address(), u"C$", info); }), 1s);
+    EXPECT_EQ(result, status::SemaphoreTimeout);
+    Account account;
+    EXPECT_EQ(net.lookupName(Proxy::address(), u"Everyone", account), status::SemaphoreTimeout);
+
+    proxy.resume();
+    net.beginOperation();
+    EXPECT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+    EXPECT_EQ(info.netname, u"Alpha");
+    EXPECT_EQ(net.bindCount(Proxy::address()), 2u); // connected afresh
+}
+
+TEST(CancelledCall, EndsWithCancelledAndTheNextCallConnectsAfresh) {
+    Proxy proxy;
+    ASSERT_TRUE(proxy.ready());
+    Session session(TestServer::primary(), integrationOptions(20s));
+    auto& net = session.network;
+    ShareInfo502 info;
+    ASSERT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+
+    proxy.stall();
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(300ms);
+        net.cancelCurrentCall();
+    });
+    Status result = 0;
+    EXPECT_LT(timed([&] { result = net.getInfo(Proxy::address(), u"Alpha", info); }), 5s);
+    canceller.join();
+    EXPECT_EQ(result, status::Cancelled);
+
+    proxy.resume();
+    EXPECT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+    // A cancel with no call out does nothing to the next call.
+    net.cancelCurrentCall();
+    EXPECT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+}
+
+TEST(SlowLink, LongAnswerThatKeepsArrivingIsNotCutOff) {
+    const auto& server = TestServer::primary();
+    ASSERT_TRUE(server.bulkShares(1000));
+    {
+        // 40 ms round trip: the answer takes many times the 1 s bound, in steady steps.
+        Proxy proxy(20);
+        ASSERT_TRUE(proxy.ready());
+        Session session(server, integrationOptions(1s));
+        Status result = 0;
+        const auto shares = enumerateAll(session.network, Proxy::address(), &result);
+        EXPECT_EQ(result, status::Success);
+        EXPECT_GE(shares.size(), 1000u);
+    }
+    EXPECT_TRUE(server.bulkShares(0));
+}
+
+TEST(BatchLookup, ManySidsInOneCallAnswerAsOneEach) {
+    const auto& server = TestServer::primary();
+    Session session(server);
+    auto& net = session.network;
+    std::vector<Sid> sids;
+    for (const auto& name :
+         {std::u16string(u"Everyone"), server.adminUser(), server.user1(), server.group()}) {
+        Account a;
+        ASSERT_EQ(net.lookupName(server.address(), name, a), status::Success);
+        sids.push_back(a.sid);
+    }
+    sids.insert(sids.begin() + 2, *Sid::fromString("S-1-5-21-1-2-3-999999")); // nobody's
+    std::vector<Account> accounts;
+    std::vector<Status> results;
+    net.lookupSids(server.address(), sids, accounts, results);
+    ASSERT_EQ(results.size(), sids.size());
+    for (std::size_t i = 0; i < sids.size(); ++i) {
+        Account one;
+        const Status expected = net.lookupSid(server.address(), sids[i], one);
+        EXPECT_EQ(results[i], expected) << i;
+        EXPECT_EQ(accounts[i].name, expected == status::Success ? one.name : u"") << i;
+        EXPECT_EQ(accounts[i].domain, one.domain) << i;
+    }
+    EXPECT_EQ(results[2], status::NoneMapped);
+}
