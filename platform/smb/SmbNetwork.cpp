@@ -20,6 +20,30 @@ struct SmbNetwork::Server {
     WatchClock::time_point stalledUntil{};
 };
 
+// Marks a public call as out, so that a cancel that comes between two of its requests still
+// ends it.
+class SmbNetwork::CallScope {
+public:
+    explicit CallScope(SmbNetwork& net) : m_net(net) {
+        if (m_net.m_depth++ == 0) {
+            std::lock_guard lock(m_net.m_cancelMutex);
+            m_net.m_busy = true;
+        }
+    }
+    ~CallScope() {
+        if (--m_net.m_depth == 0) {
+            std::lock_guard lock(m_net.m_cancelMutex);
+            m_net.m_busy = false;
+            m_net.m_cancelRequested = false;
+        }
+    }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+private:
+    SmbNetwork& m_net;
+};
+
 std::u16string connectName(std::u16string_view server) {
     while (!server.empty() && server.front() == u'\\')
         server.remove_prefix(1);
@@ -74,7 +98,18 @@ Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
         server.stalledUntil = now + StallHold;
         return status::SemaphoreTimeout;
     }
+    {
+        std::lock_guard lock(m_cancelMutex);
+        if (m_cancelRequested)
+            return status::Cancelled;
+    }
     m_watchdog->begin(server.peers, maxBytes);
+    {
+        // Cancelled after the check above: the watchdog ends the step at its first tick.
+        std::lock_guard lock(m_cancelMutex);
+        if (m_cancelRequested)
+            m_watchdog->cancel();
+    }
     Status s = step();
     switch (m_watchdog->end()) {
     case CallWatchdog::Ending::Normal:
@@ -102,6 +137,10 @@ Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
 }
 
 void SmbNetwork::cancelCurrentCall() {
+    std::lock_guard lock(m_cancelMutex);
+    if (!m_busy)
+        return;
+    m_cancelRequested = true;
     m_watchdog->cancel();
 }
 
@@ -144,6 +183,7 @@ Status SmbNetwork::lsaCall(
 
 Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                              std::uint32_t& resumeHandle) {
+    const CallScope scope(*this);
     // The records keep level 502's user limit, which Samba always reports as "no limit".
     // Nothing shows or keeps the limit of a listed share: whatever edits or copies a share
     // reads it again through getInfo, which asks for the real limit.
@@ -162,6 +202,7 @@ Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo
 
 Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& netname,
                            ShareInfo502& out) {
+    const CallScope scope(*this);
     std::vector<std::uint8_t> reply;
     const auto stub =
         srvsvc::encodeShareGetInfo(srvsvc::serverArgument(connectName(server)), netname);
@@ -190,6 +231,7 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
 
 Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
                            const ShareInfo502& info) {
+    const CallScope scope(*this);
     // Three calls (level 502, the descriptor alone at 1501, the limit at 2), not one atomic
     // change: when a later one fails, its status is returned but what the earlier ones set
     // stays on the server (say, a new comment with the old limit). The caller sees the
@@ -228,6 +270,7 @@ Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& n
 }
 
 Status SmbNetwork::add(const std::u16string& server, const ShareInfo502& info) {
+    const CallScope scope(*this);
     std::vector<std::uint8_t> reply;
     const auto stub = srvsvc::encodeShareAdd(srvsvc::serverArgument(connectName(server)), info);
     if (Status s = srvsvcCall(server, srvsvc::OpNetShareAdd, stub, reply, false);
@@ -240,6 +283,7 @@ Status SmbNetwork::add(const std::u16string& server, const ShareInfo502& info) {
 }
 
 Status SmbNetwork::remove(const std::u16string& server, const std::u16string& netname) {
+    const CallScope scope(*this);
     std::vector<std::uint8_t> reply;
     const auto stub = srvsvc::encodeShareDel(srvsvc::serverArgument(connectName(server)), netname);
     if (Status s = srvsvcCall(server, srvsvc::OpNetShareDel, stub, reply, false);
@@ -253,6 +297,7 @@ Status SmbNetwork::remove(const std::u16string& server, const std::u16string& ne
 
 Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string& name,
                               Account& out) {
+    const CallScope scope(*this);
     // A longer name would wrap the request's 16-bit length and look up a different name.
     if (name.size() > lsarpc::MaxNameLength)
         return status::InvalidParameter;
@@ -278,6 +323,7 @@ Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string
 }
 
 Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
+    const CallScope scope(*this);
     std::vector<Account> accounts;
     std::vector<Status> results;
     lookupSids(system, {sid}, accounts, results);
@@ -288,6 +334,7 @@ Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Accou
 
 void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
                             std::vector<Account>& out, std::vector<Status>& results) {
+    const CallScope scope(*this);
     out.assign(sids.size(), Account{});
     results.assign(sids.size(), status::NoneMapped);
     std::vector<Sid> asked;
@@ -327,6 +374,7 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
 
 Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,
                                    std::vector<std::u16string>& names) {
+    const CallScope scope(*this);
     names.clear();
     const auto url = directoryUrl(connectName(server), nodePath);
     if (!url)

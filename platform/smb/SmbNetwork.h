@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -84,6 +85,7 @@ public:
 
 private:
     struct Server;
+    class CallScope;
     using Attempt = std::function<Status(bool& retryable)>;
 
     Server& serverFor(const std::u16string& server);
@@ -101,6 +103,11 @@ private:
     std::unique_ptr<SmbContext> m_context;
     std::unique_ptr<SambaRpcLibrary> m_library;
     std::unique_ptr<CallWatchdog> m_watchdog;
+    // A cancel holds for the whole public call that is out, also between its requests.
+    std::mutex m_cancelMutex;
+    int m_depth = 0; // nesting of public calls, on the calling thread
+    bool m_busy = false;
+    bool m_cancelRequested = false;
     std::map<std::u16string, std::unique_ptr<Server>> m_servers;
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "RpcPdu.h"
 #include "SrvsvcCodec.h"
 
 #include <chrono>
@@ -14,10 +13,9 @@ enum class KerberosMode {
 };
 
 struct SmbOptions {
-    // Every SMB request (connect, open, read, write, list) gives up after this long.
+    // A call whose server makes no progress for this long fails (connect, logon, open, bind,
+    // request and answer, directory listing); a long answer that keeps arriving is not cut off.
     std::chrono::milliseconds timeout{20000};
-    // The largest fragment we send and accept, proposed at bind time.
-    std::uint16_t maxFragment = pdu::DefaultFragment;
     KerberosMode kerberos = KerberosMode::Auto;
     // How many times a refused logon is asked again before the call fails.
     int maxLogonAttempts = 5;

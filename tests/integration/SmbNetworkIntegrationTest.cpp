@@ -221,16 +221,14 @@ TEST_F(ShareCalls, LimitIsSetWithoutADescriptorInTheRecord) {
 }
 
 TEST_F(ShareCalls, AddWithDescriptorReadsBackByteEqualThenDelete) {
-    // Many entries make the request larger than one fragment of the smallest size.
-    smb::SmbOptions small = integrationOptions();
-    small.maxFragment = 1432;
-    Session fragmented(server, small);
+    // Many entries make the request larger than one fragment (4,280 bytes on a named pipe).
+    Session fragmented(server);
     std::vector<std::pair<bool, Sid>> entries{{true, accountSid(server.user2())}};
-    for (std::uint32_t rid = 2000; rid < 2080; ++rid)
+    for (std::uint32_t rid = 2000; rid < 2200; ++rid)
         entries.push_back({false, Sid::make(5, {21, 1111, 2222, 3333, rid})});
     entries.push_back({false, *Sid::fromString("S-1-5-32-544")});
     const Acl dacl = makeDacl(entries, 0x001F01FF);
-    ASSERT_GT(dacl.bytes().size(), 2000u);
+    ASSERT_GT(dacl.bytes().size(), 4280u);
 
     ShareInfo502 info;
     info.netname = u"ItAdded";
@@ -278,11 +276,8 @@ protected:
 };
 
 TEST_F(ManyShares, AllTwoThousandArriveInFragments) {
-    // The smallest fragment size makes the answer of some 400 KB arrive in hundreds of
-    // fragments.
-    smb::SmbOptions small = integrationOptions();
-    small.maxFragment = 1432;
-    Session session(server, small);
+    // The answer of some 400 KB arrives in about a hundred fragments.
+    Session session(server);
     Status result = 1;
     const auto shares = enumerateAll(session.network, server.address(), &result);
     ASSERT_EQ(result, status::Success);
