@@ -78,10 +78,6 @@ WaitIndicator::~WaitIndicator() {
     delete m_panel; // null when its owner window took it along
 }
 
-WaitPanel* WaitIndicator::panel() const {
-    return m_panel && m_panel->isVisible() ? m_panel.data() : nullptr;
-}
-
 void WaitIndicator::waitStarted(const QString& work) {
     m_work = work;
     m_waiting = true;

@@ -36,8 +36,6 @@ public:
     ~WaitIndicator() override;
 
     void setHome(QWidget* home) { m_home = home; }
-    // The panel while it is shown, else null.
-    WaitPanel* panel() const;
 
     void waitStarted(const QString& work) override;
     void waitEnded() override;
