@@ -1,14 +1,22 @@
+#include "app/TForm1.h"
+#include "integration/TestServer.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeNetwork.h"
 #include "platform/smb/Ndr.h"
 #include "platform/smb/SrvsvcCodec.h"
 #include "shares/FillSharesList.h"
 #include "shares/ImageList.h"
+#include "waiting/CallDispatcher.h"
+#include "waiting/DispatchedServices.h"
+#include "waiting/WaitPanel.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 
 using namespace corvane;
@@ -92,6 +100,92 @@ void FillSharesList2000(benchmark::State& state) {
     }
 }
 BENCHMARK(FillSharesList2000)->Unit(benchmark::kMillisecond);
+
+// Messages are not expected while opening; any would end the measurement.
+class NoMessages : public MessageBoxes {
+public:
+    Answer show(QWidget*, const QString&, const QString&, Icon, Buttons) override { std::abort(); }
+    std::optional<QString> getText(QWidget*, const QString&, const QString&) override {
+        std::abort();
+    }
+};
+
+// Opens `computer` in the main window again and again, as a person does: the list, the pages'
+// reset and the drive probes. With `dispatcher`, every call goes through its worker thread
+// while the window waits; without, the window calls the network itself.
+template <typename Network>
+void openRepeatedly(benchmark::State& state, CallDispatcher* dispatcher, Network& network,
+                    const QString& computer, int expectedRows) {
+    std::optional<DispatchedServices> services;
+    std::optional<WaitIndicator> waits;
+    if (dispatcher) {
+        services.emplace(*dispatcher, network, network, network);
+        waits.emplace(*dispatcher);
+    }
+    ShareService& shares = services ? static_cast<ShareService&>(*services) : network;
+    AccountService& accounts = services ? static_cast<AccountService&>(*services) : network;
+    DirectoryService& directories = services ? static_cast<DirectoryService&>(*services) : network;
+    NoMessages messages;
+    TForm1 form(shares, accounts, directories, messages);
+    form.findChild<QLineEdit*>(QStringLiteral("Computer1"))->setText(computer);
+    auto* list = form.findChild<QTreeWidget*>(QStringLiteral("SharesList1"));
+    for (auto _ : state) {
+        form.OpenComputer1Click();
+        if (list->topLevelItemCount() < expectedRows)
+            state.SkipWithError("opening failed");
+    }
+}
+
+// 5,000 shares in memory: the cost of the hand-offs themselves, with no network time to hide
+// them. Argument 0: direct calls; 1: through the worker.
+void OpenFake5000(benchmark::State& state) {
+    constexpr int Shares = 5000;
+    fake::FakeNetwork fake;
+    for (int i = 0; i < Shares; ++i)
+        fake.addDiskShare(u"SRV", number("Bulk", Shares - i), u"C:\\srv\\D\\Bulk",
+                          number("Bulk share ", i));
+    fake.addDiskShare(u"SRV", u"C$", u"C:\\");
+    fake.computer(u"SRV").enumerationPartSize = 1000;
+    if (state.range(0) == 0) {
+        openRepeatedly(state, nullptr, fake, QStringLiteral("SRV"), Shares + 1);
+        return;
+    }
+    CallDispatcher dispatcher;
+    openRepeatedly(state, &dispatcher, fake, QStringLiteral("SRV"), Shares + 1);
+}
+// Process CPU time counts the worker thread too; wall time shows the hand-offs.
+BENCHMARK(OpenFake5000)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// A real server with 5,000 shares: a test server named by CORVANE_BENCH_SERVER (an address
+// of tools/test-server, made with "bulk-shares 5000"). Argument as above.
+void OpenTestServer5000(benchmark::State& state) {
+    const char* address = std::getenv("CORVANE_BENCH_SERVER");
+    if (!address) {
+        state.SkipWithError("CORVANE_BENCH_SERVER is not set");
+        return;
+    }
+    const integration::TestServer server(address);
+    smb::StaticCredentials credentials(server.adminCredentials());
+    const QString computer = QString::fromStdString(server.addressUtf8());
+    if (state.range(0) == 0) {
+        smb::SmbNetwork network(credentials, integration::integrationOptions());
+        openRepeatedly(state, nullptr, network, computer, 5000);
+        return;
+    }
+    CallDispatcher dispatcher;
+    std::unique_ptr<smb::SmbNetwork> network;
+    dispatcher.runOnWorker([&] {
+        network = std::make_unique<smb::SmbNetwork>(credentials, integration::integrationOptions());
+    });
+    openRepeatedly(state, &dispatcher, *network, computer, 5000);
+    dispatcher.runOnWorker([&] { network.reset(); });
+}
+BENCHMARK(OpenTestServer5000)
+    ->Arg(0)
+    ->Arg(1)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

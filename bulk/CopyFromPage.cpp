@@ -161,15 +161,18 @@ void CopyFromPage::Copy1Click() {
         Status result = m_ctx.shares.getInfo(source, toU16(item->text(0)), info);
         if (result != status::Success) {
             m_ctx.messages.error(this, tr("A system error has occured (%1) while\nrequesting "
-                                          "information about the share.")
-                                           .arg(result));
+                                          "information about the share %2.")
+                                           .arg(result)
+                                           .arg(item->text(0)));
             return;
         }
         info.path = toU16(destinationPathOf(destinationParent, item->text(1)));
         result = m_ctx.shares.add(destination, info);
         if (result != status::Success) {
-            m_ctx.messages.error(
-                this, tr("A system error has occured (%1) while\ncreating the share.").arg(result));
+            m_ctx.messages.error(this,
+                                 tr("A system error has occured (%1) while\ncreating the share %2.")
+                                     .arg(result)
+                                     .arg(fromU16(info.netname)));
             return;
         }
     }

@@ -79,9 +79,10 @@ QString replacedLine(const QString& name, const QString& oldValue, const QString
 
 namespace {
 
-QString updateFailure(Status status, const char* consequence) {
-    return QStringLiteral("Could not update share(") + QString::number(status) +
-           QStringLiteral(").\n") + QLatin1String(consequence);
+// Names the share: in a run over many shares the box must say which one failed.
+QString updateFailure(const QString& name, Status status, const QString& consequence) {
+    return QStringLiteral("Could not update share ") + name + QLatin1Char('(') +
+           QString::number(status) + QStringLiteral(").\n") + consequence;
 }
 
 } // namespace
@@ -121,17 +122,25 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
         out.kind = Kind::Replaced;
         out.statusLine = replacedLine(fromU16(record.netname), oldValue, *newValue);
         break;
-    case RecreateResult::Outcome::RemovalFailed:
-        out.kind = Kind::RemovalFailed;
-        out.errorText = updateFailure(result.status, "Continue?");
+    case RecreateResult::Outcome::Untouched:
+        out.kind = Kind::Untouched;
+        out.errorText = updateFailure(shareName, result.status, QStringLiteral("Continue?"));
         break;
     case RecreateResult::Outcome::AdditionFailedRestored:
         out.kind = Kind::AdditionFailedRestored;
-        out.errorText = updateFailure(result.status, additionFailureConsequence(result.outcome));
+        out.errorText = updateFailure(shareName, result.status,
+                                      QLatin1String(additionFailureConsequence(result.outcome)));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
         out.kind = Kind::AdditionFailedLost;
-        out.errorText = updateFailure(result.status, additionFailureConsequence(result.outcome));
+        out.errorText = updateFailure(shareName, result.status,
+                                      QLatin1String(additionFailureConsequence(result.outcome)));
+        break;
+    case RecreateResult::Outcome::BothNames:
+        out.kind = Kind::BothNames;
+        out.errorText = updateFailure(shareName, result.status,
+                                      bothNamesConsequence(original.netname, record.netname) +
+                                          QStringLiteral("\nContinue?"));
         break;
     }
     return out;

@@ -29,9 +29,10 @@ struct ShareReplacement {
         FetchFailed,
         NotFound,
         Replaced,
-        RemovalFailed,          // the share is untouched
+        Untouched,              // the re-creation's first call failed
         AdditionFailedRestored, // the original share is back
         AdditionFailedLost,     // the share is gone
+        BothNames,              // renamed, and the old name is still there too
     };
     Kind kind = Kind::NotFound;
     Status status = status::Success;

@@ -2,12 +2,26 @@
 
 namespace corvane {
 
+bool sameShareName(const std::u16string& a, const std::u16string& b) {
+    return QString::fromStdU16String(a).compare(QString::fromStdU16String(b),
+                                                Qt::CaseInsensitive) == 0;
+}
+
 RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
                              const std::u16string& presentName, const ShareInfo502& record,
                              const ShareInfo502& original) {
+    if (!sameShareName(presentName, record.netname)) {
+        const Status added = service.add(computer, record);
+        if (added != status::Success)
+            return {RecreateResult::Outcome::Untouched, added};
+        const Status removed = service.remove(computer, presentName);
+        if (removed != status::Success)
+            return {RecreateResult::Outcome::BothNames, removed};
+        return {RecreateResult::Outcome::Done, status::Success};
+    }
     const Status removed = service.remove(computer, presentName);
     if (removed != status::Success)
-        return {RecreateResult::Outcome::RemovalFailed, removed};
+        return {RecreateResult::Outcome::Untouched, removed};
     const Status added = service.add(computer, record);
     if (added == status::Success)
         return {RecreateResult::Outcome::Done, status::Success};
@@ -21,6 +35,11 @@ const char* additionFailureConsequence(RecreateResult::Outcome outcome) {
     return outcome == RecreateResult::Outcome::AdditionFailedRestored
                ? "The original share has been restored."
                : "The share had to be deleted.";
+}
+
+QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName) {
+    return QStringLiteral("It is now there under both names, %1 and %2.")
+        .arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
 }
 
 } // namespace corvane

@@ -50,13 +50,16 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
         return ApplyResult{false, QStringLiteral("Could not update share(%1)").arg(status) + tail};
     };
     if (recreate) {
-        // The share is restored from the record as the server last held it.
+        // A failed addition restores the share from the record as the server last held it.
         const RecreateResult result = RecreateShare(service, server, presentName, record, loaded);
         switch (result.outcome) {
         case RecreateResult::Outcome::Done:
             break;
-        case RecreateResult::Outcome::RemovalFailed:
+        case RecreateResult::Outcome::Untouched:
             return failed(result.status, QString());
+        case RecreateResult::Outcome::BothNames:
+            return failed(result.status, QStringLiteral(".\n") +
+                                             bothNamesConsequence(presentName, record.netname));
         case RecreateResult::Outcome::AdditionFailedRestored:
         case RecreateResult::Outcome::AdditionFailedLost:
             return failed(result.status,

@@ -306,7 +306,7 @@ void CopyFromPageTest::driveRootSourceEndsTheCopyWhenRefused() {
     QCOMPARE(f->messages.shown.size(), 1);
     QCOMPARE(f->messages.shown[0].title, QString("ERROR"));
     QCOMPARE(f->messages.shown[0].text,
-             QString("A system error has occured (123) while\ncreating the share."));
+             QString("A system error has occured (123) while\ncreating the share Root."));
     QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::Ok);
     QCOMPARE(f->enumerationsOf(Destination), 0); // not reloaded
     QVERIFY(!f->net.findShare(Destination, u"tools"));
@@ -320,7 +320,7 @@ void CopyFromPageTest::duplicateNameEndsTheCopyAndKeepsEarlierShares() {
     m_page->Copy1Click();
 
     QCOMPARE(f->messages.texts_shown(),
-             QStringList{"A system error has occured (2118) while\ncreating the share."});
+             QStringList{"A system error has occured (2118) while\ncreating the share Data."});
     QVERIFY(f->net.findShare(Destination, u"Archive"));
     QVERIFY(f->net.findShare(Destination, u"Data")->path == u"C:\\Data"); // untouched
     QVERIFY(!f->net.findShare(Destination, u"tools"));
@@ -335,7 +335,7 @@ void CopyFromPageTest::failedFetchEndsTheCopy() {
     m_page->Copy1Click();
     QCOMPARE(f->messages.texts_shown(),
              QStringList{"A system error has occured (5) while\nrequesting information about "
-                         "the share."});
+                         "the share Archive."});
     QVERIFY(f->net.callsOf(Call::Add).empty());
     QCOMPARE(f->net.callsOf(Call::GetInfo).size(), size_t(1));
     QCOMPARE(f->enumerationsOf(Destination), 0);

@@ -219,8 +219,8 @@ private slots:
         Dialog d(f);
         d.run("share", "data");
         // The list stands in name order, where "banana" comes before "MyShare1".
-        QCOMPARE(f.calls(), (QStringList{"GetInfo banana", "GetInfo MyShare1", "Remove MyShare1",
-                                         "Add Mydata1", "GetInfo public"}));
+        QCOMPARE(f.calls(), (QStringList{"GetInfo banana", "GetInfo MyShare1", "Add Mydata1",
+                                         "Remove MyShare1", "GetInfo public"}));
         ShareInfo502 expected = myShare;
         expected.netname = u"Mydata1";
         QCOMPARE(*f.net.callsOf(Call::Add).at(0).info, expected);
@@ -240,8 +240,8 @@ private slots:
         f.load({"banana", "cabana"});
         Dialog d(f);
         d.run("A", "o");
-        QCOMPARE(f.calls(), (QStringList{"GetInfo banana", "Remove banana", "Add bonana",
-                                         "GetInfo cabana", "Remove cabana", "Add cobana"}));
+        QCOMPARE(f.calls(), (QStringList{"GetInfo banana", "Add bonana", "Remove banana",
+                                         "GetInfo cabana", "Add cobana", "Remove cabana"}));
         QVERIFY(f.hasShare(u"bonana"));
         QVERIFY(!f.hasShare(u"banana"));
     }
@@ -338,8 +338,8 @@ private slots:
         };
         d.run("a", "b");
         QCOMPARE(buttonsWhileRunning, QString("010"));
-        QCOMPARE(f.calls(), (QStringList{"GetInfo a1", "Remove a1", "Add b1", "GetInfo a2",
-                                         "Remove a2", "Add b2"}));
+        QCOMPARE(f.calls(), (QStringList{"GetInfo a1", "Add b1", "Remove a1", "GetInfo a2",
+                                         "Add b2", "Remove a2"}));
         QCOMPARE(d.status().size(), 2);
         QVERIFY(d.form.cancelRequested());
         QVERIFY(!d.form.isRunning());
@@ -389,27 +389,25 @@ private slots:
         QTest::addColumn<QStringList>("expectedCalls");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("firstShareExists");
+        QTest::addColumn<bool>("firstNewNameExists");
         QTest::newRow("fetch fails")
             << Call::GetInfo << std::u16string(u"share1") << 1
-            << QStringList{"GetInfo share1!2310", "GetInfo share2", "Remove share2", "Add data2"}
+            << QStringList{"GetInfo share1!2310", "GetInfo share2", "Add data2", "Remove share2"}
             << "A system error occured (2310)\nwhile requesting information about the share "
                "share1."
-            << true;
-        QTest::newRow("removal fails")
-            << Call::Remove << std::u16string(u"share1") << 1
-            << QStringList{"GetInfo share1", "Remove share1!5", "GetInfo share2", "Remove share2",
-                           "Add data2"}
-            << "Could not update share(5).\nContinue?" << true;
-        QTest::newRow("addition fails, original restored")
+            << true << false;
+        QTest::newRow("new name refused")
             << Call::Add << std::u16string(u"data1") << 1
-            << QStringList{"GetInfo share1", "Remove share1", "Add data1!5", "Add share1",
-                           "GetInfo share2", "Remove share2", "Add data2"}
-            << "Could not update share(5).\nThe original share has been restored." << true;
-        QTest::newRow("addition and restoring fail")
-            << Call::Add << std::u16string() << 2
-            << QStringList{"GetInfo share1", "Remove share1", "Add data1!5", "Add share1!5",
-                           "GetInfo share2", "Remove share2", "Add data2"}
-            << "Could not update share(5).\nThe share had to be deleted." << false;
+            << QStringList{"GetInfo share1", "Add data1!5", "GetInfo share2", "Add data2",
+                           "Remove share2"}
+            << "Could not update share share1(5).\nContinue?" << true << false;
+        QTest::newRow("old name not removed")
+            << Call::Remove << std::u16string(u"share1") << 1
+            << QStringList{"GetInfo share1", "Add data1", "Remove share1!5",
+                           "GetInfo share2", "Add data2", "Remove share2"}
+            << "Could not update share share1(5).\nIt is now there under both names, share1 and "
+               "data1.\nContinue?"
+            << true << true;
     }
     void failuresAskAndGoOn() {
         QFETCH(Call, failing);
@@ -418,6 +416,7 @@ private slots:
         QFETCH(QStringList, expectedCalls);
         QFETCH(QString, message);
         QFETCH(bool, firstShareExists);
+        QFETCH(bool, firstNewNameExists);
         Fixture f;
         const ShareInfo502 first = f.addShare(u"share1");
         f.addShare(u"share2");
@@ -439,6 +438,7 @@ private slots:
             QCOMPARE(*f.net.findShare(Server, u"share1"), first);
         else
             QVERIFY(!f.hasShare(u"share1"));
+        QCOMPARE(f.hasShare(u"data1"), firstNewNameExists);
         QCOMPARE(d.buttons(), QString("001"));
     }
 
@@ -451,7 +451,7 @@ private slots:
         f.messages.answers.enqueue(Answer::No);
         Dialog d(f);
         d.run("share", "data");
-        QCOMPARE(f.calls(), (QStringList{"GetInfo share1", "Remove share1!5"}));
+        QCOMPARE(f.calls(), (QStringList{"GetInfo share1", "Add data1", "Remove share1!5"}));
         QVERIFY(!d.form.isVisible());
         QVERIFY(!d.form.isRunning());
     }

@@ -415,17 +415,19 @@ void SharePropertiesPageTest::addOnAShareWithoutAListThenApply() {
 void SharePropertiesPageTest::applyRecreatesOnNameOrPathChange_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("addedFirst"); // a new name: added before the old one goes
     QTest::newRow("letter case of the name") << "DATA"
-                                             << "C:\\Data";
+                                             << "C:\\Data" << false;
     QTest::newRow("new name") << "Data2"
-                              << "C:\\Data";
+                              << "C:\\Data" << true;
     QTest::newRow("path only") << "Data"
-                               << "C:\\Data2";
+                               << "C:\\Data2" << false;
 }
 
 void SharePropertiesPageTest::applyRecreatesOnNameOrPathChange() {
     QFETCH(QString, name);
     QFETCH(QString, path);
+    QFETCH(bool, addedFirst);
     Page p;
     p.click("Data");
     const auto descriptor = p.share(u"Data")->securityDescriptor;
@@ -433,7 +435,9 @@ void SharePropertiesPageTest::applyRecreatesOnNameOrPathChange() {
     p.edit("LocalPath1")->setText(path);
     p.apply();
     QCOMPARE(p.calls(),
-             (std::vector<Call>{Call::GetInfo, Call::Remove, Call::Add, Call::Enumerate}));
+             addedFirst
+                 ? (std::vector<Call>{Call::GetInfo, Call::Add, Call::Remove, Call::Enumerate})
+                 : (std::vector<Call>{Call::GetInfo, Call::Remove, Call::Add, Call::Enumerate}));
     QCOMPARE(p.net.callsOf(Call::Remove).at(0).name, std::u16string(u"Data"));
     const ShareInfo502* s = p.share(toU16(name));
     QVERIFY(s);
@@ -448,32 +452,47 @@ void SharePropertiesPageTest::applyRecreatesOnNameOrPathChange() {
 
 void SharePropertiesPageTest::applyFailures_data() {
     QTest::addColumn<QString>("name");      // the name typed before Apply
+    QTest::addColumn<QString>("path");      // the path typed, when not empty
     QTest::addColumn<QList<int>>("faults"); // Call, status pairs
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("originalStays");
+    QTest::addColumn<bool>("newNameStays");
 
-    QTest::newRow("set-info fails")
-        << "Data" << QList<int>{int(Call::SetInfo), 5} << "Could not update share(5)." << true;
-    QTest::newRow("removal fails")
-        << "Renamed" << QList<int>{int(Call::Remove), 5} << "Could not update share(5)" << true;
+    QTest::newRow("set-info fails") << "Data" << QString() << QList<int>{int(Call::SetInfo), 5}
+                                    << "Could not update share(5)." << true << false;
+    QTest::newRow("new name refused") << "Renamed" << QString() << QList<int>{int(Call::Add), 2118}
+                                      << "Could not update share(2118)" << true << false;
+    QTest::newRow("old name not removed")
+        << "Renamed" << QString() << QList<int>{int(Call::Remove), 5}
+        << "Could not update share(5).\nIt is now there under both names, Data and Renamed." << true
+        << true;
+    QTest::newRow("removal fails") << "Data"
+                                   << "C:\\New" << QList<int>{int(Call::Remove), 5}
+                                   << "Could not update share(5)" << true << false;
     QTest::newRow("addition fails, original restored")
-        << "Renamed" << QList<int>{int(Call::Add), 2118}
-        << "Could not update share(2118).\nThe original share has been restored." << true;
+        << "Data"
+        << "C:\\New" << QList<int>{int(Call::Add), 2118}
+        << "Could not update share(2118).\nThe original share has been restored." << true << false;
     QTest::newRow("addition and restore fail")
-        << "Renamed" << QList<int>{int(Call::Add), 87, int(Call::Add), 5}
-        << "Could not update share(87).\nThe share had to be deleted." << false;
+        << "Data"
+        << "C:\\New" << QList<int>{int(Call::Add), 87, int(Call::Add), 5}
+        << "Could not update share(87).\nThe share had to be deleted." << false << false;
 }
 
 void SharePropertiesPageTest::applyFailures() {
     QFETCH(QString, name);
+    QFETCH(QString, path);
     QFETCH(QList<int>, faults);
     QFETCH(QString, message);
     QFETCH(bool, originalStays);
+    QFETCH(bool, newNameStays);
 
     Page p;
     p.click("Data");
     const ShareInfo502 original = *p.share(u"Data");
     p.edit("ShareName1")->setText(name);
+    if (!path.isEmpty())
+        p.edit("LocalPath1")->setText(path);
     p.edit("Comment1")->setText(QStringLiteral("edited"));
     for (int i = 0; i < faults.size(); i += 2)
         p.net.failNext(Call(faults[i]), Status(faults[i + 1]));
@@ -484,16 +503,14 @@ void SharePropertiesPageTest::applyFailures() {
     QCOMPARE(p.messages.shown[0].icon, MessageBoxes::Icon::Error);
     QCOMPARE(p.messages.shown[0].buttons, MessageBoxes::Buttons::Ok);
     QVERIFY(p.net.callsOf(Call::Enumerate).empty()); // not reloaded
-    QVERIFY(!p.share(u"Renamed"));
-    if (name == "Data")
-        QCOMPARE(*p.share(u"Data"), original);
-    else if (originalStays)
+    QCOMPARE(p.share(u"Renamed") != nullptr, newNameStays);
+    if (originalStays)
         QCOMPARE(*p.share(u"Data"), original); // with its descriptor
     else
         QVERIFY(!p.share(u"Data"));
 
     // The page still addresses the share under its present name: a retry that works renames it.
-    if (originalStays) {
+    if (originalStays && !newNameStays) {
         p.net.clearCalls();
         p.messages.shown.clear();
         p.apply();

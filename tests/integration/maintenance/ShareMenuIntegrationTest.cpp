@@ -230,7 +230,7 @@ private slots:
         QVERIFY(statusLines.isEmpty());
         QCOMPARE(w.messages.shown.size(), 2); // Yes (the default answer) goes on
         for (const auto& box : w.messages.shown) {
-            QVERIFY2(box.text.startsWith("Could not update share("), qPrintable(box.text));
+            QVERIFY2(box.text.startsWith("Could not update share "), qPrintable(box.text));
             QVERIFY2(box.text.endsWith(").\nThe original share has been restored."),
                      qPrintable(box.text));
         }
