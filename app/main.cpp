@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<corvane::smb::SmbNetwork> network;
     dispatcher.runOnWorker(
         [&] { network = std::make_unique<corvane::smb::SmbNetwork>(credentials); });
-    dispatcher.setCanceller(dynamic_cast<corvane::CallCanceller*>(network.get()));
+    dispatcher.setCanceller(network.get());
     corvane::DispatchedServices services(dispatcher, *network, *network, *network);
     corvane::WaitIndicator waits(dispatcher);
     corvane::QtMessageBoxes messages;

@@ -139,6 +139,35 @@ Status DispatchedServices::lookupSid(const std::u16string& system, const Sid& si
         [&](Block& b) { out = std::move(b.out); });
 }
 
+void DispatchedServices::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                                    std::vector<Account>& out, std::vector<Status>& results) {
+    struct Block {
+        std::u16string system;
+        std::vector<Sid> sids;
+        std::vector<Account> out;
+        std::vector<Status> results;
+    };
+    // One call for the whole list, so the window waits once, not once per entry.
+    const QString work =
+        sids.size() == 1
+            ? accountLookupWork(system, QString::fromStdString(sids[0].toString()))
+            : accountLookupWork(system, QStringLiteral("%1 accounts").arg(sids.size()));
+    const Status s = dispatch(
+        m_dispatcher, work, Block{system, sids, {}, {}},
+        [&accounts = m_accounts](Block& b) {
+            accounts.lookupSids(b.system, b.sids, b.out, b.results);
+            return status::Success;
+        },
+        [&](Block& b) {
+            out = std::move(b.out);
+            results = std::move(b.results);
+        });
+    if (s != status::Success) {
+        out.assign(sids.size(), Account{});
+        results.assign(sids.size(), s);
+    }
+}
+
 Status DispatchedServices::listDirectories(const std::u16string& server,
                                            const std::u16string& nodePath,
                                            std::vector<std::u16string>& names) {

@@ -40,6 +40,8 @@ public:
     Status lookupName(const std::u16string& system, const std::u16string& name,
                       Account& out) override;
     Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) override;
+    void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                    std::vector<Account>& out, std::vector<Status>& results) override;
 
     Status listDirectories(const std::u16string& server, const std::u16string& nodePath,
                            std::vector<std::u16string>& names) override;
