@@ -427,7 +427,7 @@ cmd_status() {
         return 0
     fi
     if [[ -n $(instance_pids 2>/dev/null || true) ]]; then
-        echo "unhealthy: processes" $(instance_pids) "but the ports do not all answer"
+        echo "unhealthy: processes $(instance_pids | tr '\n' ' ')but the ports do not all answer"
         return 1
     fi
     echo "stopped"

@@ -189,7 +189,7 @@ class DomainNames : public DomainTest,
                     public ::testing::WithParamInterface<std::pair<const char*, SidNameUse>> {};
 
 TEST_P(DomainNames, ResolveToTheDomainAccountAndBack) {
-    static DomainSession s(newTicketCachePath("none"), StaticCredentials(administrator()));
+    DomainSession s(newTicketCachePath("none"), StaticCredentials(administrator()));
     const auto [typed, use] = GetParam();
     Account account;
     ASSERT_EQ(s.network.lookupName(dc().name(), smb::fromUtf8(typed), account), status::Success)
