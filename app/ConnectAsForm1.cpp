@@ -1,5 +1,6 @@
 #include "ConnectAsForm1.h"
 
+#include "platform/LogonName.h"
 #include "shares/BusyCursor.h"
 
 #include <QFormLayout>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 ConnectAsForm1::ConnectAsForm1(QWidget* parent) : QDialog(parent) {
     setObjectName("ConnectAsForm1");
@@ -68,8 +70,9 @@ std::optional<corvane::smb::Credentials> ConnectAsForm1::ask(const QString& serv
     Password1->setText(QString()); // also drops the box's undo history
     if (result == QDialog::Accepted) {
         answer.emplace();
-        answer->user = UserName1->text().toStdU16String();
-        answer->domain = Domain1->text().toStdU16String();
+        // DOMAIN\user and user@realm carry their own domain.
+        std::tie(answer->user, answer->domain) = corvane::splitLogonName(
+            UserName1->text().toStdU16String(), Domain1->text().toStdU16String());
         answer->password.assign(reinterpret_cast<const char16_t*>(password.constData()),
                                 static_cast<std::size_t>(password.size()));
     }

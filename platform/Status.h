@@ -32,6 +32,7 @@ inline constexpr Status Cancelled = 1223;
 inline constexpr Status LogonFailure = 1326;
 inline constexpr Status NoneMapped = 1332;
 inline constexpr Status InvalidSid = 1337;
+inline constexpr Status NtlmBlocked = 1937; // the server takes no NTLM (password) logon
 inline constexpr Status RpcServerUnavailable = 1722;
 inline constexpr Status RpcCallFailed = 1726;
 inline constexpr Status RpcProtocolError = 1728;

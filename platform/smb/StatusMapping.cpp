@@ -59,6 +59,7 @@ constexpr Row<std::uint32_t> kNtStatus[] = {
     {0xC000023C, x::NetworkUnreachable},
     {0xC000023D, x::HostUnreachable},
     {0xC0000234, x::AccountLockedOut},
+    {0xC0000418, s::NtlmBlocked}, // STATUS_NTLM_BLOCKED
 };
 
 constexpr Row<std::uint32_t> kFault[] = {

@@ -43,8 +43,9 @@ private slots:
         ConnectAsForm1 form;
         ConnectAsCredentials provider(form);
         QTimer::singleShot(0, &form, [&] {
-            QTest::keyClicks(form.UserName1, "admin");
-            QTest::keyClicks(form.Domain1, "CORVANE");
+            // DOMAIN\user names the domain over the Domain box.
+            QTest::keyClicks(form.UserName1, "CORVANE\\admin");
+            QTest::keyClicks(form.Domain1, "OTHER");
             QTest::keyClicks(form.Password1, "s3cret");
             form.Ok1->click();
         });

@@ -22,11 +22,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NtRow{0x00000000, status::Success}, NtRow{0xC0000022, status::AccessDenied},
         NtRow{0xC000006D, status::LogonFailure}, NtRow{0xC0000073, status::NoneMapped},
-        NtRow{0xC00000CC, status::BadNetName}, NtRow{0xC00000BE, status::BadNetPath},
-        NtRow{0xC000000D, status::InvalidParameter}, NtRow{0xC00000B5, status::SemaphoreTimeout},
-        NtRow{0xC0000078, status::InvalidSid}, NtRow{0xC0000008, status::InvalidHandle},
-        NtRow{0xC000014B, status::BrokenPipe}, NtRow{0xC000006E, win32::AccountRestriction},
-        NtRow{0xC0000001, win32::GenFailure},
+        NtRow{0xC0000418, status::NtlmBlocked}, NtRow{0xC00000CC, status::BadNetName},
+        NtRow{0xC00000BE, status::BadNetPath}, NtRow{0xC000000D, status::InvalidParameter},
+        NtRow{0xC00000B5, status::SemaphoreTimeout}, NtRow{0xC0000078, status::InvalidSid},
+        NtRow{0xC0000008, status::InvalidHandle}, NtRow{0xC000014B, status::BrokenPipe},
+        NtRow{0xC000006E, win32::AccountRestriction}, NtRow{0xC0000001, win32::GenFailure},
         NtRow{0x00000107, status::Success}, // some not mapped: informational
         NtRow{0xC0DEC0DE, win32::MrMidNotFound}));
 

@@ -448,7 +448,9 @@ cmd_start() {
     rm -f "$DIR"/run/smbd*.pid
     # -l keeps the logs of smbd and of the RPC helpers it starts (which ignore "log file")
     # inside the instance directory.
-    env "$MARKER=$DIR" smbd -D -s "$CONF" -l "$DIR/log"
+    # _NO_WINBINDD: never ask a winbindd of the machine (such as the test domain controller's,
+    # on the default socket) about accounts; this server knows only its own.
+    env "$MARKER=$DIR" _NO_WINBINDD=1 smbd -D -s "$CONF" -l "$DIR/log"
     local deadline=$((SECONDS + START_TIMEOUT))
     until port_open; do
         if ((SECONDS >= deadline)); then

@@ -1,0 +1,140 @@
+#include "DomainController.h"
+
+#include "platform/smb/Utf.h"
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace corvane::integration {
+
+namespace {
+
+int shell(const std::string& command, std::string* output) {
+    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::string text;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        text.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string quoted(const std::string& s) {
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
+DomainController::DomainController() {
+    if (run("env", &m_env) != 0)
+        throw std::runtime_error("domain-controller.sh env failed");
+}
+
+const DomainController& DomainController::instance() {
+    static const DomainController dc;
+    return dc;
+}
+
+int DomainController::run(const std::string& command, std::string* output) const {
+    return shell(quoted(CORVANE_TEST_DC_SCRIPT) + " " + command +
+                     " --addr " CORVANE_TEST_DC_ADDRESS,
+                 output);
+}
+
+std::string DomainController::value(const std::string& key) const {
+    std::istringstream lines(m_env);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.starts_with(key + "="))
+            return line.substr(key.size() + 1);
+    return {};
+}
+
+std::u16string DomainController::name() const {
+    return smb::fromUtf8(value("CORVANE_TEST_DC"));
+}
+std::u16string DomainController::strictName() const {
+    return smb::fromUtf8(value("CORVANE_TEST_DC_STRICT"));
+}
+std::u16string DomainController::domain() const {
+    return smb::fromUtf8(value("CORVANE_TEST_DC_DOMAIN"));
+}
+std::u16string DomainController::realm() const {
+    return smb::fromUtf8(value("CORVANE_TEST_DC_REALM"));
+}
+std::u16string DomainController::user1() const {
+    return smb::fromUtf8(value("CORVANE_TEST_USER1"));
+}
+std::u16string DomainController::user2() const {
+    return smb::fromUtf8(value("CORVANE_TEST_USER2"));
+}
+std::u16string DomainController::group() const {
+    return smb::fromUtf8(value("CORVANE_TEST_GROUP"));
+}
+
+std::u16string DomainController::password(const std::string& user) const {
+    for (const std::string key : {"CORVANE_TEST_USER1", "CORVANE_TEST_USER2", "CORVANE_TEST_ADMIN"})
+        if (value(key == "CORVANE_TEST_ADMIN" ? key + "_USER" : key) == user)
+            return smb::fromUtf8(value(key + "_PASSWORD"));
+    throw std::runtime_error("no password for " + user);
+}
+
+std::u16string DomainController::serverPath(const std::string& relative) const {
+    std::string path = "C:" + dRoot();
+    if (!relative.empty())
+        path += "/" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return smb::fromUtf8(path);
+}
+
+bool DomainController::ticket(const std::string& user, const std::string& cache,
+                              const std::string& lifetime) const {
+    return run("ticket " + quoted(user) + " " + quoted(cache) + " " + quoted(lifetime)) == 0;
+}
+
+bool DomainController::resetShares() const {
+    return run("reset") == 0;
+}
+
+TicketCache::TicketCache(std::string path) : m_path(std::move(path)) {
+    if (const char* old = std::getenv("KRB5CCNAME")) {
+        m_previous = old;
+        m_hadPrevious = true;
+    }
+    ::setenv("KRB5CCNAME", ("FILE:" + m_path).c_str(), 1);
+}
+
+TicketCache::~TicketCache() {
+    if (m_hadPrevious)
+        ::setenv("KRB5CCNAME", m_previous.c_str(), 1);
+    else
+        ::unsetenv("KRB5CCNAME");
+    std::error_code ignored;
+    std::filesystem::remove(m_path, ignored);
+}
+
+std::string newTicketCachePath(const std::string& tag) {
+    static std::atomic<int> counter{0};
+    return (std::filesystem::temp_directory_path() /
+            ("corvane-krb5cc-" + std::to_string(::getpid()) + "-" + tag + "-" +
+             std::to_string(counter++)))
+        .string();
+}
+
+} // namespace corvane::integration
