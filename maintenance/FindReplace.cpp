@@ -77,14 +77,16 @@ QString replacedLine(const QString& name, const QString& oldValue, const QString
            newValue + QStringLiteral("\" successfully.");
 }
 
-namespace {
-
-QString updateFailure(Status status, const char* consequence) {
+QString updateFailureText(Status status, const QString& consequence) {
     return QStringLiteral("Could not update share(") + QString::number(status) +
-           QStringLiteral(").\n") + QLatin1String(consequence);
+           QStringLiteral(").\n") + consequence;
 }
 
-} // namespace
+QString fetchFailureText(const QString& shareName, Status status) {
+    return QStringLiteral("A system error occured (") + QString::number(status) +
+           QStringLiteral(")\nwhile requesting information about the share ") + shareName +
+           QLatin1Char('.');
+}
 
 ShareReplacement replaceInShare(ShareService& service, const std::u16string& computer,
                                 const QString& shareName, SearchField field, const QString& find,
@@ -96,9 +98,7 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     if (fetched != status::Success) {
         out.kind = Kind::FetchFailed;
         out.status = fetched;
-        out.errorText = QStringLiteral("A system error occured (") + QString::number(fetched) +
-                        QStringLiteral(")\nwhile requesting information about the share ") +
-                        shareName + QLatin1Char('.');
+        out.errorText = fetchFailureText(shareName, fetched);
         return out;
     }
 
@@ -123,15 +123,17 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
         break;
     case RecreateResult::Outcome::RemovalFailed:
         out.kind = Kind::RemovalFailed;
-        out.errorText = updateFailure(result.status, "Continue?");
+        out.errorText = updateFailureText(result.status, QStringLiteral("Continue?"));
         break;
     case RecreateResult::Outcome::AdditionFailedRestored:
         out.kind = Kind::AdditionFailedRestored;
-        out.errorText = updateFailure(result.status, additionFailureConsequence(result.outcome));
+        out.errorText = updateFailureText(
+            result.status, QLatin1String(additionFailureConsequence(result.outcome)));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
         out.kind = Kind::AdditionFailedLost;
-        out.errorText = updateFailure(result.status, additionFailureConsequence(result.outcome));
+        out.errorText = updateFailureText(
+            result.status, QLatin1String(additionFailureConsequence(result.outcome)));
         break;
     }
     return out;
