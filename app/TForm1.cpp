@@ -3,6 +3,7 @@
 #include "Pictures.h"
 #include "TAboutForm1.h"
 #include "app/Version.h"
+#include "backup/ShareBackup.h"
 #include "bulk/CopyFromPage.h"
 #include "bulk/CreateFromDirectoryPage.h"
 #include "maintenance/ShareMenuHandlers.h"
@@ -176,6 +177,11 @@ void TForm1::buildMenus() {
     SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
     FindReplaceText1 = SharesMenu1->addAction(QStringLiteral("&Find && Replace Text"));
     FindReplaceText1->setObjectName(QStringLiteral("FindReplaceText1"));
+    SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    ExportShares1 = SharesMenu1->addAction(QStringLiteral("E&xport shares..."));
+    ExportShares1->setObjectName(QStringLiteral("ExportShares1"));
+    ImportShares1 = SharesMenu1->addAction(QStringLiteral("&Import shares..."));
+    ImportShares1->setObjectName(QStringLiteral("ImportShares1"));
     ToolButton3->setMenu(SharesMenu1);
 
     HelpMenu1 = new QMenu(this);
@@ -207,8 +213,10 @@ void TForm1::buildPages() {
         [page = m_createPage] { return page->addDirectoryNameAsUserName(); });
 
     m_menuHandlers = new ShareMenuHandlers(m_context, this, m_findReplace);
+    m_backup = new ShareBackup(m_context, this);
     connect(SharesMenu1, &QMenu::aboutToShow, this, [this] {
         m_menuHandlers->SharesMenu1Popup(DeleteSelected1, HideSelected1, FindReplaceText1);
+        m_backup->SharesMenu1Popup(ExportShares1, ImportShares1);
     });
     connect(DeleteSelected1, &QAction::triggered, m_menuHandlers,
             &ShareMenuHandlers::DeleteSelected1Click);
@@ -216,6 +224,8 @@ void TForm1::buildPages() {
             &ShareMenuHandlers::HideSelected1Click);
     connect(FindReplaceText1, &QAction::triggered, m_menuHandlers,
             &ShareMenuHandlers::FindReplaceText1Click);
+    connect(ExportShares1, &QAction::triggered, m_backup, &ShareBackup::ExportShares1Click);
+    connect(ImportShares1, &QAction::triggered, m_backup, &ShareBackup::ImportShares1Click);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

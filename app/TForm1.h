@@ -22,6 +22,7 @@ namespace corvane {
 class CopyFromPage;
 class CreateFromDirectoryPage;
 class SharePropertiesPage;
+class ShareBackup;
 class ShareMenuHandlers;
 class TAboutForm1;
 class TFindReplaceTextForm1;
@@ -84,6 +85,8 @@ private:
     QAction* DeleteSelected1 = nullptr;
     QAction* HideSelected1 = nullptr;
     QAction* FindReplaceText1 = nullptr;
+    QAction* ExportShares1 = nullptr;
+    QAction* ImportShares1 = nullptr;
 
     TFindReplaceTextForm1* m_findReplace = nullptr;
     TAboutForm1* m_about = nullptr;
@@ -92,6 +95,7 @@ private:
     CopyFromPage* m_copyPage = nullptr;
     CreateFromDirectoryPage* m_createPage = nullptr;
     ShareMenuHandlers* m_menuHandlers = nullptr;
+    ShareBackup* m_backup = nullptr;
 };
 
 } // namespace corvane

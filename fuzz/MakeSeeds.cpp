@@ -136,5 +136,17 @@ int main(int argc, char** argv) {
                                 "00 00 1400 ff011f00 01 01 000000000001 00000000");
     write(out / "fuzz_security_descriptor", {withDacl, nullDacl, withOwner});
     write(out / "fuzz_acl", {acl.bytes(), Acl::initialize(AclHeaderSize, AclRevision)->bytes()});
+
+    const auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+    // Everyone allowed GENERIC_ALL, and a share without a descriptor.
+    const Bytes shareFile = text(R"({"version": 1, "computer": "SRV",
+        "exported": "2026-01-02T03:04:05Z", "shares": [
+        {"name": "Data", "type": 0, "path": "D:\\Old\\Data", "comment": "Team data",
+         "maxUsers": 5, "securityDescriptor": "AQAEgAAAAAAAAAAAAAAAABQAAAACABwAAQAAAAADFAAAAAAQAQEAAAAAAAEAAAAA",
+         "entries": [{"account": "Everyone", "sid": "S-1-1-0", "type": "Allow",
+                      "access": "Full Control"}]},
+        {"name": "Open$", "type": 2147483648, "path": "", "comment": "", "maxUsers": -1,
+         "securityDescriptor": null, "entries": []}]})");
+    write(out / "fuzz_share_file", {shareFile, text(R"({"version": 1})")});
     return 0;
 }

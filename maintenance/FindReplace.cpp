@@ -77,15 +77,16 @@ QString replacedLine(const QString& name, const QString& oldValue, const QString
            newValue + QStringLiteral("\" successfully.");
 }
 
-namespace {
-
-// Names the share: in a run over many shares the box must say which one failed.
-QString updateFailure(const QString& name, Status status, const QString& consequence) {
-    return QStringLiteral("Could not update share ") + name + QLatin1Char('(') +
+QString updateFailureText(const QString& shareName, Status status, const QString& consequence) {
+    return QStringLiteral("Could not update share ") + shareName + QLatin1Char('(') +
            QString::number(status) + QStringLiteral(").\n") + consequence;
 }
 
-} // namespace
+QString fetchFailureText(const QString& shareName, Status status) {
+    return QStringLiteral("A system error occured (") + QString::number(status) +
+           QStringLiteral(")\nwhile requesting information about the share ") + shareName +
+           QLatin1Char('.');
+}
 
 ShareReplacement replaceInShare(ShareService& service, const std::u16string& computer,
                                 const QString& shareName, SearchField field, const QString& find,
@@ -97,9 +98,7 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     if (fetched != status::Success) {
         out.kind = Kind::FetchFailed;
         out.status = fetched;
-        out.errorText = QStringLiteral("A system error occured (") + QString::number(fetched) +
-                        QStringLiteral(")\nwhile requesting information about the share ") +
-                        shareName + QLatin1Char('.');
+        out.errorText = fetchFailureText(shareName, fetched);
         return out;
     }
 
@@ -124,23 +123,23 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
         break;
     case RecreateResult::Outcome::Untouched:
         out.kind = Kind::Untouched;
-        out.errorText = updateFailure(shareName, result.status, QStringLiteral("Continue?"));
+        out.errorText = updateFailureText(shareName, result.status, QStringLiteral("Continue?"));
         break;
     case RecreateResult::Outcome::AdditionFailedRestored:
         out.kind = Kind::AdditionFailedRestored;
-        out.errorText = updateFailure(shareName, result.status,
-                                      QLatin1String(additionFailureConsequence(result.outcome)));
+        out.errorText = updateFailureText(
+            shareName, result.status, QLatin1String(additionFailureConsequence(result.outcome)));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
         out.kind = Kind::AdditionFailedLost;
-        out.errorText = updateFailure(shareName, result.status,
-                                      QLatin1String(additionFailureConsequence(result.outcome)));
+        out.errorText = updateFailureText(
+            shareName, result.status, QLatin1String(additionFailureConsequence(result.outcome)));
         break;
     case RecreateResult::Outcome::BothNames:
         out.kind = Kind::BothNames;
-        out.errorText = updateFailure(shareName, result.status,
-                                      bothNamesConsequence(original.netname, record.netname) +
-                                          QStringLiteral("\nContinue?"));
+        out.errorText = updateFailureText(shareName, result.status,
+                                          bothNamesConsequence(original.netname, record.netname) +
+                                              QStringLiteral("\nContinue?"));
         break;
     }
     return out;
