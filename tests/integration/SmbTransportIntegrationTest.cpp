@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -39,25 +40,46 @@ public:
             ::_exit(127);
         }
         ::close(ready[1]);
-        // It says "listening" once it accepts.
-        char buffer[64] = {};
-        m_ready = ::read(ready[0], buffer, sizeof buffer - 1) > 0 &&
-                  std::string(buffer).find("listening") != std::string::npos;
-        ::close(ready[0]);
+        m_said = ready[0];
+        m_ready = waitFor("listening");
     }
     ~Proxy() {
         if (m_pid > 0) {
             ::kill(m_pid, SIGTERM);
             ::waitpid(m_pid, nullptr, 0);
         }
+        if (m_said >= 0)
+            ::close(m_said);
     }
     bool ready() const { return m_ready; }
-    void stall() const { ::kill(m_pid, SIGUSR1); }
+    // Returns once the proxy holds back what it receives.
+    bool stall() const {
+        ::kill(m_pid, SIGUSR1);
+        return waitFor("stalled");
+    }
     void resume() const { ::kill(m_pid, SIGUSR2); }
     static std::u16string address() { return u"127.0.0.7"; }
 
 private:
+    // Reads what the proxy says until `word` comes, the output ends or 5 s pass.
+    bool waitFor(const std::string& word) const {
+        std::string said;
+        const auto until = Clock::now() + std::chrono::seconds(5);
+        while (said.find(word) == std::string::npos && Clock::now() < until) {
+            pollfd p{m_said, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            char buffer[64];
+            const ssize_t n = ::read(m_said, buffer, sizeof buffer);
+            if (n <= 0)
+                return false;
+            said.append(buffer, static_cast<std::size_t>(n));
+        }
+        return said.find(word) != std::string::npos;
+    }
+
     pid_t m_pid = -1;
+    int m_said = -1;
     bool m_ready = false;
 };
 
@@ -77,7 +99,7 @@ TEST(SilentServer, TimesOutThenFailsFastUntilTheNextOperation) {
     ShareInfo502 info;
     ASSERT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
 
-    proxy.stall();
+    ASSERT_TRUE(proxy.stall());
     Status result = 0;
     // Hang guards, not measurements: the bound is 2 s.
     EXPECT_LT(timed([&] { result = net.getInfo(Proxy::address(), u"Alpha", info); }), 8s);
@@ -103,7 +125,7 @@ TEST(CancelledCall, EndsWithCancelledAndTheNextCallConnectsAfresh) {
     ShareInfo502 info;
     ASSERT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
 
-    proxy.stall();
+    ASSERT_TRUE(proxy.stall());
     std::thread canceller([&] {
         std::this_thread::sleep_for(300ms);
         net.cancelCurrentCall();

@@ -5,7 +5,10 @@
 //   corvane_proxy --listen ADDR:PORT --target ADDR:PORT [--delay-ms N]
 //
 // SIGUSR1 stops forwarding in both directions (bytes are still accepted and held), SIGUSR2
-// resumes, SIGTERM or SIGINT ends the proxy. "listening" is printed once the socket accepts.
+// resumes, SIGTERM or SIGINT ends the proxy. "listening" is printed once the socket accepts,
+// and "stalled" or "resumed" once a change of state is in force, so that a test can wait for
+// it: a signal arrives whenever the proxy next runs, which may be after the client's next
+// request.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -192,9 +195,15 @@ int main(int argc, char** argv) {
     std::printf("listening\n");
     std::fflush(stdout);
 
+    bool stalled = false;
     while (!g_stop) {
+        if (stalled != g_stalled) {
+            stalled = g_stalled;
+            std::printf(stalled ? "stalled\n" : "resumed\n");
+            std::fflush(stdout);
+        }
         pollfd p{listener, POLLIN, 0};
-        if (::poll(&p, 1, 200) <= 0)
+        if (::poll(&p, 1, 10) <= 0)
             continue;
         int client = ::accept(listener, nullptr, nullptr);
         if (client >= 0)

@@ -65,7 +65,14 @@ public:
             m_process.kill();
     }
     bool ok() const { return m_ok; }
-    void stall() { ::kill(static_cast<pid_t>(m_process.processId()), SIGUSR1); }
+    // Returns once the proxy holds back what it receives.
+    bool stall() {
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGUSR1);
+        QByteArray said;
+        while (!said.contains("stalled") && m_process.waitForReadyRead(5000))
+            said += m_process.readAllStandardOutput();
+        return said.contains("stalled");
+    }
 
 private:
     QProcess m_process;
@@ -167,7 +174,7 @@ private slots:
         const auto rows = w.shares()->findItems("Alpha", Qt::MatchExactly, 0);
         QCOMPARE(rows.size(), 1);
 
-        proxy.stall();
+        QVERIFY(proxy.stall());
         WaitWatch watch;
         const auto before = Clock::now();
         rows.first()->setSelected(true);
