@@ -5,6 +5,7 @@
 #include "SmbOptions.h"
 #include "platform/AccountService.h"
 #include "platform/DirectoryService.h"
+#include "platform/SessionService.h"
 #include "platform/ShareService.h"
 
 #include <functional>
@@ -22,7 +23,10 @@ class SmbContext;
 // The real servers: shares through the server service, accounts through the local security
 // authority, directories through the drive shares, all over one libsmbclient context. Bound
 // pipes are kept per server and reused by later calls.
-class SmbNetwork : public ShareService, public AccountService, public DirectoryService {
+class SmbNetwork : public ShareService,
+                   public AccountService,
+                   public DirectoryService,
+                   public SessionService {
 public:
     explicit SmbNetwork(CredentialProvider& credentials, SmbOptions options = {});
     ~SmbNetwork() override;
@@ -45,6 +49,14 @@ public:
     Status listDirectories(const std::u16string& server, const std::u16string& nodePath,
                            std::vector<std::u16string>& names) override;
 
+    Status enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
+                             std::uint32_t& resumeHandle) override;
+    Status deleteSession(const std::u16string& server, const std::u16string& client,
+                         const std::u16string& user) override;
+    Status enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
+                          std::uint32_t& resumeHandle) override;
+    Status closeFile(const std::u16string& server, std::uint32_t id) override;
+
     // How many times the pipes to `server` were bound (both interfaces); tests use it to see
     // that pipes are reused.
     std::uint32_t bindCount(const std::u16string& server) const;
@@ -59,6 +71,9 @@ private:
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
                       bool idempotent);
+    // Sends a session or open-file call and reads the result of an answer without records.
+    Status sessionCall(const std::u16string& server, std::uint16_t opnum,
+                       const std::vector<std::uint8_t>& stub);
     Status
     lsaCall(const std::u16string& server, std::uint16_t opnum,
             const std::function<std::vector<std::uint8_t>(const lsarpc::PolicyHandle&)>& makeStub,
