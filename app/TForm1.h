@@ -26,6 +26,8 @@ class ShareMenuHandlers;
 class TAboutForm1;
 class TFindReplaceTextForm1;
 class TSecurityForm1;
+class TSessionsForm1;
+class SessionService;
 
 // The main window: the computer box, the shares list, the three tab pages, the menus, and the
 // state the pages share. It also creates the program's three dialogs, after its own
@@ -43,6 +45,13 @@ public:
     void Contents1Click();
     void QentisSoftware1Click();
     void About1Click();
+    void Sessions1Click();
+    void ShowOpenFiles1Click();
+
+    // The service behind the sessions window; without one its menu items stay disabled.
+    void setSessionService(SessionService* service) { m_sessions = service; }
+    // Made when first opened.
+    TSessionsForm1* sessionsForm() const { return m_sessionsForm; }
 
     SharedState& state() { return m_state; }
     AppContext& context() { return m_context; }
@@ -66,6 +75,7 @@ private:
     void buildMenus();
     void buildPages();
     void showSharesMenu(const QPoint& pos);
+    TSessionsForm1* sessionsWindow(); // null until a computer is opened
 
     ImageList m_images;
     SharedState m_state;
@@ -84,6 +94,8 @@ private:
     QAction* DeleteSelected1 = nullptr;
     QAction* HideSelected1 = nullptr;
     QAction* FindReplaceText1 = nullptr;
+    QAction* ShowOpenFiles1 = nullptr;
+    QAction* Sessions1 = nullptr;
 
     TFindReplaceTextForm1* m_findReplace = nullptr;
     TAboutForm1* m_about = nullptr;
@@ -92,6 +104,8 @@ private:
     CopyFromPage* m_copyPage = nullptr;
     CreateFromDirectoryPage* m_createPage = nullptr;
     ShareMenuHandlers* m_menuHandlers = nullptr;
+    SessionService* m_sessions = nullptr;
+    TSessionsForm1* m_sessionsForm = nullptr;
 };
 
 } // namespace corvane

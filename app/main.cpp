@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
 
     try {
         corvane::TForm1 form(network, network, network, messages);
+        form.setSessionService(&network);
         if (!form.constructedOk())
             return 0;
         form.show();
