@@ -62,15 +62,22 @@ public:
         m_input = fds[1];
     }
     ~SecondClient() {
+        finish();
+        std::remove(m_output.c_str());
+    }
+    // Ends the input, waits (bounded) for smbclient to end, and returns all it wrote.
+    std::string finish() {
         if (m_input >= 0)
             ::close(m_input);
+        m_input = -1;
         if (m_pid > 0) {
-            if (!within(5s, [&] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; })) {
+            if (!within(10s, [&] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; })) {
                 ::kill(m_pid, SIGKILL);
                 ::waitpid(m_pid, nullptr, 0);
             }
+            m_pid = -1;
         }
-        std::remove(m_output.c_str());
+        return output();
     }
     bool started() const { return m_pid > 0 && m_input >= 0; }
     void command(const std::string& line) {
@@ -118,8 +125,6 @@ TEST(SessionCalls, ASecondClientIsListedAndItsFileAndSessionCanBeEnded) {
     SecondClient client(server);
     ASSERT_TRUE(client.started());
     client.command("open readme.txt");
-    ASSERT_TRUE(within(10s, [&] { return client.output().find("fnum 1") != std::string::npos; }))
-        << client.output();
 
     // The session and its open file, as the server lists them.
     std::vector<OpenFileInfo> files;
@@ -135,18 +140,16 @@ TEST(SessionCalls, ASecondClientIsListedAndItsFileAndSessionCanBeEnded) {
     EXPECT_EQ(net.closeFile(addr, files[0].id), status::Success);
     EXPECT_TRUE(within(10s, [&] { return filesOf(net, addr, alice).empty(); }));
     client.command("close 1");
-    EXPECT_TRUE(within(10s, [&] {
-        return client.output().find("NT_STATUS_FILE_CLOSED") != std::string::npos;
-    })) << client.output();
 
     // Ending the session: gone from the list, the client's connection is cut, and our own
     // session from the same address goes on.
     EXPECT_EQ(net.deleteSession(addr, listed[0].client, alice), status::Success);
     EXPECT_TRUE(within(10s, [&] { return sessionsOf(net, addr, alice).empty(); }));
     client.command("ls");
-    EXPECT_TRUE(within(10s, [&] {
-        return client.output().find("NT_STATUS_CONNECTION_DISCONNECTED") != std::string::npos;
-    })) << client.output();
+    // smbclient writes its answers out when it ends, at the end of its input.
+    const std::string output = client.finish();
+    EXPECT_NE(output.find("NT_STATUS_FILE_CLOSED"), std::string::npos) << output;
+    EXPECT_NE(output.find("NT_STATUS_CONNECTION_DISCONNECTED"), std::string::npos) << output;
     EXPECT_EQ(sessionsOf(net, addr, server.adminUser()).size(), 1u);
 
     // What a session or file that has already gone away answers here: the window judges by
