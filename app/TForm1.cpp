@@ -11,6 +11,7 @@
 #include "maintenance/TFindReplaceTextForm1.h"
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
+#include "sessions/TSessionsForm1.h"
 #include "shares/BusyCursor.h"
 #include "shares/FillSharesList.h"
 #include "shares/ListSorting.h"
@@ -177,11 +178,16 @@ void TForm1::buildMenus() {
     SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
     FindReplaceText1 = SharesMenu1->addAction(QStringLiteral("&Find && Replace Text"));
     FindReplaceText1->setObjectName(QStringLiteral("FindReplaceText1"));
+    ShowOpenFiles1 = SharesMenu1->addAction(QStringLiteral("Show open files"));
+    ShowOpenFiles1->setObjectName(QStringLiteral("ShowOpenFiles1"));
     SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
     ExportShares1 = SharesMenu1->addAction(QStringLiteral("E&xport shares..."));
     ExportShares1->setObjectName(QStringLiteral("ExportShares1"));
     ImportShares1 = SharesMenu1->addAction(QStringLiteral("&Import shares..."));
     ImportShares1->setObjectName(QStringLiteral("ImportShares1"));
+    SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N4"));
+    Sessions1 = SharesMenu1->addAction(QStringLiteral("&Sessions and open files..."));
+    Sessions1->setObjectName(QStringLiteral("Sessions1"));
     ToolButton3->setMenu(SharesMenu1);
 
     HelpMenu1 = new QMenu(this);
@@ -217,6 +223,9 @@ void TForm1::buildPages() {
     connect(SharesMenu1, &QMenu::aboutToShow, this, [this] {
         m_menuHandlers->SharesMenu1Popup(DeleteSelected1, HideSelected1, FindReplaceText1);
         m_backup->SharesMenu1Popup(ExportShares1, ImportShares1);
+        const bool opened = m_sessions && !m_state.computerName.isEmpty();
+        Sessions1->setEnabled(opened);
+        ShowOpenFiles1->setEnabled(opened && SharesList1->selectedItems().size() == 1);
     });
     connect(DeleteSelected1, &QAction::triggered, m_menuHandlers,
             &ShareMenuHandlers::DeleteSelected1Click);
@@ -226,6 +235,8 @@ void TForm1::buildPages() {
             &ShareMenuHandlers::FindReplaceText1Click);
     connect(ExportShares1, &QAction::triggered, m_backup, &ShareBackup::ExportShares1Click);
     connect(ImportShares1, &QAction::triggered, m_backup, &ShareBackup::ImportShares1Click);
+    connect(Sessions1, &QAction::triggered, this, &TForm1::Sessions1Click);
+    connect(ShowOpenFiles1, &QAction::triggered, this, &TForm1::ShowOpenFiles1Click);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -254,6 +265,8 @@ void TForm1::OpenComputer1Click() {
     PageControl1->setEnabled(true);
     m_propertiesPage->computerOpened();
     m_createPage->computerOpened();
+    if (m_sessionsForm)
+        m_sessionsForm->setComputer(name);
 }
 
 void TForm1::Close1Click() {
@@ -287,6 +300,29 @@ void TForm1::QentisSoftware1Click() {
 
 void TForm1::About1Click() {
     m_about->exec();
+}
+
+TSessionsForm1* TForm1::sessionsWindow() {
+    if (!m_sessions || m_state.computerName.isEmpty())
+        return nullptr;
+    if (!m_sessionsForm) {
+        m_sessionsForm = new TSessionsForm1(*m_sessions, m_context.messages, this);
+        m_sessionsForm->setComputer(m_state.computerName);
+    }
+    return m_sessionsForm;
+}
+
+void TForm1::Sessions1Click() {
+    if (TSessionsForm1* form = sessionsWindow())
+        form->showSessions();
+}
+
+// The open files below the selected share's path.
+void TForm1::ShowOpenFiles1Click() {
+    const auto rows = SharesList1->selectedItems();
+    TSessionsForm1* form = rows.size() == 1 ? sessionsWindow() : nullptr;
+    if (form)
+        form->showOpenFiles(rows.front()->text(1));
 }
 
 void TForm1::showSharesMenu(const QPoint& pos) {

@@ -27,6 +27,8 @@ class ShareMenuHandlers;
 class TAboutForm1;
 class TFindReplaceTextForm1;
 class TSecurityForm1;
+class TSessionsForm1;
+class SessionService;
 
 // The main window: the computer box, the shares list, the three tab pages, the menus, and the
 // state the pages share. It also creates the program's three dialogs, after its own
@@ -44,6 +46,13 @@ public:
     void Contents1Click();
     void QentisSoftware1Click();
     void About1Click();
+    void Sessions1Click();
+    void ShowOpenFiles1Click();
+
+    // The service behind the sessions window; without one its menu items stay disabled.
+    void setSessionService(SessionService* service) { m_sessions = service; }
+    // Made when first opened.
+    TSessionsForm1* sessionsForm() const { return m_sessionsForm; }
 
     SharedState& state() { return m_state; }
     AppContext& context() { return m_context; }
@@ -67,6 +76,7 @@ private:
     void buildMenus();
     void buildPages();
     void showSharesMenu(const QPoint& pos);
+    TSessionsForm1* sessionsWindow(); // null until a computer is opened
 
     ImageList m_images;
     SharedState m_state;
@@ -87,6 +97,8 @@ private:
     QAction* FindReplaceText1 = nullptr;
     QAction* ExportShares1 = nullptr;
     QAction* ImportShares1 = nullptr;
+    QAction* ShowOpenFiles1 = nullptr;
+    QAction* Sessions1 = nullptr;
 
     TFindReplaceTextForm1* m_findReplace = nullptr;
     TAboutForm1* m_about = nullptr;
@@ -96,6 +108,8 @@ private:
     CreateFromDirectoryPage* m_createPage = nullptr;
     ShareMenuHandlers* m_menuHandlers = nullptr;
     ShareBackup* m_backup = nullptr;
+    SessionService* m_sessions = nullptr;
+    TSessionsForm1* m_sessionsForm = nullptr;
 };
 
 } // namespace corvane

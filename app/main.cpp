@@ -48,11 +48,13 @@ int main(int argc, char** argv) {
         [&] { network = std::make_unique<corvane::smb::SmbNetwork>(credentials); });
     dispatcher.setCanceller(network.get());
     corvane::DispatchedServices services(dispatcher, *network, *network, *network);
+    corvane::DispatchedSessions sessions(dispatcher, *network);
     corvane::WaitIndicator waits(dispatcher);
     corvane::QtMessageBoxes messages;
 
     try {
         corvane::TForm1 form(services, services, services, messages);
+        form.setSessionService(&sessions);
         waits.setHome(&form);
         if (form.constructedOk()) {
             form.show();

@@ -123,6 +123,19 @@ int main(int argc, char** argv) {
           {Bytes{'D', 'a', 't', 'a'}, hex("c3 a9 74 c3 a9 20 e2 82 ac 20 f0 9f 98 80"),
            hex("ed a0 80 c0 af ff 41")});
 
+    const Bytes sessionEnum = hex("01000000 01000000 00000200 01000000 04000200 01000000"
+                                  "08000200 0c000200 03000000 0a000000 05000000 01000000"
+                                  "03000000 00000000 03000000 5000 4300 0000 0000"
+                                  "03000000 00000000 03000000 6100 6c00 0000 0000"
+                                  "01000000 10000200 01000000 00000000");
+    const Bytes fileEnum = hex("03000000 03000000 00000200 01000000 04000200 01000000"
+                               "2a000000 03000000 02000000 08000200 0c000200"
+                               "05000000 00000000 05000000 4300 3a00 5c00 6100 0000 0000"
+                               "03000000 00000000 03000000 6100 6c00 0000 0000"
+                               "01000000 00000000 00000000");
+    write(out / "fuzz_sessions",
+          {prefixed(0, sessionEnum), prefixed(1, fileEnum), prefixed(2, hex("00000000"))});
+
     auto acl = *Acl::initialize(AclHeaderSize + 20 + 28, AclRevision);
     acl.addDeniedAce(0, 0x1301BF, *Sid::fromString("S-1-5-32-546"));
     acl.addAllowedAce(ObjectInheritAce | ContainerInheritAce, 0x1F01FF,

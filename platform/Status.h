@@ -40,6 +40,8 @@ inline constexpr Status InvalidHandle = 6;
 inline constexpr Status NetNameDeleted = 64;
 inline constexpr Status DuplicateShare = 2118;
 inline constexpr Status NetNameNotFound = 2310;
+inline constexpr Status ClientNameNotFound = 2312;
+inline constexpr Status FileIdNotFound = 2314;
 inline constexpr Status NotLocalDomain = 2320;
 } // namespace status
 

@@ -53,6 +53,19 @@ QString folderListingWork(const std::u16string& server, const std::u16string& no
         .arg(text(nodePath), serverText(server));
 }
 
+QString sessionListingWork(const std::u16string& server) {
+    return QStringLiteral("Listing the sessions of %1…").arg(serverText(server));
+}
+QString openFileListingWork(const std::u16string& server) {
+    return QStringLiteral("Listing the open files of %1…").arg(serverText(server));
+}
+QString sessionEndingWork(const std::u16string& server, const std::u16string& client) {
+    return QStringLiteral("Ending the session of %1 on %2…").arg(text(client), serverText(server));
+}
+QString fileClosingWork(const std::u16string& server) {
+    return QStringLiteral("Closing a file on %1…").arg(serverText(server));
+}
+
 Status DispatchedServices::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                                      std::uint32_t& resumeHandle) {
     struct Block {
@@ -181,6 +194,70 @@ Status DispatchedServices::listDirectories(const std::u16string& server,
             return directories.listDirectories(b.server, b.nodePath, b.names);
         },
         [&](Block& b) { names = std::move(b.names); });
+}
+
+Status DispatchedSessions::enumerateSessions(const std::u16string& server,
+                                             std::vector<SessionInfo>& out,
+                                             std::uint32_t& resumeHandle) {
+    struct Block {
+        std::u16string server;
+        std::vector<SessionInfo> out;
+        std::uint32_t resume;
+    };
+    out.clear();
+    return dispatch(
+        m_dispatcher, sessionListingWork(server), Block{server, {}, resumeHandle},
+        [&sessions = m_sessions](Block& b) {
+            return sessions.enumerateSessions(b.server, b.out, b.resume);
+        },
+        [&](Block& b) {
+            out = std::move(b.out);
+            resumeHandle = b.resume;
+        });
+}
+
+Status DispatchedSessions::deleteSession(const std::u16string& server, const std::u16string& client,
+                                         const std::u16string& user) {
+    struct Block {
+        std::u16string server, client, user;
+    };
+    return dispatch(
+        m_dispatcher, sessionEndingWork(server, client), Block{server, client, user},
+        [&sessions = m_sessions](Block& b) {
+            return sessions.deleteSession(b.server, b.client, b.user);
+        },
+        [](Block&) {});
+}
+
+Status DispatchedSessions::enumerateFiles(const std::u16string& server,
+                                          std::vector<OpenFileInfo>& out,
+                                          std::uint32_t& resumeHandle) {
+    struct Block {
+        std::u16string server;
+        std::vector<OpenFileInfo> out;
+        std::uint32_t resume;
+    };
+    out.clear();
+    return dispatch(
+        m_dispatcher, openFileListingWork(server), Block{server, {}, resumeHandle},
+        [&sessions = m_sessions](Block& b) {
+            return sessions.enumerateFiles(b.server, b.out, b.resume);
+        },
+        [&](Block& b) {
+            out = std::move(b.out);
+            resumeHandle = b.resume;
+        });
+}
+
+Status DispatchedSessions::closeFile(const std::u16string& server, std::uint32_t id) {
+    struct Block {
+        std::u16string server;
+        std::uint32_t id;
+    };
+    return dispatch(
+        m_dispatcher, fileClosingWork(server), Block{server, id},
+        [&sessions = m_sessions](Block& b) { return sessions.closeFile(b.server, b.id); },
+        [](Block&) {});
 }
 
 } // namespace corvane

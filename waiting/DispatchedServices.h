@@ -3,6 +3,7 @@
 #include "CallDispatcher.h"
 #include "platform/AccountService.h"
 #include "platform/DirectoryService.h"
+#include "platform/SessionService.h"
 #include "platform/ShareService.h"
 
 #include <QString>
@@ -17,6 +18,10 @@ QString shareCreatingWork(const std::u16string& server, const std::u16string& sh
 QString shareRemovingWork(const std::u16string& server, const std::u16string& share);
 QString accountLookupWork(const std::u16string& server, const QString& account);
 QString folderListingWork(const std::u16string& server, const std::u16string& nodePath);
+QString sessionListingWork(const std::u16string& server);
+QString openFileListingWork(const std::u16string& server);
+QString sessionEndingWork(const std::u16string& server, const std::u16string& client);
+QString fileClosingWork(const std::u16string& server);
 
 // The services as the window calls them: each call runs on the dispatcher's worker against the
 // services it owns, and the window waits for it. A cancelled wait fails the call with
@@ -51,6 +56,25 @@ private:
     ShareService& m_shares;
     AccountService& m_accounts;
     DirectoryService& m_directories;
+};
+
+// The sessions and open files of a server, called the same way.
+class DispatchedSessions : public SessionService {
+public:
+    DispatchedSessions(CallDispatcher& dispatcher, SessionService& sessions)
+        : m_dispatcher(dispatcher), m_sessions(sessions) {}
+
+    Status enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
+                             std::uint32_t& resumeHandle) override;
+    Status deleteSession(const std::u16string& server, const std::u16string& client,
+                         const std::u16string& user) override;
+    Status enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
+                          std::uint32_t& resumeHandle) override;
+    Status closeFile(const std::u16string& server, std::uint32_t id) override;
+
+private:
+    CallDispatcher& m_dispatcher;
+    SessionService& m_sessions;
 };
 
 } // namespace corvane

@@ -18,6 +18,21 @@ bool sameName(const std::u16string& a, const std::u16string& b) {
     return asciiLower(a) == asciiLower(b);
 }
 
+// One part of `all` from `resumeHandle`, as the enumerations hand them out.
+template <typename Record>
+Status part(const std::vector<Record>& all, std::size_t partSize, std::vector<Record>& out,
+            std::uint32_t& resumeHandle) {
+    const std::size_t total = all.size();
+    const std::size_t from = std::min<std::size_t>(resumeHandle, total);
+    std::size_t count = total - from;
+    if (partSize != 0)
+        count = std::min(count, partSize);
+    out.assign(all.begin() + static_cast<std::ptrdiff_t>(from),
+               all.begin() + static_cast<std::ptrdiff_t>(from + count));
+    resumeHandle = static_cast<std::uint32_t>(from + count);
+    return from + count < total ? status::MoreData : status::Success;
+}
+
 } // namespace
 
 Computer& FakeNetwork::computer(const std::u16string& name) {
@@ -273,6 +288,65 @@ Status FakeNetwork::listDirectories(const std::u16string& server, const std::u16
         if (!name.empty() && name[0] != u'.')
             names.push_back(name);
     return record(Call::ListDirectories, server, nodePath, std::nullopt, status::Success);
+}
+
+Status FakeNetwork::enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
+                                      std::uint32_t& resumeHandle) {
+    out.clear();
+    if (auto fault = takeFault(Call::EnumerateSessions, {}))
+        return record(Call::EnumerateSessions, server, {}, std::nullopt, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::EnumerateSessions, server, {}, std::nullopt, status::BadNetPath);
+    const Status result = part(c->sessions, c->enumerationPartSize, out, resumeHandle);
+    return record(Call::EnumerateSessions, server, {}, std::nullopt, result);
+}
+
+Status FakeNetwork::deleteSession(const std::u16string& server, const std::u16string& client,
+                                  const std::u16string& user) {
+    const std::u16string name = client + u'\\' + user;
+    if (auto fault = takeFault(Call::DeleteSession, name))
+        return record(Call::DeleteSession, server, name, std::nullopt, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::DeleteSession, server, name, std::nullopt, status::BadNetPath);
+    const auto it = std::find_if(c->sessions.begin(), c->sessions.end(), [&](const SessionInfo& s) {
+        return sameName(s.client, client) && sameName(s.user, user);
+    });
+    if (it == c->sessions.end())
+        return record(Call::DeleteSession, server, name, std::nullopt, status::ClientNameNotFound);
+    c->sessions.erase(it);
+    const bool userStays =
+        std::any_of(c->sessions.begin(), c->sessions.end(),
+                    [&](const SessionInfo& s) { return sameName(s.user, user); });
+    if (!userStays)
+        std::erase_if(c->openFiles, [&](const OpenFileInfo& f) { return sameName(f.user, user); });
+    return record(Call::DeleteSession, server, name, std::nullopt, status::Success);
+}
+
+Status FakeNetwork::enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
+                                   std::uint32_t& resumeHandle) {
+    out.clear();
+    if (auto fault = takeFault(Call::EnumerateFiles, {}))
+        return record(Call::EnumerateFiles, server, {}, std::nullopt, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::EnumerateFiles, server, {}, std::nullopt, status::BadNetPath);
+    const Status result = part(c->openFiles, c->enumerationPartSize, out, resumeHandle);
+    return record(Call::EnumerateFiles, server, {}, std::nullopt, result);
+}
+
+Status FakeNetwork::closeFile(const std::u16string& server, std::uint32_t id) {
+    const std::string digits = std::to_string(id);
+    const std::u16string name(digits.begin(), digits.end());
+    if (auto fault = takeFault(Call::CloseFile, name))
+        return record(Call::CloseFile, server, name, std::nullopt, *fault);
+    Computer* c = reachableComputer(server);
+    if (!c)
+        return record(Call::CloseFile, server, name, std::nullopt, status::BadNetPath);
+    if (std::erase_if(c->openFiles, [&](const OpenFileInfo& f) { return f.id == id; }) == 0)
+        return record(Call::CloseFile, server, name, std::nullopt, status::FileIdNotFound);
+    return record(Call::CloseFile, server, name, std::nullopt, status::Success);
 }
 
 } // namespace corvane::fake

@@ -2,6 +2,7 @@
 
 #include "../AccountService.h"
 #include "../DirectoryService.h"
+#include "../SessionService.h"
 #include "../ShareService.h"
 
 #include <functional>
@@ -21,7 +22,11 @@ enum class Call {
     Remove,
     LookupName,
     LookupSid,
-    ListDirectories
+    ListDirectories,
+    EnumerateSessions,
+    DeleteSession, // name: client\user
+    EnumerateFiles,
+    CloseFile // name: the file id in decimal
 };
 
 // One call as the fake saw it: the server, the share / account name / node path it named, the
@@ -40,15 +45,21 @@ struct Computer {
     // Sub-directory names by lower-cased node path ("c$\data\"), in listing order.
     std::map<std::u16string, std::vector<std::u16string>> directories;
     std::set<std::u16string> unreadable; // lower-cased node paths that fail with AccessDenied
+    std::vector<SessionInfo> sessions;
+    std::vector<OpenFileInfo> openFiles;
     bool reachable = true;
-    // 0: enumeration answers in one part; n: at most n records per call, with MoreData.
+    // 0: enumerations answer in one part; n: at most n records per call, with MoreData (shares,
+    // sessions and open files alike).
     std::size_t enumerationPartSize = 0;
 };
 
 // An in-memory network of computers standing in for the share, account and directory
 // services. It records every call and injects faults. Names of computers and shares match
 // ignoring ASCII case, as on the real services.
-class FakeNetwork : public ShareService, public AccountService, public DirectoryService {
+class FakeNetwork : public ShareService,
+                    public AccountService,
+                    public DirectoryService,
+                    public SessionService {
 public:
     Computer& computer(const std::u16string& name); // created on first use
     bool hasComputer(const std::u16string& name) const;
@@ -91,6 +102,16 @@ public:
 
     Status listDirectories(const std::u16string& server, const std::u16string& nodePath,
                            std::vector<std::u16string>& names) override;
+
+    Status enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
+                             std::uint32_t& resumeHandle) override;
+    // Ends the session and closes the files its user holds (when no other session of that
+    // user remains).
+    Status deleteSession(const std::u16string& server, const std::u16string& client,
+                         const std::u16string& user) override;
+    Status enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
+                          std::uint32_t& resumeHandle) override;
+    Status closeFile(const std::u16string& server, std::uint32_t id) override;
 
 private:
     struct Fault {

@@ -3,6 +3,7 @@
 #include "CallWatchdog.h"
 #include "LsaPolicy.h"
 #include "SambaPipe.h"
+#include "SessionCodec.h"
 #include "SmbContext.h"
 #include "SrvsvcCodec.h"
 #include "StatusMapping.h"
@@ -293,6 +294,85 @@ Status SmbNetwork::remove(const std::u16string& server, const std::u16string& ne
     if (Status s = srvsvc::decodeShareDel(reply, result); s != status::Success)
         return s;
     return normalizeShareResult(ShareCall::Remove, result);
+}
+
+namespace {
+
+// The records of an enumeration answer, with ShareService::enumerate's contract.
+template <typename Record>
+Status takeRecords(sessions::EnumReply<Record>& decoded, std::vector<Record>& out,
+                   std::uint32_t& resumeHandle) {
+    if (decoded.result != status::Success && decoded.result != status::MoreData)
+        return decoded.result;
+    // Without a new resume handle the caller would ask for the same part for ever.
+    if (decoded.result == status::MoreData &&
+        (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle))
+        return status::RpcProtocolError;
+    if (decoded.resumeHandle)
+        resumeHandle = *decoded.resumeHandle;
+    out = std::move(decoded.records);
+    return decoded.result;
+}
+
+} // namespace
+
+Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
+                                     std::uint32_t& resumeHandle) {
+    const CallScope scope(*this);
+    out.clear();
+    std::vector<std::uint8_t> reply;
+    const auto stub = sessions::encodeSessionEnum(srvsvc::serverArgument(connectName(server)),
+                                                  resumeHandle, m_options.enumPreferredLength);
+    if (Status s = srvsvcCall(server, sessions::OpNetSessionEnum, stub, reply, true);
+        s != status::Success)
+        return s;
+    sessions::SessionEnumReply decoded;
+    if (Status s = sessions::decodeSessionEnum(reply, decoded); s != status::Success)
+        return s;
+    return takeRecords(decoded, out, resumeHandle);
+}
+
+Status SmbNetwork::enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
+                                  std::uint32_t& resumeHandle) {
+    const CallScope scope(*this);
+    out.clear();
+    std::vector<std::uint8_t> reply;
+    const auto stub = sessions::encodeFileEnum(srvsvc::serverArgument(connectName(server)),
+                                               resumeHandle, m_options.enumPreferredLength);
+    if (Status s = srvsvcCall(server, sessions::OpNetFileEnum, stub, reply, true);
+        s != status::Success)
+        return s;
+    sessions::FileEnumReply decoded;
+    if (Status s = sessions::decodeFileEnum(reply, decoded); s != status::Success)
+        return s;
+    return takeRecords(decoded, out, resumeHandle);
+}
+
+Status SmbNetwork::sessionCall(const std::u16string& server, std::uint16_t opnum,
+                               const std::vector<std::uint8_t>& stub) {
+    std::vector<std::uint8_t> reply;
+    // Ending a session or closing a file is not idempotent enough to send twice: the second
+    // call would report a failure for what the first one did.
+    if (Status s = srvsvcCall(server, opnum, stub, reply, false); s != status::Success)
+        return s;
+    Status result = status::Success;
+    if (Status s = sessions::decodeResult(reply, result); s != status::Success)
+        return s;
+    return result;
+}
+
+Status SmbNetwork::deleteSession(const std::u16string& server, const std::u16string& client,
+                                 const std::u16string& user) {
+    const CallScope scope(*this);
+    return sessionCall(
+        server, sessions::OpNetSessionDel,
+        sessions::encodeSessionDel(srvsvc::serverArgument(connectName(server)), client, user));
+}
+
+Status SmbNetwork::closeFile(const std::u16string& server, std::uint32_t id) {
+    const CallScope scope(*this);
+    return sessionCall(server, sessions::OpNetFileClose,
+                       sessions::encodeFileClose(srvsvc::serverArgument(connectName(server)), id));
 }
 
 Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string& name,

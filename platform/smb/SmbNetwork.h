@@ -6,6 +6,7 @@
 #include "platform/AccountService.h"
 #include "platform/CallCanceller.h"
 #include "platform/DirectoryService.h"
+#include "platform/SessionService.h"
 #include "platform/ShareService.h"
 
 #include <chrono>
@@ -39,6 +40,7 @@ class SmbContext;
 class SmbNetwork : public ShareService,
                    public AccountService,
                    public DirectoryService,
+                   public SessionService,
                    public CallCanceller {
 public:
     explicit SmbNetwork(CredentialProvider& credentials, SmbOptions options = {});
@@ -64,6 +66,14 @@ public:
 
     Status listDirectories(const std::u16string& server, const std::u16string& nodePath,
                            std::vector<std::u16string>& names) override;
+
+    Status enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
+                             std::uint32_t& resumeHandle) override;
+    Status deleteSession(const std::u16string& server, const std::u16string& client,
+                         const std::u16string& user) override;
+    Status enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
+                          std::uint32_t& resumeHandle) override;
+    Status closeFile(const std::u16string& server, std::uint32_t id) override;
 
     // Ends the call that is out with Cancelled (1223), from any thread.
     void cancelCurrentCall() override;
@@ -94,6 +104,9 @@ private:
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
                       bool idempotent);
+    // Sends a session or open-file call and reads the result of an answer without records.
+    Status sessionCall(const std::u16string& server, std::uint16_t opnum,
+                       const std::vector<std::uint8_t>& stub);
     Status
     lsaCall(const std::u16string& server, std::uint16_t opnum,
             const std::function<std::vector<std::uint8_t>(const lsarpc::PolicyHandle&)>& makeStub,

@@ -19,6 +19,8 @@ USER1_PASS='Alice-Pass-1'
 USER2=bob
 USER2_PASS='Bob-Pass-1'
 STAFF_GROUP=corvane-staff
+ADMIN_GROUP=corvane-admins
+DOMAIN_ADMINS_GROUP=corvane-domain-admins
 WORKGROUP=CORVANE
 # Environment mark carried by every process of one instance (not one of the printed variables,
 # so a shell that sourced server.env is never mistaken for part of the server).
@@ -252,6 +254,24 @@ EOF
     net_ sam rights grant "$ADMIN_USER" SeDiskOperatorPrivilege >/dev/null
 }
 
+# Samba lists sessions and open files and closes files only for a caller whose token holds
+# BUILTIN\Administrators, and ends sessions only for root or a member of the domain's Domain
+# Admins (RID 512). The administrator gets both through two Unix groups mapped to them.
+ensure_admin_groups() {
+    local group sid type line
+    for line in "$ADMIN_GROUP S-1-5-32-544 builtin" "$DOMAIN_ADMINS_GROUP rid=512 domain"; do
+        read -r group sid type <<<"$line"
+        getent group "$group" >/dev/null || groupadd "$group"
+        id -nG "$ADMIN_USER" | tr ' ' '\n' | grep -qxF "$group" || usermod -a -G "$group" "$ADMIN_USER"
+        net_ groupmap list 2>/dev/null | grep -q -- "-> $group\$" && continue
+        if [[ $sid == rid=* ]]; then
+            net_ groupmap add "$sid" unixgroup="$group" ntgroup="Domain Admins" type="$type" >/dev/null
+        else
+            net_ groupmap add sid="$sid" unixgroup="$group" type="$type" >/dev/null
+        fi
+    done
+}
+
 sid_of() { net_ sam show "$1" 2>/dev/null | sed -n 's/.* with SID \(S-[0-9-]*\).*/\1/p'; }
 
 # ---------------------------------------------------------------- content
@@ -442,6 +462,7 @@ cmd_start() {
     make_tree
     {
         ensure_samba_accounts
+        ensure_admin_groups
         [[ -f $DIR/state/demo-loaded ]] || reset_shares
     } 2>>"$DIR/log/setup.log" || die "setting up accounts or shares failed; see $DIR/log/setup.log"
     open_state_dbs

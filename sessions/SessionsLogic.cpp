@@ -1,0 +1,117 @@
+#include "SessionsLogic.h"
+
+namespace corvane::sessions {
+
+QString openModeText(std::uint32_t permissions) {
+    const bool read = (permissions & PermFileRead) != 0;
+    const bool write = (permissions & (PermFileWrite | PermFileCreate)) != 0;
+    if (read && write)
+        return QStringLiteral("read+write");
+    if (read)
+        return QStringLiteral("read");
+    if (write)
+        return QStringLiteral("write");
+    return {};
+}
+
+QString durationText(std::uint32_t seconds) {
+    const std::uint32_t days = seconds / 86400;
+    const std::uint32_t hours = seconds / 3600 % 24;
+    const std::uint32_t minutes = seconds / 60 % 60;
+    const std::uint32_t secs = seconds % 60;
+    const auto two = [](std::uint32_t v) {
+        return QStringLiteral("%1").arg(v, 2, 10, QChar(u'0'));
+    };
+    if (days == 0)
+        return QStringLiteral("%1:%2:%3").arg(hours).arg(two(minutes), two(secs));
+    return QStringLiteral("%1d %2:%3:%4").arg(days).arg(two(hours), two(minutes), two(secs));
+}
+
+bool pathMatchesFilter(const QString& path, const QString& filter) {
+    return path.contains(filter, Qt::CaseInsensitive);
+}
+
+QString failureText(const QString& what, Status status, const QString& computer) {
+    QString text = QStringLiteral("%1(%2)").arg(what).arg(status);
+    if (status == status::AccessDenied)
+        text += QStringLiteral("\nThe account needs to be an administrator of %1.").arg(computer);
+    return text;
+}
+
+QString confirmDisconnectText(int count) {
+    if (count == 1)
+        return QStringLiteral("Disconnect the selected session?");
+    return QStringLiteral("Disconnect the %1 selected sessions?").arg(count);
+}
+
+QString confirmCloseText(int count) {
+    if (count == 1)
+        return QStringLiteral("Close the selected file?");
+    return QStringLiteral("Close the %1 selected files?").arg(count);
+}
+
+Outcome outcomeOf(Status result, std::optional<bool> listedAfter) {
+    if (result == status::Success)
+        return Outcome::Done;
+    if (listedAfter)
+        return *listedAfter ? Outcome::Failed : Outcome::Gone;
+    const bool notFound = result == status::ClientNameNotFound ||
+                          result == status::FileIdNotFound || result == status::FileNotFound;
+    return notFound ? Outcome::Gone : Outcome::Failed;
+}
+
+QString goneSessionsText(int count) {
+    if (count == 0)
+        return {};
+    return QStringLiteral("%1 of the selected sessions had already ended.").arg(count);
+}
+
+QString goneFilesText(int count) {
+    if (count == 0)
+        return {};
+    if (count == 1)
+        return QStringLiteral("1 of the selected files was already closed.");
+    return QStringLiteral("%1 of the selected files were already closed.").arg(count);
+}
+
+namespace {
+
+template <typename Record, typename Call> Status readAll(Call call, std::vector<Record>& out) {
+    out.clear();
+    std::uint32_t resume = 0;
+    for (int part = 0; part < MaxParts; ++part) {
+        std::vector<Record> records;
+        const Status s = call(records, resume);
+        if (s != status::Success && s != status::MoreData) {
+            out.clear();
+            return s;
+        }
+        out.insert(out.end(), std::make_move_iterator(records.begin()),
+                   std::make_move_iterator(records.end()));
+        if (s == status::Success)
+            break;
+    }
+    return status::Success;
+}
+
+} // namespace
+
+Status readAllSessions(SessionService& service, const std::u16string& server,
+                       std::vector<SessionInfo>& out) {
+    return readAll(
+        [&](std::vector<SessionInfo>& part, std::uint32_t& resume) {
+            return service.enumerateSessions(server, part, resume);
+        },
+        out);
+}
+
+Status readAllFiles(SessionService& service, const std::u16string& server,
+                    std::vector<OpenFileInfo>& out) {
+    return readAll(
+        [&](std::vector<OpenFileInfo>& part, std::uint32_t& resume) {
+            return service.enumerateFiles(server, part, resume);
+        },
+        out);
+}
+
+} // namespace corvane::sessions
