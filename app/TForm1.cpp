@@ -9,6 +9,7 @@
 #include "maintenance/ShareMenuHandlers.h"
 #include "maintenance/SharePropertiesPage.h"
 #include "maintenance/TFindReplaceTextForm1.h"
+#include "platform/LogonName.h"
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
 #include "sessions/TSessionsForm1.h"
@@ -256,8 +257,15 @@ void TForm1::OpenComputer1Click() {
     // A computer that cannot be listed leaves everything else as it was, silently. Rows read
     // before the failure are dropped: they belong to the computer that failed, not to
     // ComputerName, and a delete or hide on them would reach the wrong computer.
-    if (!FillSharesList(m_context.shares, name, SharesList1, m_images)) {
+    Status failure = status::Success;
+    if (!FillSharesList(m_context.shares, name, SharesList1, m_images, FillOrder::ByName, {},
+                        &failure)) {
         SharesList1->clear();
+        // Only a logon that can never work this way says why: asking again would not help.
+        if (const auto reason = describeLogonFailure(failure); !reason.empty())
+            m_context.messages.show(this, QStringLiteral("ERROR"),
+                                    QString::fromStdU16String(reason), MessageBoxes::Icon::Error,
+                                    MessageBoxes::Buttons::Ok);
         return;
     }
     m_state.computerName = name;

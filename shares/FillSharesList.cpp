@@ -34,7 +34,8 @@ std::size_t textBytesOf(const ShareInfo502& share) {
 } // namespace
 
 bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
-                    const ImageList& images, FillOrder order, const FillLimits& limits) {
+                    const ImageList& images, FillOrder order, const FillLimits& limits,
+                    Status* failure) {
     list->clear();
     const std::u16string server = toU16(computer);
     std::uint32_t resume = 0;
@@ -48,6 +49,8 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     while (true) {
         const Status result = service.enumerate(server, part, resume);
         if (result != status::Success && result != status::MoreData) {
+            if (failure)
+                *failure = result;
             ok = false;
             break;
         }

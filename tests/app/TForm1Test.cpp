@@ -327,6 +327,26 @@ private slots:
         QCOMPARE(w.net.callsOf(Call::GetInfo).size(), size_t(0));
     }
 
+    void failedOpenSaysWhyOnlyWhenNoPasswordCanWork_data() {
+        QTest::addColumn<Status>("failure");
+        QTest::addColumn<bool>("says");
+        QTest::newRow("NTLM refused") << status::NtlmBlocked << true;
+        QTest::newRow("password refused") << status::LogonFailure << false;
+    }
+    void failedOpenSaysWhyOnlyWhenNoPasswordCanWork() {
+        QFETCH(Status, failure);
+        QFETCH(bool, says);
+        Window w;
+        w.net.failNext(Call::Enumerate, failure);
+        w.open("SRV1");
+        QCOMPARE(w.shares()->topLevelItemCount(), 0);
+        QCOMPARE(w.messages.shown.size(), says ? 1 : 0);
+        if (says) {
+            QCOMPARE(w.messages.shown[0].title, QStringLiteral("ERROR"));
+            QVERIFY(w.messages.shown[0].text.contains(QLatin1String("NTLM")));
+        }
+    }
+
     void failedOpenLaterKeepsTheOpenedComputer() {
         Window w;
         w.open("SRV1");

@@ -70,6 +70,9 @@ std::u16string DomainController::name() const {
 std::u16string DomainController::strictName() const {
     return smb::fromUtf8(value("CORVANE_TEST_DC_STRICT"));
 }
+std::u16string DomainController::strictAddress() const {
+    return smb::fromUtf8(value("CORVANE_TEST_DC_STRICT_ADDRESS"));
+}
 std::u16string DomainController::domain() const {
     return smb::fromUtf8(value("CORVANE_TEST_DC_DOMAIN"));
 }

@@ -16,13 +16,14 @@ public:
     static const DomainController& instance();
 
     std::string value(const std::string& key) const;
-    std::u16string name() const;       // dc.corvane.test
-    std::u16string strictName() const; // strict.corvane.test
-    std::u16string domain() const;     // CORVANE
-    std::u16string realm() const;      // CORVANE.TEST
-    std::u16string user1() const;      // alice
-    std::u16string user2() const;      // bob
-    std::u16string group() const;      // corvane-staff, alice and bob are members
+    std::u16string name() const;          // dc.corvane.test
+    std::u16string strictName() const;    // strict.corvane.test
+    std::u16string strictAddress() const; // its address, where no Kerberos logon can work
+    std::u16string domain() const;        // CORVANE
+    std::u16string realm() const;         // CORVANE.TEST
+    std::u16string user1() const;         // alice
+    std::u16string user2() const;         // bob
+    std::u16string group() const;         // corvane-staff, alice and bob are members
     std::u16string password(const std::string& user) const;
     // The server's view of a directory below its drive D: C:\...\D\Homes for ("Homes").
     std::u16string serverPath(const std::string& relative) const;

@@ -119,14 +119,13 @@ INSTANTIATE_TEST_SUITE_P(Domain, ConnectAsForms,
                                            std::pair{"alice@CORVANE.TEST", ""},
                                            std::pair{"alice", "CORVANE"}));
 
-// The strict name refuses NTLM: a password logon ends at once with the reason, not with a
-// question repeated until the user gives up, nor with a bare number. Disabled while the SMB
-// transport is libsmbclient, which reports this refusal only as EINVAL (like a name it cannot
-// resolve); a transport that sees the server's NTSTATUS maps it to NtlmBlocked.
-TEST_F(DomainTest, DISABLED_PasswordLogonWithNtlmRefusedEndsWithTheReason) {
+// The strict server refuses NTLM. Opened by its address, where a Kerberos logon cannot work (a
+// ticket names the host), a password logon ends at once with the reason: not with the question
+// repeated until the user gives up, nor with a bare number.
+TEST_F(DomainTest, PasswordLogonWithNtlmRefusedEndsWithTheReason) {
     DomainSession s(newTicketCachePath("none"), StaticCredentials(administrator()));
     Status result = 0;
-    listsShare(s.network, dc().strictName(), u"Staff", &result);
+    listsShare(s.network, dc().strictAddress(), u"Staff", &result);
     EXPECT_EQ(result, status::NtlmBlocked);
     EXPECT_EQ(s.credentials.timesAsked(), 1);
     EXPECT_NE(describeLogonFailure(result).find(u"NTLM"), std::u16string::npos);
