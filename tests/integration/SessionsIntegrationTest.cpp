@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -53,7 +55,8 @@ public:
             ::dup2(out, 1);
             ::dup2(out, 2);
             ::close(fds[1]);
-            ::execlp("smbclient", "smbclient", "-s", conf.c_str(), "-U", user.c_str(),
+            // Line-buffered, so that each answer can be read as soon as it is given.
+            ::execlp("stdbuf", "stdbuf", "-oL", "smbclient", "-s", conf.c_str(), "-U", user.c_str(),
                      share.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -140,13 +143,16 @@ TEST(SessionCalls, ASecondClientIsListedAndItsFileAndSessionCanBeEnded) {
     EXPECT_EQ(net.closeFile(addr, files[0].id), status::Success);
     EXPECT_TRUE(within(10s, [&] { return filesOf(net, addr, alice).empty(); }));
     client.command("close 1");
+    // The client's answer to its close comes before the session is ended below.
+    EXPECT_TRUE(within(10s, [&] {
+        return client.output().find("NT_STATUS_FILE_CLOSED") != std::string::npos;
+    })) << client.output();
 
     // Ending the session: gone from the list, the client's connection is cut, and our own
     // session from the same address goes on.
     EXPECT_EQ(net.deleteSession(addr, listed[0].client, alice), status::Success);
     EXPECT_TRUE(within(10s, [&] { return sessionsOf(net, addr, alice).empty(); }));
     client.command("ls");
-    // smbclient writes its answers out when it ends, at the end of its input.
     const std::string output = client.finish();
     EXPECT_NE(output.find("NT_STATUS_FILE_CLOSED"), std::string::npos) << output;
     EXPECT_NE(output.find("NT_STATUS_CONNECTION_DISCONNECTED"), std::string::npos) << output;

@@ -11,8 +11,6 @@
 
 namespace corvane::integration {
 
-namespace {
-
 int shell(const std::string& command, std::string* output) {
     FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
     if (!pipe)
@@ -34,7 +32,14 @@ std::string quoted(const std::string& s) {
     return out + "'";
 }
 
-} // namespace
+std::string envValue(const std::string& lines, const std::string& key) {
+    std::istringstream in(lines);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.starts_with(key + "="))
+            return line.substr(key.size() + 1);
+    return {};
+}
 
 TestServer::TestServer(std::string address) : m_address(std::move(address)) {
     if (run("env", &m_env) != 0)
@@ -57,12 +62,7 @@ int TestServer::run(const std::string& command, std::string* output) const {
 }
 
 std::string TestServer::value(const std::string& key) const {
-    std::istringstream lines(m_env);
-    std::string line;
-    while (std::getline(lines, line))
-        if (line.starts_with(key + "="))
-            return line.substr(key.size() + 1);
-    return {};
+    return envValue(m_env, key);
 }
 
 std::u16string TestServer::address() const {

@@ -9,6 +9,14 @@
 
 namespace corvane::integration {
 
+// Runs `command` in the shell, its errors dropped; `output`, when given, receives what it
+// printed. Returns its exit status, or -1 when it did not end normally.
+int shell(const std::string& command, std::string* output = nullptr);
+// `s` in single quotes for the shell.
+std::string quoted(const std::string& s);
+// The value of `key` in NAME=value lines such as the test servers print; empty when absent.
+std::string envValue(const std::string& lines, const std::string& key);
+
 // One sandboxed Samba server of tools/test-server, as the integration tests see it. The two
 // that ctest starts for every run are primary() (127.0.0.2) and secondary() (127.0.0.3, for
 // copying between computers). Values come from the script's own "env" output.

@@ -1,5 +1,7 @@
 #include "DomainController.h"
 
+#include "integration/TestServer.h"
+
 #include "platform/smb/Utf.h"
 
 #include <array>
@@ -13,31 +15,6 @@
 #include <unistd.h>
 
 namespace corvane::integration {
-
-namespace {
-
-int shell(const std::string& command, std::string* output) {
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::string text;
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        text.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    if (output)
-        *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string quoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-} // namespace
 
 DomainController::DomainController() {
     if (run("env", &m_env) != 0)
@@ -56,12 +33,7 @@ int DomainController::run(const std::string& command, std::string* output) const
 }
 
 std::string DomainController::value(const std::string& key) const {
-    std::istringstream lines(m_env);
-    std::string line;
-    while (std::getline(lines, line))
-        if (line.starts_with(key + "="))
-            return line.substr(key.size() + 1);
-    return {};
+    return envValue(m_env, key);
 }
 
 std::u16string DomainController::name() const {
