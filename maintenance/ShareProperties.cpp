@@ -57,11 +57,15 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
             break;
         case RecreateResult::Outcome::Untouched:
             return failed(result.status, QString());
+        case RecreateResult::Outcome::ChangeFailed:
+            return failed(result.status, QStringLiteral("."));
         case RecreateResult::Outcome::BothNames:
-            return failed(result.status, QStringLiteral(".\n") +
-                                             bothNamesConsequence(presentName, record.netname));
+            return failed(result.status,
+                          QStringLiteral(".\n") +
+                              bothNamesConsequence(presentName, record.netname, result.status));
         case RecreateResult::Outcome::AdditionFailedRestored:
         case RecreateResult::Outcome::AdditionFailedLost:
+        case RecreateResult::Outcome::RemovalUnanswered:
             return failed(result.status,
                           QStringLiteral(".\n") + additionFailureConsequence(result.outcome));
         }
