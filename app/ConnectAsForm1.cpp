@@ -1,7 +1,7 @@
 #include "ConnectAsForm1.h"
 
 #include "platform/LogonName.h"
-#include "shares/BusyCursor.h"
+#include "ui/BusyCursor.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

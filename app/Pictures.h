@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shares/ImageList.h"
+#include "ui/ImageList.h"
 
 namespace corvane {
 

@@ -13,9 +13,9 @@
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
 #include "sessions/TSessionsForm1.h"
-#include "shares/BusyCursor.h"
 #include "shares/FillSharesList.h"
-#include "shares/ListSorting.h"
+#include "ui/BusyCursor.h"
+#include "ui/ListSorting.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "shares/AppContext.h"
-#include "shares/ImageList.h"
 #include "shares/SharedState.h"
+#include "ui/ImageList.h"
 
 #include <QMainWindow>
 #include <QUrl>

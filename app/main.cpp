@@ -2,7 +2,7 @@
 #include "TForm1.h"
 #include "app/Version.h"
 #include "platform/smb/SmbNetwork.h"
-#include "shares/MessageBoxes.h"
+#include "ui/MessageBoxes.h"
 #include "waiting/CallDispatcher.h"
 #include "waiting/DispatchedServices.h"
 #include "waiting/UiThreadCredentials.h"

@@ -3,7 +3,7 @@
 #include "bulk/BulkPaths.h"
 #include "maintenance/FindReplace.h"
 #include "maintenance/RecreateShare.h"
-#include "shares/Text.h"
+#include "ui/Text.h"
 
 #include <QSet>
 

@@ -4,9 +4,9 @@
 #include "ShareExport.h"
 #include "TImportSharesForm1.h"
 #include "maintenance/FindReplace.h"
-#include "shares/BusyCursor.h"
-#include "shares/SelectionWalk.h"
-#include "shares/Text.h"
+#include "ui/BusyCursor.h"
+#include "ui/SelectionWalk.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QDir>

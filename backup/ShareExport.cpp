@@ -3,7 +3,7 @@
 #include "maintenance/ShareProperties.h"
 #include "platform/SecurityDescriptor.h"
 #include "security/PermissionEditor.h"
-#include "shares/Text.h"
+#include "ui/Text.h"
 
 #include <QSaveFile>
 

@@ -1,7 +1,7 @@
 #include "TImportSharesForm1.h"
 
-#include "shares/BusyCursor.h"
-#include "shares/Text.h"
+#include "ui/BusyCursor.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -5,7 +5,7 @@
 #include "platform/smb/Ndr.h"
 #include "platform/smb/SrvsvcCodec.h"
 #include "shares/FillSharesList.h"
-#include "shares/ImageList.h"
+#include "ui/ImageList.h"
 #include "waiting/CallDispatcher.h"
 #include "waiting/DispatchedServices.h"
 #include "waiting/WaitPanel.h"

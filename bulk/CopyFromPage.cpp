@@ -1,11 +1,11 @@
 #include "CopyFromPage.h"
 
 #include "BulkPaths.h"
-#include "shares/BusyCursor.h"
 #include "shares/FillSharesList.h"
-#include "shares/ListSorting.h"
-#include "shares/SelectionWalk.h"
-#include "shares/Text.h"
+#include "ui/BusyCursor.h"
+#include "ui/ListSorting.h"
+#include "ui/SelectionWalk.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

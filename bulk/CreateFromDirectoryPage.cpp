@@ -3,12 +3,12 @@
 #include "BulkPaths.h"
 #include "ShareCreation.h"
 #include "security/TSecurityForm1.h"
-#include "shares/BusyCursor.h"
 #include "shares/DriveProbe.h"
-#include "shares/ListSorting.h"
-#include "shares/SelectionWalk.h"
-#include "shares/Text.h"
-#include "shares/UserLimitSpinBox.h"
+#include "ui/BusyCursor.h"
+#include "ui/ListSorting.h"
+#include "ui/SelectionWalk.h"
+#include "ui/Text.h"
+#include "ui/UserLimitSpinBox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

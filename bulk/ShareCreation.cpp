@@ -3,7 +3,7 @@
 #include "BulkPaths.h"
 #include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
-#include "shares/Text.h"
+#include "ui/Text.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #include "FindReplace.h"
 
 #include "RecreateShare.h"
-#include "shares/Text.h"
+#include "ui/Text.h"
 
 #include <QList>
 

@@ -1,9 +1,9 @@
 #include "ShareMenuHandlers.h"
 
 #include "TFindReplaceTextForm1.h"
-#include "shares/BusyCursor.h"
-#include "shares/SelectionWalk.h"
-#include "shares/Text.h"
+#include "ui/BusyCursor.h"
+#include "ui/SelectionWalk.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include "RecreateShare.h"
 #include "platform/SecurityDescriptor.h"
-#include "shares/Text.h"
+#include "ui/Text.h"
 
 namespace corvane {
 

@@ -4,8 +4,8 @@
 #include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
 #include "security/PermissionEditor.h"
-#include "shares/Text.h"
-#include "shares/UserLimitSpinBox.h"
+#include "ui/Text.h"
+#include "ui/UserLimitSpinBox.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

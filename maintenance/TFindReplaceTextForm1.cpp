@@ -1,9 +1,9 @@
 #include "TFindReplaceTextForm1.h"
 
 #include "FindReplace.h"
-#include "shares/DesignedSize.h"
-#include "shares/SelectionWalk.h"
-#include "shares/Text.h"
+#include "ui/DesignedSize.h"
+#include "ui/SelectionWalk.h"
+#include "ui/Text.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

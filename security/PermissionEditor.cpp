@@ -1,7 +1,7 @@
 #include "PermissionEditor.h"
 
 #include "AclBuilding.h"
-#include "shares/Text.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -2,8 +2,8 @@
 
 #include "platform/AccountService.h"
 #include "platform/Acl.h"
-#include "shares/ImageList.h"
-#include "shares/MessageBoxes.h"
+#include "ui/ImageList.h"
+#include "ui/MessageBoxes.h"
 
 #include <QString>
 #include <QWidget>

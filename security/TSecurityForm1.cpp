@@ -2,7 +2,7 @@
 
 #include "AclBuilding.h"
 #include "PermissionEditor.h"
-#include "shares/DesignedSize.h"
+#include "ui/DesignedSize.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -2,9 +2,9 @@
 
 #include "platform/AccountService.h"
 #include "platform/Acl.h"
-#include "shares/ImageList.h"
-#include "shares/MessageBoxes.h"
 #include "shares/SharedState.h"
+#include "ui/ImageList.h"
+#include "ui/MessageBoxes.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "TSessionsForm1.h"
 
 #include "SessionsLogic.h"
-#include "shares/BusyCursor.h"
-#include "shares/MessageBoxes.h"
-#include "shares/SelectionWalk.h"
+#include "ui/BusyCursor.h"
+#include "ui/MessageBoxes.h"
+#include "ui/SelectionWalk.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

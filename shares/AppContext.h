@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ImageList.h"
-#include "MessageBoxes.h"
 #include "SharedState.h"
 #include "platform/AccountService.h"
 #include "platform/DirectoryService.h"
 #include "platform/ShareService.h"
+#include "ui/ImageList.h"
+#include "ui/MessageBoxes.h"
 
 class QTreeWidget;
 

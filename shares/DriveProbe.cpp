@@ -1,6 +1,6 @@
 #include "DriveProbe.h"
 
-#include "Text.h"
+#include "ui/Text.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #include "FillSharesList.h"
 
-#include "ListSorting.h"
-#include "Text.h"
+#include "ui/ListSorting.h"
+#include "ui/Text.h"
 
 #include <QTreeWidget>
 #include <QtAlgorithms>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ImageList.h"
 #include "platform/ShareInfo.h"
 #include "platform/ShareService.h"
+#include "ui/ImageList.h"
 
 #include <QString>
 

@@ -3,8 +3,8 @@
 #include "platform/fake/FakeNetwork.h"
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
-#include "shares/UserLimitSpinBox.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "ui/UserLimitSpinBox.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 #include "BulkFixture.h"
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
-#include "shares/UserLimitSpinBox.h"
+#include "ui/UserLimitSpinBox.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -5,8 +5,8 @@
 #include "app/TForm1.h"
 #include "integration/TestServer.h"
 #include "platform/SecurityDescriptor.h"
-#include "shares/Text.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QLineEdit>

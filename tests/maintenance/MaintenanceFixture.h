@@ -4,8 +4,8 @@
 #include "platform/Sid.h"
 #include "platform/fake/FakeNetwork.h"
 #include "shares/AppContext.h"
-#include "shares/Text.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "ui/Text.h"
 
 #include <QStringList>
 #include <QTreeWidget>

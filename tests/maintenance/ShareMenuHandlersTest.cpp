@@ -1,6 +1,6 @@
 #include "maintenance/ShareMenuHandlers.h"
 #include "MaintenanceFixture.h"
-#include "shares/SelectionWalk.h"
+#include "ui/SelectionWalk.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,9 +6,9 @@
 #include "security/PanelChecks.h"
 #include "security/PermissionEditor.h"
 #include "shares/FillSharesList.h"
-#include "shares/Text.h"
-#include "shares/UserLimitSpinBox.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "ui/Text.h"
+#include "ui/UserLimitSpinBox.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

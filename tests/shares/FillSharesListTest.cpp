@@ -1,8 +1,8 @@
 #include "shares/FillSharesList.h"
 #include "platform/fake/FakeNetwork.h"
 #include "shares/DriveProbe.h"
-#include "shares/ListSorting.h"
-#include "shares/UserLimitSpinBox.h"
+#include "ui/ListSorting.h"
+#include "ui/UserLimitSpinBox.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "shares/MessageBoxes.h"
-#include "shares/BusyCursor.h"
+#include "ui/MessageBoxes.h"
+#include "ui/BusyCursor.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shares/MessageBoxes.h"
+#include "ui/MessageBoxes.h"
 
 #include <QList>
 #include <QQueue>

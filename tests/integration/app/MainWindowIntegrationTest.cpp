@@ -3,9 +3,9 @@
 #include "../TestServer.h"
 #include "app/TForm1.h"
 #include "platform/smb/Utf.h"
-#include "shares/ImageList.h"
-#include "shares/Text.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "ui/ImageList.h"
+#include "ui/Text.h"
 
 #include <QCollator>
 #include <QLineEdit>

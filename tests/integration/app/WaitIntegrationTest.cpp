@@ -2,8 +2,8 @@
 // stalls after the logon, a server that dies in the middle of a walk and comes back.
 #include "../TestServer.h"
 #include "maintenance/TFindReplaceTextForm1.h"
-#include "shares/Text.h"
 #include "support/DispatchedWindow.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QLineEdit>

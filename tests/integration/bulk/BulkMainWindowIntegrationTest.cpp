@@ -5,10 +5,10 @@
 #include "platform/SecurityDescriptor.h"
 #include "platform/smb/Utf.h"
 #include "security/AclBuilding.h"
-#include "shares/Text.h"
-#include "shares/UserLimitSpinBox.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tests/integration/TestServer.h"
+#include "ui/Text.h"
+#include "ui/UserLimitSpinBox.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -7,10 +7,10 @@
 #include "platform/smb/SmbNetwork.h"
 #include "platform/smb/Utf.h"
 #include "security/AclBuilding.h"
-#include "shares/ImageList.h"
-#include "shares/Text.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tests/integration/TestServer.h"
+#include "ui/ImageList.h"
+#include "ui/Text.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
