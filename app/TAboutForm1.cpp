@@ -55,7 +55,7 @@ QPixmap TAboutForm1::drawPicture() {
     body.setBold(false);
     p.setFont(body);
     p.drawText(QRectF(106, 84, 190, 20), Qt::AlignLeft,
-               QStringLiteral("Version ") + QString::fromUtf8(version::titleVersion));
+               QStringLiteral("Version %1").arg(QString::fromUtf8(version::titleVersion)));
     body.setPointSize(9);
     p.setFont(body);
     p.drawText(QRectF(106, 106, 190, 50), Qt::AlignLeft | Qt::TextWordWrap,
@@ -63,8 +63,8 @@ QPixmap TAboutForm1::drawPicture() {
     body.setPointSize(8);
     p.setFont(body);
     p.drawText(QRectF(12, 160, 280, 32), Qt::AlignLeft | Qt::TextWordWrap,
-               QStringLiteral("Copyright \u00A9 ") + QString::fromUtf8(version::organization) +
-                   QStringLiteral(". All rights reserved."));
+               QStringLiteral("Copyright \u00A9 %1. All rights reserved.")
+                   .arg(QString::fromUtf8(version::organization)));
     p.end();
     return picture;
 }

@@ -1,13 +1,17 @@
 #include "ImportPlan.h"
 
+#include "Messages.h"
 #include "bulk/BulkPaths.h"
-#include "maintenance/FindReplace.h"
+#include "maintenance/Messages.h"
 #include "maintenance/RecreateShare.h"
 #include "ui/Text.h"
 
 #include <QSet>
 
 namespace corvane {
+
+namespace text = backup_text;
+namespace maintenance = maintenance_text;
 
 namespace {
 
@@ -31,39 +35,38 @@ QString invalidReason(const ShareInfo502& share, const QString& originalPath,
                       const QString& newParent, QSet<QString>& seen) {
     const QString name = fromU16(share.netname);
     if (name.isEmpty())
-        return QStringLiteral("no name");
+        return text::noName();
     if (holdsForbiddenCharacter(name))
-        return QStringLiteral("the name holds a character share names cannot hold");
+        return text::forbiddenCharacter();
     if (name.size() > MaxShareNameLength)
-        return QStringLiteral("the name is longer than 80 characters");
+        return text::nameTooLong();
     const QString key = name.toCaseFolded();
     if (seen.contains(key))
-        return QStringLiteral("a share of this name comes earlier in the file");
+        return text::nameRepeated();
     seen.insert(key);
     if (isDiskShare(share.type) && originalPath.isEmpty())
-        return QStringLiteral("no path");
+        return text::noPath();
     if (!newParent.isEmpty() && isDiskShare(share.type) &&
         (lastComponentOf(originalPath).isEmpty() || lastComponentOf(originalPath).endsWith(':')))
-        return QStringLiteral("the path ") + originalPath +
-               QStringLiteral(" has no directory to put under the new parent");
+        return text::pathWithoutDirectory(originalPath);
     return {};
 }
 
 QStringList differencesOf(const ShareInfo502& wanted, const ShareInfo502& present) {
     QStringList out;
     if (wanted.path != present.path)
-        out << QStringLiteral("path");
+        out << text::differingPath();
     if (wanted.remark != present.remark)
-        out << QStringLiteral("comment");
+        out << text::differingComment();
     if (wanted.maxUses != present.maxUses)
-        out << QStringLiteral("limit");
+        out << text::differingLimit();
     if (wanted.securityDescriptor != present.securityDescriptor)
-        out << QStringLiteral("permissions");
+        out << text::differingPermissions();
     return out;
 }
 
 QString line(const ShareInfo502& share, const QString& what) {
-    return fromU16(share.netname) + QStringLiteral(": ") + what;
+    return text::reportLine(fromU16(share.netname), what);
 }
 
 } // namespace
@@ -83,15 +86,15 @@ std::vector<ExistingShare> readExisting(ShareService& service, const std::u16str
 QString stateText(const ImportRow& row) {
     switch (row.state) {
     case ImportRow::State::New:
-        return QStringLiteral("new");
+        return text::stateNew();
     case ImportRow::State::Same:
-        return QStringLiteral("same");
+        return text::stateSame();
     case ImportRow::State::Differs:
-        return QStringLiteral("differs: ") + row.differences.join(QStringLiteral(", "));
+        return text::stateDiffers(row.differences);
     case ImportRow::State::Invalid:
         break;
     }
-    return QStringLiteral("invalid: ") + row.invalidReason;
+    return text::stateInvalid(row.invalidReason);
 }
 
 std::vector<ImportRow> planImport(const ShareFile& file, const QString& newParent,
@@ -110,8 +113,7 @@ std::vector<ImportRow> planImport(const ShareFile& file, const QString& newParen
             i < existing.size() ? existing[i] : ExistingShare{status::NetNameNotFound, {}};
         if (row.invalidReason.isEmpty() && present.status != status::Success &&
             present.status != status::NetNameNotFound)
-            row.invalidReason = QStringLiteral("the share could not be read on the computer (") +
-                                QString::number(present.status) + QLatin1Char(')');
+            row.invalidReason = text::unreadable(present.status);
         if (!row.invalidReason.isEmpty()) {
             row.state = ImportRow::State::Invalid;
         } else if (present.status == status::NetNameNotFound) {
@@ -150,25 +152,17 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     switch (importAction(row.state, replaceExisting)) {
     case ImportAction::Skip:
         if (row.state == ImportRow::State::Invalid)
-            return {false,
-                    line(row.record,
-                         QStringLiteral("Not imported: ") + row.invalidReason + QLatin1Char('.')),
-                    {}};
+            return {false, line(row.record, text::notImported(row.invalidReason)), {}};
         return {true,
-                line(row.record, row.state == ImportRow::State::Same
-                                     ? QStringLiteral("Already the same; left as it is.")
-                                     : QStringLiteral("Differs; left as it is.")),
+                line(row.record, row.state == ImportRow::State::Same ? text::leftSame()
+                                                                     : text::leftDiffering()),
                 {}};
     case ImportAction::Create: {
         const Status added = service.add(computer, row.record);
         if (added == status::Success)
-            return {true, line(row.record, QStringLiteral("Created.")), {}};
-        const QString error = QString::number(added);
-        return {false,
-                line(row.record,
-                     QStringLiteral("Could not be created (") + error + QStringLiteral(").")),
-                QStringLiteral("Could not create share ") + name + QLatin1Char('(') + error +
-                    QStringLiteral(").\nContinue?")};
+            return {true, line(row.record, text::created()), {}};
+        return {false, line(row.record, text::notCreated(added)),
+                text::creationFailed(name, added)};
     }
     case ImportAction::Replace:
         break;
@@ -178,55 +172,44 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     ShareInfo502 present;
     const Status fetched = service.getInfo(computer, row.record.netname, present);
     if (fetched != status::Success)
-        return {false,
-                line(row.record, QStringLiteral("Could not be read (") + QString::number(fetched) +
-                                     QStringLiteral(").")),
-                fetchFailureText(name, fetched)};
+        return {false, line(row.record, text::notRead(fetched)),
+                maintenance::fetchFailed(name, fetched)};
     // A change in place that failed: the share is still there, perhaps partly changed.
     const auto changeFailed = [&](Status status) -> ImportOutcome {
-        return {false,
-                line(row.record, QStringLiteral("Could not be replaced (") +
-                                     QString::number(status) + QStringLiteral(").")),
-                updateFailureText(name, status, QStringLiteral("Continue?"))};
+        return {false, line(row.record, text::notReplaced(status)),
+                maintenance::updateFailed(name, status, maintenance::goOnQuestion())};
     };
     if (present.netname == row.record.netname && present.path == row.record.path) {
         const Status set = service.setInfo(computer, present.netname, row.record);
         if (set == status::Success)
-            return {true, line(row.record, QStringLiteral("Replaced.")), {}};
+            return {true, line(row.record, text::replaced()), {}};
         return changeFailed(set);
     }
     const RecreateResult result =
         RecreateShare(service, computer, present.netname, row.record, present);
-    const QString error = QString::number(result.status);
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
-        return {true, line(row.record, QStringLiteral("Replaced.")), {}};
+        return {true, line(row.record, text::replaced()), {}};
     case RecreateResult::Outcome::Untouched:
-        return {false,
-                line(row.record, QStringLiteral("Could not be replaced (") + error +
-                                     QStringLiteral("); left as it was.")),
-                updateFailureText(name, result.status, QStringLiteral("Continue?"))};
+        return {false, line(row.record, text::notReplacedLeftAsItWas(result.status)),
+                maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
     case RecreateResult::Outcome::ChangeFailed:
         return changeFailed(result.status);
-    case RecreateResult::Outcome::BothNames:
-        return {false,
-                line(row.record,
-                     QStringLiteral("Could not be replaced (") + error + QStringLiteral("). ") +
-                         bothNamesConsequence(present.netname, row.record.netname, result.status)),
-                updateFailureText(
-                    name, result.status,
-                    bothNamesConsequence(present.netname, row.record.netname, result.status) +
-                        QStringLiteral("\nContinue?"))};
+    case RecreateResult::Outcome::BothNames: {
+        const QString consequence =
+            maintenance::bothNamesConsequence(present.netname, row.record.netname, result.status);
+        return {
+            false, line(row.record, text::notReplacedWith(result.status, consequence)),
+            maintenance::updateFailed(name, result.status, maintenance::goOnAfter(consequence))};
+    }
     case RecreateResult::Outcome::AdditionFailedRestored:
     case RecreateResult::Outcome::AdditionFailedLost:
     case RecreateResult::Outcome::RemovalUnanswered:
         break;
     }
-    const QString consequence = QLatin1String(additionFailureConsequence(result.outcome));
-    return {false,
-            line(row.record, QStringLiteral("Could not be replaced (") + error +
-                                 QStringLiteral("). ") + consequence),
-            updateFailureText(name, result.status, consequence)};
+    const QString consequence = maintenance::additionFailureConsequence(result.outcome);
+    return {false, line(row.record, text::notReplacedWith(result.status, consequence)),
+            maintenance::updateFailed(name, result.status, consequence)};
 }
 
 } // namespace corvane

@@ -1,9 +1,10 @@
 #include "ShareBackup.h"
 
 #include "ImportPlan.h"
+#include "Messages.h"
 #include "ShareExport.h"
 #include "TImportSharesForm1.h"
-#include "maintenance/FindReplace.h"
+#include "maintenance/Messages.h"
 #include "ui/BusyCursor.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
@@ -85,7 +86,8 @@ void ShareBackup::ExportShares1Click() {
             const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
             if (fetched != status::Success) {
                 // Yes leaves the share out of the file; No writes nothing.
-                if (!m_ctx.messages.errorGoOn(m_owner, fetchFailureText(name, fetched)))
+                if (!m_ctx.messages.errorGoOn(m_owner,
+                                              maintenance_text::fetchFailed(name, fetched)))
                     return;
                 continue;
             }
@@ -103,8 +105,7 @@ void ShareBackup::ExportShares1Click() {
     }
     const QString failure = writeFileAtomically(fileName, writeShareFile(file));
     if (!failure.isEmpty())
-        m_ctx.messages.error(m_owner, QStringLiteral("Could not write ") + fileName +
-                                          QStringLiteral(":\n") + failure);
+        m_ctx.messages.error(m_owner, backup_text::writeFailed(fileName, failure));
 }
 
 void ShareBackup::ImportShares1Click() {
@@ -115,15 +116,14 @@ void ShareBackup::ImportShares1Click() {
     if (fileName.isEmpty())
         return;
     const auto refuse = [&](const QString& problem) {
-        m_ctx.messages.error(m_owner, QStringLiteral("Could not import ") + fileName +
-                                          QStringLiteral(":\n") + problem);
+        m_ctx.messages.error(m_owner, backup_text::importRefused(fileName, problem));
     };
     QFile input(fileName);
     if (!input.open(QIODevice::ReadOnly))
         return refuse(input.errorString());
     // The size is checked before reading and again on what was read, for a file that grows.
     if (input.size() > MaxShareFileSize)
-        return refuse(QStringLiteral("The file is larger than 64 MiB."));
+        return refuse(backup_text::fileTooLarge());
     const QByteArray bytes = input.read(MaxShareFileSize + 1);
     if (input.error() != QFileDevice::NoError)
         return refuse(input.errorString());

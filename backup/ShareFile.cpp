@@ -1,5 +1,6 @@
 #include "ShareFile.h"
 
+#include "Messages.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/Sid.h"
 
@@ -53,14 +54,14 @@ public:
     QJsonValue required(const QString& key) const {
         const auto it = m_object.constFind(key);
         if (it == m_object.constEnd())
-            refuse(key, QStringLiteral("is missing"));
+            refuse(key, backup_text::missing());
         return it.value();
     }
 
     QString string(const QString& key) const {
         const QJsonValue value = required(key);
         if (!value.isString())
-            refuse(key, QStringLiteral("must be a text"));
+            refuse(key, backup_text::notText());
         return checked(key, value.toString());
     }
 
@@ -69,7 +70,7 @@ public:
         if (value.isNull())
             return std::nullopt;
         if (!value.isString())
-            refuse(key, QStringLiteral("must be a text or null"));
+            refuse(key, backup_text::notTextOrNull());
         return checked(key, value.toString());
     }
 
@@ -79,30 +80,28 @@ public:
         const double number = value.toDouble();
         if (!value.isDouble() || !std::isfinite(number) || std::trunc(number) != number ||
             number < static_cast<double>(min) || number > static_cast<double>(max))
-            refuse(key, QStringLiteral("must be ") + range);
+            refuse(key, backup_text::outOfRange(range));
         return static_cast<qint64>(number);
     }
 
     QJsonArray array(const QString& key) const {
         const QJsonValue value = required(key);
         if (!value.isArray())
-            refuse(key, QStringLiteral("must be a list"));
+            refuse(key, backup_text::notList());
         return value.toArray();
     }
 
     [[noreturn]] void refuse(const QString& key, const QString& problem) const {
-        const QString field =
-            m_where.isEmpty() ? QStringLiteral("Field \"") : m_where + QStringLiteral("field \"");
-        throw Refusal{field + key + QStringLiteral("\" ") + problem + QLatin1Char('.')};
+        throw Refusal{backup_text::fieldRefused(m_where, key, problem)};
     }
 
 private:
     // The services take text up to a null character; one inside would cut the value short.
     QString checked(const QString& key, const QString& value) const {
         if (value.contains(QChar(u'\0')))
-            refuse(key, QStringLiteral("holds a null character"));
+            refuse(key, backup_text::nullCharacter());
         if (!value.isValidUtf16())
-            refuse(key, QStringLiteral("holds text that is not valid Unicode"));
+            refuse(key, backup_text::notUnicode());
         return value;
     }
 
@@ -112,7 +111,7 @@ private:
 
 QJsonObject objectAt(const QJsonArray& list, qsizetype index, const QString& what) {
     if (!list.at(index).isObject())
-        throw Refusal{what + QStringLiteral(" is not an object.")};
+        throw Refusal{backup_text::notAnObject(what)};
     return list.at(index).toObject();
 }
 
@@ -125,11 +124,11 @@ std::vector<std::uint8_t> descriptorBytes(const Fields& fields) {
         latin1, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
     // Only the form the export writes: no missing or extra padding, no other characters.
     if (!result || result.decoded.isEmpty() || result.decoded.toBase64() != latin1)
-        fields.refuse(Descriptor, QStringLiteral("is not base64"));
+        fields.refuse(Descriptor, backup_text::notBase64());
     const auto* data = reinterpret_cast<const std::uint8_t*>(result.decoded.constData());
     std::vector<std::uint8_t> bytes(data, data + result.decoded.size());
     if (!SecurityDescriptor::parse(bytes))
-        fields.refuse(Descriptor, QStringLiteral("does not parse as a security descriptor"));
+        fields.refuse(Descriptor, backup_text::notSecurityDescriptor());
     return bytes;
 }
 
@@ -139,58 +138,55 @@ ReadableEntry readEntry(const QJsonObject& object, const QString& where) {
     entry.account = fields.stringOrNull(Account);
     entry.sid = fields.stringOrNull(SidField);
     if (entry.sid && !Sid::fromString(entry.sid->toStdString()))
-        fields.refuse(SidField, QStringLiteral("is not a SID"));
+        fields.refuse(SidField, backup_text::notSid());
     entry.type = fields.string(Type);
     entry.access = fields.string(Access);
     return entry;
 }
 
 ExportedShare readShare(const QJsonObject& object, qsizetype index) {
-    QString where = QStringLiteral("Share ") + QString::number(index + 1);
+    QString where = backup_text::sharePlace(index);
     // The name helps to find the share, unless it is the problem itself.
     if (const QString name = object.value(Name).toString();
         !name.isEmpty() && !name.contains(QChar(u'\0')) && name.isValidUtf16())
-        where += QStringLiteral(" (") + name + QLatin1Char(')');
-    const Fields fields(object, where + QStringLiteral(": "));
+        where = backup_text::sharePlaceNamed(index, name);
+    const Fields fields(object, backup_text::fieldsOf(where));
 
     ExportedShare share;
     ShareInfo502& r = share.record;
     r.netname = fields.string(Name).toStdU16String();
-    r.type = static_cast<std::uint32_t>(
-        fields.integer(Type, 0, 0xFFFFFFFF, QStringLiteral("a whole number from 0 to 4294967295")));
+    r.type =
+        static_cast<std::uint32_t>(fields.integer(Type, 0, 0xFFFFFFFF, backup_text::typeRange()));
     r.path = fields.string(Path).toStdU16String();
     r.remark = fields.string(Comment).toStdU16String();
     // -1 is no limit, all bits set.
-    r.maxUses = static_cast<std::uint32_t>(fields.integer(
-        MaxUsers, -1, 0xFFFFFFFE, QStringLiteral("-1 (no limit) or a whole number from 0")));
+    r.maxUses = static_cast<std::uint32_t>(
+        fields.integer(MaxUsers, -1, 0xFFFFFFFE, backup_text::userLimitRange()));
     r.securityDescriptor = descriptorBytes(fields);
     const QJsonArray entries = fields.array(Entries);
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString entryWhere = where + QStringLiteral(", entry ") + QString::number(i + 1);
+        const QString entryWhere = backup_text::entryPlace(where, i);
         share.entries.append(
-            readEntry(objectAt(entries, i, entryWhere), entryWhere + QStringLiteral(": ")));
+            readEntry(objectAt(entries, i, entryWhere), backup_text::fieldsOf(entryWhere)));
     }
     return share;
 }
 
 ShareFile readFile(const QJsonObject& root) {
     const Fields fields(root, QString());
-    const qint64 version = fields.integer(Version, 0, 0x7FFFFFFF, QStringLiteral("a whole number"));
+    const qint64 version = fields.integer(Version, 0, 0x7FFFFFFF, backup_text::wholeNumber());
     if (version != ShareFileVersion)
-        throw Refusal{QStringLiteral("Version ") + QString::number(version) +
-                      QStringLiteral(" is not supported; this program reads version ") +
-                      QString::number(ShareFileVersion) + QLatin1Char('.')};
+        throw Refusal{backup_text::versionUnsupported(version, ShareFileVersion)};
     ShareFile file;
     file.computer = fields.string(Computer);
     file.exported = QDateTime::fromString(fields.string(Exported), Qt::ISODate);
     if (!file.exported.isValid())
-        fields.refuse(Exported, QStringLiteral("is not a date and time in ISO 8601 form"));
+        fields.refuse(Exported, backup_text::notDateTime());
     file.exported = file.exported.toUTC();
     const QJsonArray shares = fields.array(Shares);
     file.shares.reserve(static_cast<std::size_t>(shares.size()));
     for (qsizetype i = 0; i < shares.size(); ++i)
-        file.shares.push_back(
-            readShare(objectAt(shares, i, QStringLiteral("Share ") + QString::number(i + 1)), i));
+        file.shares.push_back(readShare(objectAt(shares, i, backup_text::sharePlace(i)), i));
     return file;
 }
 
@@ -233,16 +229,14 @@ QByteArray writeShareFile(const ShareFile& file) {
 
 ShareFileReadResult readShareFile(QByteArrayView bytes) {
     if (bytes.size() > MaxShareFileSize)
-        return {std::nullopt, QStringLiteral("The file is larger than 64 MiB.")};
+        return {std::nullopt, backup_text::fileTooLarge()};
     QJsonParseError parseError;
     const QJsonDocument document =
         QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return {std::nullopt, QStringLiteral("The file is not JSON: ") + parseError.errorString() +
-                                  QStringLiteral(" at byte ") + QString::number(parseError.offset) +
-                                  QLatin1Char('.')};
+        return {std::nullopt, backup_text::notJson(parseError.errorString(), parseError.offset)};
     if (!document.isObject())
-        return {std::nullopt, QStringLiteral("The file does not hold a JSON object.")};
+        return {std::nullopt, backup_text::notJsonObject()};
     try {
         return {readFile(document.object()), QString()};
     } catch (const Refusal& refusal) {

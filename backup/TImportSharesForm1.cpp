@@ -30,10 +30,9 @@ TImportSharesForm1::TImportSharesForm1(AppContext& ctx, ShareFile file,
     setObjectName(QStringLiteral("ImportSharesForm1"));
     setWindowTitle(QStringLiteral("Import shares"));
 
-    auto* source =
-        new QLabel(QStringLiteral("Shares of ") + m_file.computer + QStringLiteral(", exported ") +
-                       m_file.exported.toString(Qt::ISODate) + QLatin1Char(':'),
-                   this);
+    auto* source = new QLabel(QStringLiteral("Shares of %1, exported %2:")
+                                  .arg(m_file.computer, m_file.exported.toString(Qt::ISODate)),
+                              this);
     ImportList1 = named(new QTreeWidget(this), "ImportList1");
     ImportList1->setColumnCount(4);
     ImportList1->setHeaderLabels({QStringLiteral("Share"), QStringLiteral("State"),

@@ -1,6 +1,7 @@
 #include "CopyFromPage.h"
 
 #include "BulkPaths.h"
+#include "Messages.h"
 #include "shares/FillSharesList.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
@@ -23,18 +24,19 @@ namespace corvane {
 CopyFromPage::CopyFromPage(AppContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("TabSheet2"));
 
-    Label12 = new QLabel(tr("Computer:"), this);
+    Label12 = new QLabel(QStringLiteral("Computer:"), this);
     Label12->setObjectName(QStringLiteral("Label12"));
     SourceComputer1 = new QLineEdit(this);
     SourceComputer1->setObjectName(QStringLiteral("SourceComputer1"));
     Label12->setBuddy(SourceComputer1);
-    OpenCopyComputer1 = new QPushButton(tr("Open"), this);
+    OpenCopyComputer1 = new QPushButton(QStringLiteral("Open"), this);
     OpenCopyComputer1->setObjectName(QStringLiteral("OpenCopyComputer1"));
     OpenCopyComputer1->setAutoDefault(false);
 
     SourceComputerSharesList1 = new QTreeWidget(this);
     SourceComputerSharesList1->setObjectName(QStringLiteral("SourceComputerSharesList1"));
-    SourceComputerSharesList1->setHeaderLabels({tr("Name"), tr("Path"), tr("Comment")});
+    SourceComputerSharesList1->setHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Path"), QStringLiteral("Comment")});
     SourceComputerSharesList1->setColumnWidth(0, 200);
     SourceComputerSharesList1->setColumnWidth(1, 100);
     SourceComputerSharesList1->setRootIsDecorated(false);
@@ -45,22 +47,22 @@ CopyFromPage::CopyFromPage(AppContext& ctx, QWidget* parent) : QWidget(parent), 
     SourceComputerSharesList1->header()->setSectionsClickable(true);
     SourceComputerSharesList1->header()->setSortIndicatorShown(false);
 
-    Label13 = new QLabel(tr("Source parent dir:"), this);
+    Label13 = new QLabel(QStringLiteral("Source parent dir:"), this);
     Label13->setObjectName(QStringLiteral("Label13"));
     SourceComputerParentDir1 = new QLineEdit(this);
     SourceComputerParentDir1->setObjectName(QStringLiteral("SourceComputerParentDir1"));
     SourceComputerParentDir1->setReadOnly(true);
     Label13->setBuddy(SourceComputerParentDir1);
 
-    Label14 = new QLabel(tr("Destination parent dir:"), this);
+    Label14 = new QLabel(QStringLiteral("Destination parent dir:"), this);
     Label14->setObjectName(QStringLiteral("Label14"));
     DestinationComputerParentDir1 = new QLineEdit(this);
     DestinationComputerParentDir1->setObjectName(QStringLiteral("DestinationComputerParentDir1"));
     Label14->setBuddy(DestinationComputerParentDir1);
 
-    UseSourceAsDestination1 = new QCheckBox(tr("Use source as destination"), this);
+    UseSourceAsDestination1 = new QCheckBox(QStringLiteral("Use source as destination"), this);
     UseSourceAsDestination1->setObjectName(QStringLiteral("UseSourceAsDestination1"));
-    Copy1 = new QPushButton(tr("C&opy"), this);
+    Copy1 = new QPushButton(QStringLiteral("C&opy"), this);
     Copy1->setObjectName(QStringLiteral("Copy1"));
     Copy1->setAutoDefault(false);
 
@@ -146,7 +148,7 @@ void CopyFromPage::Copy1Click() {
         return;
     const QString destinationParent = DestinationComputerParentDir1->text();
     if (destinationParent.isEmpty()) {
-        m_ctx.messages.error(this, tr("No parent directory specified for destination computer!"));
+        m_ctx.messages.error(this, bulk_text::noDestinationParent());
         return;
     }
 
@@ -160,19 +162,14 @@ void CopyFromPage::Copy1Click() {
         ShareInfo502 info;
         Status result = m_ctx.shares.getInfo(source, toU16(item->text(0)), info);
         if (result != status::Success) {
-            m_ctx.messages.error(this, tr("A system error has occured (%1) while\nrequesting "
-                                          "information about the share %2.")
-                                           .arg(result)
-                                           .arg(item->text(0)));
+            m_ctx.messages.error(this, bulk_text::copyFetchFailed(result, item->text(0)));
             return;
         }
         info.path = toU16(destinationPathOf(destinationParent, item->text(1)));
         result = m_ctx.shares.add(destination, info);
         if (result != status::Success) {
             m_ctx.messages.error(this,
-                                 tr("A system error has occured (%1) while\ncreating the share %2.")
-                                     .arg(result)
-                                     .arg(fromU16(info.netname)));
+                                 bulk_text::copyCreationFailed(result, fromU16(info.netname)));
             return;
         }
     }

@@ -1,6 +1,7 @@
 #include "CreateFromDirectoryPage.h"
 
 #include "BulkPaths.h"
+#include "Messages.h"
 #include "ShareCreation.h"
 #include "security/TSecurityForm1.h"
 #include "shares/DriveProbe.h"
@@ -60,7 +61,7 @@ CreateFromDirectoryPage::CreateFromDirectoryPage(AppContext& ctx, TSecurityForm1
 
     DirList1 = new QTreeWidget(this);
     DirList1->setObjectName(QStringLiteral("DirList1"));
-    DirList1->setHeaderLabels({tr("Directory")});
+    DirList1->setHeaderLabels({QStringLiteral("Directory")});
     DirList1->setColumnWidth(0, 200);
     DirList1->header()->setSectionsClickable(false);
     DirList1->setRootIsDecorated(false);
@@ -69,26 +70,26 @@ CreateFromDirectoryPage::CreateFromDirectoryPage(AppContext& ctx, TSecurityForm1
     DirList1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DirList1->setSortingEnabled(false);
 
-    CreateAllSharesHidden1 = new QCheckBox(tr("Create all shares hidden"), this);
+    CreateAllSharesHidden1 = new QCheckBox(QStringLiteral("Create all shares hidden"), this);
     CreateAllSharesHidden1->setObjectName(QStringLiteral("CreateAllSharesHidden1"));
-    Label15 = new QLabel(tr("Common comment:"), this);
+    Label15 = new QLabel(QStringLiteral("Common comment:"), this);
     Label15->setObjectName(QStringLiteral("Label15"));
     CommonComment1 = new QLineEdit(this);
     CommonComment1->setObjectName(QStringLiteral("CommonComment1"));
     CommonComment1->setMaxLength(256);
     Label15->setBuddy(CommonComment1);
-    Label16 = new QLabel(tr("Maximum users::"), this);
+    Label16 = new QLabel(QStringLiteral("Maximum users::"), this);
     Label16->setObjectName(QStringLiteral("Label16"));
     MaximumUsers1 = new UserLimitSpinBox(MaximumUsersLimit, this);
     MaximumUsers1->setObjectName(QStringLiteral("MaximumUsers1"));
     Label16->setBuddy(MaximumUsers1);
     AddDirectoryNameAsUserName1 =
-        new QCheckBox(tr("Add directory name as username with Full Control"), this);
+        new QCheckBox(QStringLiteral("Add directory name as username with Full Control"), this);
     AddDirectoryNameAsUserName1->setObjectName(QStringLiteral("AddDirectoryNameAsUserName1"));
-    Security1 = new QPushButton(tr("S&ecurity"), this);
+    Security1 = new QPushButton(QStringLiteral("S&ecurity"), this);
     Security1->setObjectName(QStringLiteral("Security1"));
     Security1->setAutoDefault(false);
-    Create1 = new QPushButton(tr("C&reate"), this);
+    Create1 = new QPushButton(QStringLiteral("C&reate"), this);
     Create1->setObjectName(QStringLiteral("Create1"));
     Create1->setAutoDefault(false);
 
@@ -162,7 +163,7 @@ void CreateFromDirectoryPage::DirTree1Change(QTreeWidgetItem* node) {
     const Status result = m_ctx.directories.listDirectories(
         toU16(m_treeComputer), toU16(m_ctx.state.currentDirectory), names);
     if (result != status::Success) {
-        m_ctx.messages.error(this, tr("Could not retrieve path!"));
+        m_ctx.messages.error(this, bulk_text::noPath());
         return;
     }
     QList<QTreeWidgetItem*> rows;

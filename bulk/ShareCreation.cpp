@@ -1,6 +1,7 @@
 #include "ShareCreation.h"
 
 #include "BulkPaths.h"
+#include "Messages.h"
 #include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
 #include "ui/Text.h"
@@ -39,31 +40,22 @@ DirectoryCreation createDirectoryShare(ShareService& shares, AccountService& acc
     using Kind = DirectoryCreation::Kind;
     std::optional<Acl> acl = newShareAcl ? CopyAcl(*newShareAcl) : std::nullopt;
     if (!acl)
-        return {Kind::NoList, status::Success,
-                QStringLiteral("A system error has occured. Could not assign security list to "
-                               "share.\nThe share has not been created. Continue?")};
+        return {Kind::NoList, status::Success, bulk_text::noSecurityList()};
 
     if (options.addDirectoryNameAsUser) {
         Account account;
         if (accounts.lookupName(target.server, toU16(directory), account) != status::Success)
-            return {Kind::AccountNotFound, status::Success,
-                    QStringLiteral("A system error has occured. Could not find user on "
-                                   "network.\nThe share has not been created. Continue?")};
+            return {Kind::AccountNotFound, status::Success, bulk_text::accountNotFound()};
         std::optional<Acl> withUser = AddAceToAcl(ExplicitAllow, acl, account.sid, GenericAll);
         if (!withUser)
-            return {Kind::EntryNotAdded, status::Success,
-                    QStringLiteral("Could not add directory name as user to share!\nThe share has "
-                                   "not been created. Continue?")};
+            return {Kind::EntryNotAdded, status::Success, bulk_text::entryNotAdded()};
         acl = std::move(withUser);
     }
 
     const Status result =
         shares.add(target.server, newShareRecord(target, options, directory, *acl));
     if (result != status::Success)
-        return {
-            Kind::AddFailed, result,
-            QStringLiteral("A system error has occured (%1).\nCould not create share. Continue?")
-                .arg(result)};
+        return {Kind::AddFailed, result, bulk_text::creationFailed(result)};
     return {};
 }
 

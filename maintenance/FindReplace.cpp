@@ -1,11 +1,14 @@
 #include "FindReplace.h"
 
+#include "Messages.h"
 #include "RecreateShare.h"
 #include "ui/Text.h"
 
 #include <QList>
 
 namespace corvane {
+
+namespace text = maintenance_text;
 
 namespace {
 
@@ -68,26 +71,6 @@ std::optional<QString> replaceFirstIgnoringCase(const QString& value, const QStr
     return std::nullopt;
 }
 
-QString notFoundLine(const QString& name, const QString& find) {
-    return name + QStringLiteral(": Could not find \"") + find + QStringLiteral("\".");
-}
-
-QString replacedLine(const QString& name, const QString& oldValue, const QString& newValue) {
-    return name + QStringLiteral(": Replaced \"") + oldValue + QStringLiteral("\" with \"") +
-           newValue + QStringLiteral("\" successfully.");
-}
-
-QString updateFailureText(const QString& shareName, Status status, const QString& consequence) {
-    return QStringLiteral("Could not update share ") + shareName + QLatin1Char('(') +
-           QString::number(status) + QStringLiteral(").\n") + consequence;
-}
-
-QString fetchFailureText(const QString& shareName, Status status) {
-    return QStringLiteral("A system error occured (") + QString::number(status) +
-           QStringLiteral(")\nwhile requesting information about the share ") + shareName +
-           QLatin1Char('.');
-}
-
 ShareReplacement replaceInShare(ShareService& service, const std::u16string& computer,
                                 const QString& shareName, SearchField field, const QString& find,
                                 const QString& replacement) {
@@ -98,7 +81,7 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     if (fetched != status::Success) {
         out.kind = Kind::FetchFailed;
         out.status = fetched;
-        out.errorText = fetchFailureText(shareName, fetched);
+        out.errorText = text::fetchFailed(shareName, fetched);
         return out;
     }
 
@@ -108,7 +91,7 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     const std::optional<QString> newValue = replaceFirstIgnoringCase(oldValue, find, replacement);
     if (!newValue) {
         out.kind = Kind::NotFound;
-        out.statusLine = notFoundLine(fromU16(record.netname), find);
+        out.statusLine = text::notFoundLine(fromU16(record.netname), find);
         return out;
     }
     value = toU16(*newValue);
@@ -119,30 +102,29 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
         out.kind = Kind::Replaced;
-        out.statusLine = replacedLine(fromU16(record.netname), oldValue, *newValue);
+        out.statusLine = text::replacedLine(fromU16(record.netname), oldValue, *newValue);
         break;
     case RecreateResult::Outcome::Untouched:
     case RecreateResult::Outcome::ChangeFailed:
         out.kind = Kind::Untouched;
-        out.errorText = updateFailureText(shareName, result.status, QStringLiteral("Continue?"));
+        out.errorText = text::updateFailed(shareName, result.status, text::goOnQuestion());
         break;
     case RecreateResult::Outcome::AdditionFailedRestored:
         out.kind = Kind::AdditionFailedRestored;
-        out.errorText = updateFailureText(
-            shareName, result.status, QLatin1String(additionFailureConsequence(result.outcome)));
+        out.errorText = text::updateFailed(shareName, result.status,
+                                           text::additionFailureConsequence(result.outcome));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
     case RecreateResult::Outcome::RemovalUnanswered:
         out.kind = Kind::AdditionFailedLost;
-        out.errorText = updateFailureText(
-            shareName, result.status, QLatin1String(additionFailureConsequence(result.outcome)));
+        out.errorText = text::updateFailed(shareName, result.status,
+                                           text::additionFailureConsequence(result.outcome));
         break;
     case RecreateResult::Outcome::BothNames:
         out.kind = Kind::BothNames;
-        out.errorText = updateFailureText(
-            shareName, result.status,
-            bothNamesConsequence(original.netname, record.netname, result.status) +
-                QStringLiteral("\nContinue?"));
+        out.errorText = text::updateFailed(shareName, result.status,
+                                           text::goOnAfter(text::bothNamesConsequence(
+                                               original.netname, record.netname, result.status)));
         break;
     }
     return out;

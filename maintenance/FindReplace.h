@@ -16,17 +16,6 @@ namespace corvane {
 std::optional<QString> replaceFirstIgnoringCase(const QString& value, const QString& find,
                                                 const QString& replacement);
 
-// The find-and-replace dialog's status lines.
-QString notFoundLine(const QString& name, const QString& find);
-QString replacedLine(const QString& name, const QString& oldValue, const QString& newValue);
-
-// "Could not update share {name}({error}).\n" followed by `consequence`: a failed update of one
-// share inside a walk over several, where a Yes/No box asks whether to go on; it names the share,
-// since the walk goes over many.
-QString updateFailureText(const QString& shareName, Status status, const QString& consequence);
-// A share that could not be fetched inside such a walk.
-QString fetchFailureText(const QString& shareName, Status status);
-
 enum class SearchField { Name, Path };
 
 // What one share of a find-and-replace run came to: a status line for the dialog's list, or

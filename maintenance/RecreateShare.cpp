@@ -101,23 +101,4 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
     return removeThenAdd(service, computer, presentName, record, original);
 }
 
-const char* additionFailureConsequence(RecreateResult::Outcome outcome) {
-    switch (outcome) {
-    case Outcome::AdditionFailedRestored:
-        return "The original share has been restored.";
-    case Outcome::RemovalUnanswered:
-        return "The server did not answer the deletion; the share may be gone.";
-    default:
-        return "The share had to be deleted.";
-    }
-}
-
-QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName,
-                             Status status) {
-    const QString format = answerMayBeLost(status)
-                               ? QStringLiteral("It is now there as %2, and perhaps still as %1.")
-                               : QStringLiteral("It is now there under both names, %1 and %2.");
-    return format.arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
-}
-
 } // namespace corvane

@@ -46,13 +46,4 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
                              const std::u16string& presentName, const ShareInfo502& record,
                              const ShareInfo502& original);
 
-// The line after "Could not update share({error})." when the addition failed: whether the
-// original share came back. Apply and find and replace word it the same way.
-const char* additionFailureConsequence(RecreateResult::Outcome outcome);
-
-// The line saying that a renamed share is there under both names; `status` is the failed
-// removal's, after which the old name may be gone after all.
-QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName,
-                             Status status);
-
 } // namespace corvane

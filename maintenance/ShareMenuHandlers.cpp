@@ -1,5 +1,6 @@
 #include "ShareMenuHandlers.h"
 
+#include "Messages.h"
 #include "TFindReplaceTextForm1.h"
 #include "ui/BusyCursor.h"
 #include "ui/SelectionWalk.h"
@@ -11,13 +12,7 @@
 
 namespace corvane {
 
-namespace {
-
-QString number(Status status) {
-    return QString::number(status);
-}
-
-} // namespace
+namespace text = maintenance_text;
 
 SharesMenuEnabling sharesMenuEnabling(int rowCount, int selectedCount) {
     SharesMenuEnabling e;
@@ -46,9 +41,7 @@ void ShareMenuHandlers::SharesMenu1Popup(QAction* deleteSelected, QAction* hideS
 }
 
 void ShareMenuHandlers::DeleteSelected1Click() {
-    if (!m_ctx.messages.confirm(
-            m_owner,
-            QStringLiteral("Are you sure you would like to delete the selected share(s)?")))
+    if (!m_ctx.messages.confirm(m_owner, text::confirmDelete()))
         return;
     const std::u16string computer = toU16(m_ctx.state.computerName);
     for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
@@ -60,14 +53,11 @@ void ShareMenuHandlers::DeleteSelected1Click() {
 }
 
 bool ShareMenuHandlers::goOnAfterFailedRemoval(const QString& name, Status removed) {
-    return m_ctx.messages.errorGoOn(m_owner, QStringLiteral("Could not remove old share ") + name +
-                                                 QLatin1Char('(') + number(removed) +
-                                                 QStringLiteral(").\nContinue?"));
+    return m_ctx.messages.errorGoOn(m_owner, text::removalFailed(name, removed));
 }
 
 void ShareMenuHandlers::HideSelected1Click() {
-    if (!m_ctx.messages.confirm(
-            m_owner, QStringLiteral("Are you sure you would like to hide the selected share(s)?")))
+    if (!m_ctx.messages.confirm(m_owner, text::confirmHide()))
         return;
     const BusyCursor busy;
     // Lets the busy cursor show before the first call.
@@ -77,10 +67,7 @@ void ShareMenuHandlers::HideSelected1Click() {
         ShareInfo502 record;
         const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
         if (fetched != status::Success) {
-            if (!m_ctx.messages.errorGoOn(
-                    m_owner,
-                    QStringLiteral("A system error has occured (") + number(fetched) +
-                        QStringLiteral(") while\nrequesting information about the share.")))
+            if (!m_ctx.messages.errorGoOn(m_owner, text::selectedFetchFailed(fetched)))
                 return;
             continue;
         }
@@ -91,10 +78,8 @@ void ShareMenuHandlers::HideSelected1Click() {
         record.netname += u'$';
         const Status added = m_ctx.shares.add(computer, record);
         if (added != status::Success) {
-            if (!m_ctx.messages.errorGoOn(m_owner,
-                                          QStringLiteral("Could not create hidden share ") +
-                                              fromU16(record.netname) + QLatin1Char('(') +
-                                              number(added) + QStringLiteral(").\nContinue?")))
+            if (!m_ctx.messages.errorGoOn(
+                    m_owner, text::hiddenCreationFailed(fromU16(record.netname), added)))
                 return;
             continue;
         }

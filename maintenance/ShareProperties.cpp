@@ -1,10 +1,13 @@
 #include "ShareProperties.h"
 
+#include "Messages.h"
 #include "RecreateShare.h"
 #include "platform/SecurityDescriptor.h"
 #include "ui/Text.h"
 
 namespace corvane {
+
+namespace text = maintenance_text;
 
 bool isDefaultShare(const QString& name) {
     if (name.compare(QLatin1String("IPC$"), Qt::CaseInsensitive) == 0 ||
@@ -70,16 +73,14 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
     // An emptied name or path box would remove the share and fail to add it back (a share that
     // never had a path, such as IPC$, may keep it empty).
     if (edits.name.isEmpty())
-        return {false, QStringLiteral("The share name must not be empty.")};
+        return {false, text::emptyShareName()};
     if (edits.path.isEmpty() && !current.path.empty())
-        return {false, QStringLiteral("The local path must not be empty.")};
+        return {false, text::emptyLocalPath()};
     const std::u16string server = toU16(computer);
     const std::u16string presentName = current.netname;
     const bool recreate = needsRecreation(current, edits);
     const ShareInfo502 record = editedRecord(current, edits, acl);
-    const auto failed = [](Status status, const QString& tail) {
-        return ApplyResult{false, QStringLiteral("Could not update share(%1)").arg(status) + tail};
-    };
+    const auto failed = [](const QString& text) { return ApplyResult{false, text}; };
     if (recreate) {
         // A failed addition restores the share from the record as the server last held it.
         const RecreateResult result = RecreateShare(service, server, presentName, record, loaded);
@@ -87,23 +88,23 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
         case RecreateResult::Outcome::Done:
             break;
         case RecreateResult::Outcome::Untouched:
-            return failed(result.status, QString());
+            return failed(text::applyUntouched(result.status));
         case RecreateResult::Outcome::ChangeFailed:
-            return failed(result.status, QStringLiteral("."));
+            return failed(text::applyFailed(result.status));
         case RecreateResult::Outcome::BothNames:
-            return failed(result.status,
-                          QStringLiteral(".\n") +
-                              bothNamesConsequence(presentName, record.netname, result.status));
+            return failed(text::applyFailedLeaving(
+                result.status,
+                text::bothNamesConsequence(presentName, record.netname, result.status)));
         case RecreateResult::Outcome::AdditionFailedRestored:
         case RecreateResult::Outcome::AdditionFailedLost:
         case RecreateResult::Outcome::RemovalUnanswered:
-            return failed(result.status,
-                          QStringLiteral(".\n") + additionFailureConsequence(result.outcome));
+            return failed(text::applyFailedLeaving(
+                result.status, text::additionFailureConsequence(result.outcome)));
         }
     } else {
         const Status status = service.setInfo(server, presentName, record);
         if (status != status::Success)
-            return failed(status, QStringLiteral("."));
+            return failed(text::applyFailed(status));
     }
     current = record;
     return {true, QString()};

@@ -1,5 +1,6 @@
 #include "SharePropertiesPage.h"
 
+#include "Messages.h"
 #include "ShareProperties.h"
 #include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
@@ -170,10 +171,7 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
     const Status fetched = m_ctx.shares.getInfo(toU16(state.computerName), toU16(name), info);
     if (fetched != status::Success) {
         releaseRecord();
-        m_ctx.messages.error(
-            this, QStringLiteral("A system error has occured (%1) while\nrequesting information "
-                                 "about the share.")
-                      .arg(fetched));
+        m_ctx.messages.error(this, maintenance_text::selectedFetchFailed(fetched));
         return;
     }
     state.currentShareInfo = info;
@@ -196,7 +194,7 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
     if (view == ShareView::DefaultShare) {
         state.currentAcl.reset();
         m_readOnly = true;
-        m_editor->addRow(QStringLiteral("Cannot modify a default share."), -1);
+        m_editor->addRow(maintenance_text::defaultShareReadOnly(), -1);
         return;
     }
     if (const auto descriptor = shareDescriptor(info)) {

@@ -1,6 +1,7 @@
 #include "TFindReplaceTextForm1.h"
 
 #include "FindReplace.h"
+#include "Messages.h"
 #include "ui/DesignedSize.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
@@ -122,11 +123,11 @@ void TFindReplaceTextForm1::runOn(const QStringList& shareNames) {
     if (Running)
         return;
     if (FindText1->text().isEmpty()) {
-        m_ctx.messages.error(this, QStringLiteral("No find text specified!"));
+        m_ctx.messages.error(this, maintenance_text::noFindText());
         return;
     }
     if (ReplaceText1->text().isEmpty()) {
-        m_ctx.messages.error(this, QStringLiteral("No replaced text specified!"));
+        m_ctx.messages.error(this, maintenance_text::noReplacementText());
         return;
     }
     Running = true;

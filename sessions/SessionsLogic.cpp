@@ -23,31 +23,13 @@ QString durationText(std::uint32_t seconds) {
         return QStringLiteral("%1").arg(v, 2, 10, QChar(u'0'));
     };
     if (days == 0)
-        return QStringLiteral("%1:%2:%3").arg(hours).arg(two(minutes), two(secs));
-    return QStringLiteral("%1d %2:%3:%4").arg(days).arg(two(hours), two(minutes), two(secs));
+        return QStringLiteral("%1:%2:%3").arg(QString::number(hours), two(minutes), two(secs));
+    return QStringLiteral("%1d %2:%3:%4")
+        .arg(QString::number(days), two(hours), two(minutes), two(secs));
 }
 
 bool pathMatchesFilter(const QString& path, const QString& filter) {
     return path.contains(filter, Qt::CaseInsensitive);
-}
-
-QString failureText(const QString& what, Status status, const QString& computer) {
-    QString text = QStringLiteral("%1(%2)").arg(what).arg(status);
-    if (status == status::AccessDenied)
-        text += QStringLiteral("\nThe account needs to be an administrator of %1.").arg(computer);
-    return text;
-}
-
-QString confirmDisconnectText(int count) {
-    if (count == 1)
-        return QStringLiteral("Disconnect the selected session?");
-    return QStringLiteral("Disconnect the %1 selected sessions?").arg(count);
-}
-
-QString confirmCloseText(int count) {
-    if (count == 1)
-        return QStringLiteral("Close the selected file?");
-    return QStringLiteral("Close the %1 selected files?").arg(count);
 }
 
 Outcome outcomeOf(Status result, std::optional<bool> listedAfter) {
@@ -58,20 +40,6 @@ Outcome outcomeOf(Status result, std::optional<bool> listedAfter) {
     const bool notFound = result == status::ClientNameNotFound ||
                           result == status::FileIdNotFound || result == status::FileNotFound;
     return notFound ? Outcome::Gone : Outcome::Failed;
-}
-
-QString goneSessionsText(int count) {
-    if (count == 0)
-        return {};
-    return QStringLiteral("%1 of the selected sessions had already ended.").arg(count);
-}
-
-QString goneFilesText(int count) {
-    if (count == 0)
-        return {};
-    if (count == 1)
-        return QStringLiteral("1 of the selected files was already closed.");
-    return QStringLiteral("%1 of the selected files were already closed.").arg(count);
 }
 
 namespace {

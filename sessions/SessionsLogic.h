@@ -19,25 +19,12 @@ QString durationText(std::uint32_t seconds);
 // ignoring case; an empty filter passes everything.
 bool pathMatchesFilter(const QString& path, const QString& filter);
 
-// The text of an error box: what failed, the status in parentheses, and for access denied
-// that the account needs to be an administrator of `computer`.
-QString failureText(const QString& what, Status status, const QString& computer);
-
-// "Disconnect the selected session?" / "Disconnect the 3 selected sessions?" and the same for
-// closing files.
-QString confirmDisconnectText(int count);
-QString confirmCloseText(int count);
-
 // How ending a session or closing a file turned out, judged after the lists were read again.
 enum class Outcome { Done, Gone, Failed };
 // `listedAfter`: whether the target is still listed after the re-read (nullopt when that read
 // failed). A failed call whose target is no longer listed, or that says "no such session /
 // file" when the list could not be read, went away on its own and is not an error.
 Outcome outcomeOf(Status result, std::optional<bool> listedAfter);
-
-// "1 of the selected sessions had already ended." etc.; empty for none.
-QString goneSessionsText(int count);
-QString goneFilesText(int count);
 
 // Every part of an enumeration, following MoreData, at most MaxParts calls.
 inline constexpr int MaxParts = 10000;

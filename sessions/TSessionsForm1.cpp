@@ -1,5 +1,6 @@
 #include "TSessionsForm1.h"
 
+#include "Messages.h"
 #include "SessionsLogic.h"
 #include "ui/BusyCursor.h"
 #include "ui/MessageBoxes.h"
@@ -206,8 +207,8 @@ bool TSessionsForm1::refresh() {
     std::vector<SessionInfo> sessionRecords;
     if (Status s = sessions::readAllSessions(m_service, server, sessionRecords);
         s != status::Success) {
-        m_messages.error(this, sessions::failureText(QStringLiteral("Could not read the sessions"),
-                                                     s, m_computer));
+        m_messages.error(
+            this, sessions_text::failure(sessions_text::readSessionsFailed(), s, m_computer));
         return false;
     }
     std::vector<OpenFileInfo> fileRecords;
@@ -240,9 +241,8 @@ bool TSessionsForm1::refresh() {
     updateButtons();
 
     if (filesStatus != status::Success) {
-        m_messages.error(this,
-                         sessions::failureText(QStringLiteral("Could not read the open files"),
-                                               filesStatus, m_computer));
+        m_messages.error(this, sessions_text::failure(sessions_text::readFilesFailed(), filesStatus,
+                                                      m_computer));
         return false;
     }
     return true;
@@ -258,7 +258,7 @@ void TSessionsForm1::DisconnectSession1Click() {
         targets.push_back({row->data(0, TargetRole).toString(), row->text(1)});
     if (targets.empty())
         return;
-    if (!m_messages.confirm(this, sessions::confirmDisconnectText(int(targets.size()))))
+    if (!m_messages.confirm(this, sessions_text::confirmDisconnect(int(targets.size()))))
         return;
     {
         BusyCursor busy;
@@ -274,13 +274,11 @@ void TSessionsForm1::DisconnectSession1Click() {
             return r->text(1).compare(t.user, Qt::CaseInsensitive) == 0;
         });
     });
-    showNote(sessions::goneSessionsText(gone));
+    showNote(sessions_text::goneSessions(gone));
     if (failed)
-        m_messages.error(
-            this,
-            sessions::failureText(
-                QStringLiteral("Could not disconnect %1 from %2").arg(failed->user, failed->client),
-                failed->result, m_computer));
+        m_messages.error(this, sessions_text::failure(
+                                   sessions_text::disconnectFailed(failed->user, failed->client),
+                                   failed->result, m_computer));
 }
 
 void TSessionsForm1::CloseFile1Click() {
@@ -294,7 +292,7 @@ void TSessionsForm1::CloseFile1Click() {
         targets.push_back({row->data(0, TargetRole).toUInt(), row->text(0)});
     if (targets.empty())
         return;
-    if (!m_messages.confirm(this, sessions::confirmCloseText(int(targets.size()))))
+    if (!m_messages.confirm(this, sessions_text::confirmClose(int(targets.size()))))
         return;
     {
         BusyCursor busy;
@@ -309,11 +307,10 @@ void TSessionsForm1::CloseFile1Click() {
                 return true;
         return false;
     });
-    showNote(sessions::goneFilesText(gone));
+    showNote(sessions_text::goneFiles(gone));
     if (failed)
-        m_messages.error(
-            this, sessions::failureText(QStringLiteral("Could not close %1").arg(failed->path),
-                                        failed->result, m_computer));
+        m_messages.error(this, sessions_text::failure(sessions_text::closeFailed(failed->path),
+                                                      failed->result, m_computer));
 }
 
 void TSessionsForm1::applyFilter() {

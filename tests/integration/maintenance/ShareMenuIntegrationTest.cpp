@@ -1,6 +1,6 @@
 // Delete, hide and find and replace through the real main window against the test server.
 #include "integration/WindowOnServer.h"
-#include "maintenance/FindReplace.h"
+#include "maintenance/Messages.h"
 #include "maintenance/TFindReplaceTextForm1.h"
 
 #include <QLineEdit>
@@ -182,10 +182,10 @@ private slots:
         QVERIFY(dialogSeen);
         QVERIFY(w.messages.shown.isEmpty());
 
-        QStringList expectedLines{notFoundLine("Work", find)};
+        QStringList expectedLines{maintenance_text::notFoundLine("Work", find)};
         for (const auto& [share, dir] : moved)
-            expectedLines << replacedLine(share, fromU16(before[share].path),
-                                          fromU16(mirror.serverPath("C", dir)));
+            expectedLines << maintenance_text::replacedLine(share, fromU16(before[share].path),
+                                                            fromU16(mirror.serverPath("C", dir)));
         statusLines.sort();
         expectedLines.sort();
         QCOMPARE(statusLines, expectedLines);

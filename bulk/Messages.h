@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/ShareService.h"
+
+#include <QString>
+
+// Every text the copy and create pages show in their message boxes. Built the one way the
+// program builds texts (see maintenance/Messages.h).
+namespace corvane::bulk_text {
+
+// Copying shares from another computer.
+inline QString noDestinationParent() {
+    return QStringLiteral("No parent directory specified for destination computer!");
+}
+inline QString copyFetchFailed(Status status, const QString& shareName) {
+    return QStringLiteral("A system error has occured (%1) while\nrequesting information about "
+                          "the share %2.")
+        .arg(QString::number(status), shareName);
+}
+inline QString copyCreationFailed(Status status, const QString& shareName) {
+    return QStringLiteral("A system error has occured (%1) while\ncreating the share %2.")
+        .arg(QString::number(status), shareName);
+}
+
+// Creating shares from directories. The questions go on with the next directory on Yes.
+inline QString noPath() {
+    return QStringLiteral("Could not retrieve path!");
+}
+inline QString noSecurityList() {
+    return QStringLiteral("A system error has occured. Could not assign security list to "
+                          "share.\nThe share has not been created. Continue?");
+}
+inline QString accountNotFound() {
+    return QStringLiteral("A system error has occured. Could not find user on network.\nThe share "
+                          "has not been created. Continue?");
+}
+inline QString entryNotAdded() {
+    return QStringLiteral("Could not add directory name as user to share!\nThe share has not been "
+                          "created. Continue?");
+}
+inline QString creationFailed(Status status) {
+    return QStringLiteral("A system error has occured (%1).\nCould not create share. Continue?")
+        .arg(QString::number(status));
+}
+
+} // namespace corvane::bulk_text

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/SessionService.h"
+
+#include <QString>
+
+// Every text the sessions window shows in its message boxes and its note line. Built the one way
+// the program builds texts (see maintenance/Messages.h).
+namespace corvane::sessions_text {
+
+// The text of an error box: what failed, the status in parentheses, and for access denied
+// that the account needs to be an administrator of `computer`.
+inline QString failure(const QString& what, Status status, const QString& computer) {
+    QString text = QStringLiteral("%1(%2)").arg(what, QString::number(status));
+    if (status == status::AccessDenied)
+        text += QStringLiteral("\nThe account needs to be an administrator of %1.").arg(computer);
+    return text;
+}
+inline QString readSessionsFailed() {
+    return QStringLiteral("Could not read the sessions");
+}
+inline QString readFilesFailed() {
+    return QStringLiteral("Could not read the open files");
+}
+inline QString disconnectFailed(const QString& user, const QString& client) {
+    return QStringLiteral("Could not disconnect %1 from %2").arg(user, client);
+}
+inline QString closeFailed(const QString& path) {
+    return QStringLiteral("Could not close %1").arg(path);
+}
+
+// "Disconnect the selected session?" / "Disconnect the 3 selected sessions?" and the same for
+// closing files.
+inline QString confirmDisconnect(int count) {
+    if (count == 1)
+        return QStringLiteral("Disconnect the selected session?");
+    return QStringLiteral("Disconnect the %1 selected sessions?").arg(QString::number(count));
+}
+inline QString confirmClose(int count) {
+    if (count == 1)
+        return QStringLiteral("Close the selected file?");
+    return QStringLiteral("Close the %1 selected files?").arg(QString::number(count));
+}
+
+// "1 of the selected sessions had already ended." etc.; empty for none.
+inline QString goneSessions(int count) {
+    if (count == 0)
+        return {};
+    return QStringLiteral("%1 of the selected sessions had already ended.")
+        .arg(QString::number(count));
+}
+inline QString goneFiles(int count) {
+    if (count == 0)
+        return {};
+    if (count == 1)
+        return QStringLiteral("1 of the selected files was already closed.");
+    return QStringLiteral("%1 of the selected files were already closed.")
+        .arg(QString::number(count));
+}
+
+} // namespace corvane::sessions_text
