@@ -4,7 +4,7 @@
 #include "platform/fake/FakeNetwork.h"
 #include "security/PermissionEditor.h"
 #include "security/TSecurityForm1.h"
-#include "support/ScriptedMessageBoxes.h"
+#include "support/WindowFixture.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -24,11 +24,7 @@ using fake::Call;
 
 namespace {
 
-struct Window {
-    fake::FakeNetwork net;
-    test::ScriptedMessageBoxes messages;
-    std::unique_ptr<TForm1> form;
-
+struct Window : test::WindowFixture {
     Window() {
         net.addDiskShare(u"SRV1", u"C$", u"C:\\");
         net.addDiskShare(u"SRV1", u"D$", u"D:\\");
@@ -48,24 +44,13 @@ struct Window {
             s.remark = u"Charlie";
             return s;
         }());
-        form = std::make_unique<TForm1>(net, net, net, messages);
+        start();
     }
 
-    template <typename T> T* find(const char* name) const {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qWarning("no %s", name);
-        return w;
-    }
     QLineEdit* computerBox() const { return find<QLineEdit>("Computer1"); }
-    QTreeWidget* shares() const { return find<QTreeWidget>("SharesList1"); }
     QTreeWidget* tree() const { return find<QTreeWidget>("DirTree1"); }
     QTabWidget* pages() const { return find<QTabWidget>("PageControl1"); }
 
-    void open(const QString& name) {
-        computerBox()->setText(name);
-        form->OpenComputer1Click();
-    }
     QStringList column(int c) const {
         QStringList out;
         for (int i = 0; i < shares()->topLevelItemCount(); ++i)

@@ -2,7 +2,7 @@
 #include "backup/ImportPlan.h"
 #include "backup/ShareExport.h"
 #include "backup/ShareFile.h"
-#include "maintenance/MaintenanceFixture.h"
+#include "support/Fixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -167,7 +167,7 @@ private slots:
             QCOMPARE(file.write(content), content.size());
         file.close();
 
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"Data");
         ShareBackup backup(f.ctx, nullptr);
         backup.setFileDialogs(dialogs);

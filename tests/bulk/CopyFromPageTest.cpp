@@ -1,8 +1,8 @@
 #include "bulk/CopyFromPage.h"
-#include "BulkFixture.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/WellKnownAccounts.h"
 #include "security/AclBuilding.h"
+#include "support/Fixture.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -14,7 +14,7 @@
 
 using namespace corvane;
 using corvane::fake::Call;
-using corvane::test::BulkFixture;
+using corvane::test::ServicesFixture;
 using Boxes = corvane::MessageBoxes;
 
 namespace {
@@ -65,12 +65,12 @@ private:
     void open(const QString& computer = "SRC");
     void select(const QStringList& names);
 
-    std::unique_ptr<BulkFixture> f;
+    std::unique_ptr<ServicesFixture> f;
     std::unique_ptr<CopyFromPage> m_page;
 };
 
 void CopyFromPageTest::init() {
-    f = std::make_unique<BulkFixture>();
+    f = std::make_unique<ServicesFixture>();
     f->state.computerName = "DST";
     f->net.addDiskShare(Destination, u"C$", u"C:\\");
     auto& data = f->net.addDiskShare(Source, u"Data", u"D:\\Old\\Data", u"team data");
@@ -130,7 +130,7 @@ void CopyFromPageTest::controlsCarryTheirNames() {
 void CopyFromPageTest::openingListsTheSourceSortedByName() {
     edit("SourceComputer1")->setText("SRC");
     m_page->OpenCopyComputer1Click();
-    QCOMPARE(f->enumerationsOf(Source), 1);
+    QCOMPARE(f->calls(Call::Enumerate, Source), QStringList{"Enumerate"});
     QCOMPARE(captions(list()), (QStringList{"Archive", "Data", "Root", "tools"}));
     QCOMPARE(list()->topLevelItem(1)->text(1), QString(R"(D:\Old\Data)"));
     QCOMPARE(list()->topLevelItem(1)->text(2), QString("team data"));
@@ -150,9 +150,9 @@ void CopyFromPageTest::openingListsTheSourceSortedByName() {
 void CopyFromPageTest::enterInTheComputerBoxOpens() {
     QLineEdit* box = edit("SourceComputer1");
     QTest::keyClicks(box, "SRC");
-    QCOMPARE(f->enumerationsOf(Source), 0);
+    QVERIFY(f->calls(Call::Enumerate, Source).isEmpty());
     QTest::keyClick(box, Qt::Key_Return);
-    QCOMPARE(f->enumerationsOf(Source), 1);
+    QCOMPARE(f->calls(Call::Enumerate, Source), QStringList{"Enumerate"});
     QCOMPARE(list()->topLevelItemCount(), 4);
     QCOMPARE(box->text(), QString("SRC"));
 }
@@ -280,7 +280,7 @@ void CopyFromPageTest::copyReRootsAndKeepsEverythingElse() {
     QVERIFY(calls[1].info->securityDescriptor == sampleDescriptor());
     QCOMPARE(calls[2].call, Call::Enumerate); // the main list reloaded
     QVERIFY(calls[2].server == Destination);
-    QVERIFY(!f->sharesList->findItems("Data", Qt::MatchExactly, 0).isEmpty());
+    QVERIFY(!f->list.findItems("Data", Qt::MatchExactly, 0).isEmpty());
 }
 
 void CopyFromPageTest::eachShareKeepsOnlyItsLastComponent() {
@@ -308,7 +308,7 @@ void CopyFromPageTest::driveRootSourceEndsTheCopyWhenRefused() {
     QCOMPARE(f->messages.shown[0].text,
              QString("A system error has occured (123) while\ncreating the share Root."));
     QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::Ok);
-    QCOMPARE(f->enumerationsOf(Destination), 0); // not reloaded
+    QVERIFY(f->calls(Call::Enumerate, Destination).isEmpty()); // not reloaded
     QVERIFY(!f->net.findShare(Destination, u"tools"));
 }
 
@@ -338,7 +338,7 @@ void CopyFromPageTest::failedFetchEndsTheCopy() {
                          "the share Archive."});
     QVERIFY(f->net.callsOf(Call::Add).empty());
     QCOMPARE(f->net.callsOf(Call::GetInfo).size(), size_t(1));
-    QCOMPARE(f->enumerationsOf(Destination), 0);
+    QVERIFY(f->calls(Call::Enumerate, Destination).isEmpty());
 }
 
 void CopyFromPageTest::copyFetchesFromTheListedComputer() {

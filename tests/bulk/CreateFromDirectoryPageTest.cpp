@@ -1,7 +1,7 @@
 #include "bulk/CreateFromDirectoryPage.h"
-#include "BulkFixture.h"
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
+#include "support/Fixture.h"
 #include "ui/UserLimitSpinBox.h"
 
 #include <QCheckBox>
@@ -15,7 +15,7 @@
 
 using namespace corvane;
 using corvane::fake::Call;
-using corvane::test::BulkFixture;
+using corvane::test::ServicesFixture;
 using Boxes = corvane::MessageBoxes;
 
 namespace {
@@ -45,13 +45,6 @@ QStringList childTexts(const QTreeWidgetItem* node) {
     QStringList out;
     for (int i = 0; i < node->childCount(); ++i)
         out << node->child(i)->text(0);
-    return out;
-}
-
-QStringList namesOf(const std::vector<fake::RecordedCall>& calls) {
-    QStringList out;
-    for (const auto& c : calls)
-        out << QString::fromStdU16String(c.name);
     return out;
 }
 
@@ -104,13 +97,13 @@ private:
     }
     void selectDirectories(const QStringList& names);
 
-    std::unique_ptr<BulkFixture> f;
+    std::unique_ptr<ServicesFixture> f;
     std::unique_ptr<TSecurityForm1> m_security;
     std::unique_ptr<CreateFromDirectoryPage> m_page;
 };
 
 void CreateFromDirectoryPageTest::init() {
-    f = std::make_unique<BulkFixture>();
+    f = std::make_unique<ServicesFixture>();
     f->state.computerName = "SRV1";
     f->state.newShareAcl = everyoneFullControlAcl();
     f->net.addDiskShare(Server, u"C$", u"C:\\");
@@ -237,8 +230,9 @@ void CreateFromDirectoryPageTest::selectingADriveListsItsDirectoriesSorted() {
 void CreateFromDirectoryPageTest::nodePathOfADirectory() {
     selectNode({"D:", "Work"});
     QCOMPARE(f->state.currentDirectory, QString(R"(D$\Work\)"));
-    QCOMPARE(namesOf(f->net.callsOf(Call::ListDirectories)),
-             (QStringList{R"(D$\)", R"(D$\Work\)"})); // expanding D:, then selecting Work
+    // expanding D:, then selecting Work
+    QCOMPARE(f->calls(Call::ListDirectories),
+             (QStringList{R"(ListDirectories D$\)", R"(ListDirectories D$\Work\)"}));
     QTreeWidgetItem* work = node({"D:", "Work"});
     QCOMPARE(itemImage(work), int(ImageList::ClosedFolder));
     QCOMPARE(itemSelectedImage(work), int(ImageList::OpenFolder));
@@ -301,8 +295,8 @@ void CreateFromDirectoryPageTest::expandingAnotherNodeKeepsTheSelection() {
     QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
     QCOMPARE(dirList()->topLevelItemCount(), 3);
     QCOMPARE(tree()->currentItem()->text(0), QString("Data"));
-    QCOMPARE(namesOf(f->net.callsOf(Call::ListDirectories)),
-             (QStringList{R"(D$\)", R"(D$\Work\)"}));
+    QCOMPARE(f->calls(Call::ListDirectories),
+             (QStringList{R"(ListDirectories D$\)", R"(ListDirectories D$\Work\)"}));
 }
 
 void CreateFromDirectoryPageTest::expansionReReadsTheDirectory() {
@@ -318,8 +312,11 @@ void CreateFromDirectoryPageTest::expansionReReadsTheDirectory() {
 void CreateFromDirectoryPageTest::collapsingAnAncestorSelectsIt_data() {
     QTest::addColumn<bool>("readable");
     QTest::addColumn<QStringList>("children");
-    QTest::newRow("re-read") << true << QStringList{"Gamma", "Alpha", "Beta"};
-    QTest::newRow("unreadable now") << false << QStringList{};
+    QTest::addColumn<QString>("listing");
+    QTest::newRow("re-read") << true << QStringList{"Gamma", "Alpha", "Beta"}
+                             << QString(R"(ListDirectories C$\Data\)");
+    QTest::newRow("unreadable now")
+        << false << QStringList{} << QString(R"(ListDirectories C$\Data\!5)");
 }
 
 // Collapsing hands the hidden selection to the collapsed node, which the list then shows; the
@@ -327,6 +324,7 @@ void CreateFromDirectoryPageTest::collapsingAnAncestorSelectsIt_data() {
 void CreateFromDirectoryPageTest::collapsingAnAncestorSelectsIt() {
     QFETCH(bool, readable);
     QFETCH(QStringList, children);
+    QFETCH(QString, listing);
     selectNode({"C:", "Data", "Alpha"});
     QTreeWidgetItem* data = node({"C:", "Data"});
     data->setExpanded(false);
@@ -341,7 +339,7 @@ void CreateFromDirectoryPageTest::collapsingAnAncestorSelectsIt() {
     QCOMPARE(f->state.currentDirectory, QString(R"(C$\Data\)"));
     QCOMPARE(dirList()->topLevelItemCount(), 3);
     QVERIFY(f->messages.shown.isEmpty());
-    QCOMPARE(namesOf(f->net.callsOf(Call::ListDirectories)), QStringList{R"(C$\Data\)"});
+    QCOMPARE(f->calls(Call::ListDirectories), QStringList{listing});
     QCOMPARE(childTexts(data), children);
 }
 
@@ -494,7 +492,7 @@ void CreateFromDirectoryPageTest::createsHiddenSharesWithExactRecords() {
     QVERIFY(!calls[2].info->passwd);
     QCOMPARE(calls[3].call, Call::Enumerate);
     QVERIFY(calls[3].server == Server);
-    QCOMPARE(f->sharesList->findItems("Alpha$", Qt::MatchExactly).size(), 1);
+    QCOMPARE(f->list.findItems("Alpha$", Qt::MatchExactly).size(), 1);
     // The list for new shares is only copied.
     QVERIFY(f->state.newShareAcl == everyoneFullControlAcl());
 }
@@ -503,9 +501,9 @@ void CreateFromDirectoryPageTest::accountNotFoundAsks_data() {
     QTest::addColumn<bool>("lookupFault");
     QTest::addColumn<bool>("answerYes");
     QTest::addColumn<QStringList>("created");
-    QTest::newRow("no account, Yes") << false << true << QStringList{"Alpha", "Gamma"};
-    QTest::newRow("no account, No") << false << false << QStringList{"Alpha"};
-    QTest::newRow("lookup fails, Yes") << true << true << QStringList{"Alpha", "Gamma"};
+    QTest::newRow("no account, Yes") << false << true << QStringList{"Add Alpha", "Add Gamma"};
+    QTest::newRow("no account, No") << false << false << QStringList{"Add Alpha"};
+    QTest::newRow("lookup fails, Yes") << true << true << QStringList{"Add Alpha", "Add Gamma"};
 }
 
 void CreateFromDirectoryPageTest::accountNotFoundAsks() {
@@ -530,7 +528,7 @@ void CreateFromDirectoryPageTest::accountNotFoundAsks() {
                      "not been created. Continue?"));
     QCOMPARE(f->messages.shown[0].icon, Boxes::Icon::Error);
     QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::YesNo);
-    QCOMPARE(namesOf(f->net.callsOf(Call::Add)), created);
+    QCOMPARE(f->calls(Call::Add), created);
     QVERIFY(!f->net.findShare(Server, u"Beta"));
     QCOMPARE(f->net.calls().back().call, Call::Enumerate); // reloaded either way
 }
@@ -545,7 +543,7 @@ void CreateFromDirectoryPageTest::duplicateNameAsks() {
              QStringList{"A system error has occured (2118).\nCould not create share. Continue?"});
     QCOMPARE(f->messages.shown[0].title, QString("Beta"));
     QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::YesNo);
-    QCOMPARE(namesOf(f->net.callsOf(Call::Add)), (QStringList{"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(f->calls(Call::Add), (QStringList{"Add Alpha", "Add Beta!2118", "Add Gamma"}));
     QVERIFY(f->net.findShare(Server, u"Beta")->path == u"C:\\Elsewhere");
     QVERIFY(f->net.findShare(Server, u"Gamma"));
 }

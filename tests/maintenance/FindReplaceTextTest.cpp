@@ -1,7 +1,7 @@
-#include "MaintenanceFixture.h"
 #include "maintenance/FindReplace.h"
 #include "maintenance/ShareMenuHandlers.h"
 #include "maintenance/TFindReplaceTextForm1.h"
+#include "support/Fixture.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -24,10 +24,10 @@ namespace {
 
 // The dialog on a fixture, shown without a modal loop.
 struct Dialog {
-    Fixture& f;
+    ServicesFixture& f;
     TFindReplaceTextForm1 form{f.ctx};
 
-    explicit Dialog(Fixture& fixture) : f(fixture) { form.show(); }
+    explicit Dialog(ServicesFixture& fixture) : f(fixture) { form.show(); }
 
     template <typename T> T* child(const char* name) {
         auto* w = form.findChild<T*>(QLatin1String(name));
@@ -137,7 +137,7 @@ private slots:
     }
 
     void layoutAndReadyState() {
-        Fixture f;
+        ServicesFixture f;
         Dialog d(f);
         QCOMPARE(d.form.objectName(), QString("FindReplaceTextForm1"));
         QCOMPARE(d.form.windowTitle(), QString("Find & Replace Text..."));
@@ -158,7 +158,7 @@ private slots:
     }
 
     void showingAgainResets() {
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"alpha");
         f.addShare(u"beta");
         f.load({"alpha", "beta"});
@@ -195,7 +195,7 @@ private slots:
         QFETCH(QString, find);
         QFETCH(QString, replacement);
         QFETCH(QString, message);
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"alpha");
         f.addShare(u"beta");
         f.load({"alpha", "beta"});
@@ -211,7 +211,7 @@ private slots:
     }
 
     void shareNameMode() {
-        Fixture f;
+        ServicesFixture f;
         const ShareInfo502 myShare = f.addShare(u"MyShare1");
         f.addShare(u"banana");
         f.addShare(u"public");
@@ -234,7 +234,7 @@ private slots:
     }
 
     void onlyFirstOccurrence() {
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"banana");
         f.addShare(u"cabana");
         f.load({"banana", "cabana"});
@@ -247,7 +247,7 @@ private slots:
     }
 
     void localPathMode() {
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"alpha", u"C:\\Alpha");
         f.addShare(u"beta", u"C:\\Beta\\C:\\");
         f.addShare(u"gamma", u"E:\\Gamma");
@@ -269,7 +269,7 @@ private slots:
     }
 
     void replacementEqualToFoundStillWrites() {
-        Fixture f;
+        ServicesFixture f;
         const ShareInfo502 data = f.addShare(u"Data");
         f.addShare(u"Docs");
         f.load({"Data", "Docs"});
@@ -289,7 +289,7 @@ private slots:
     }
     void progressEndsFull() {
         QFETCH(int, count);
-        Fixture f;
+        ServicesFixture f;
         QStringList names;
         for (int i = 0; i < count; ++i) {
             names << QString("s%1").arg(i, 3, 10, QLatin1Char('0'));
@@ -318,7 +318,7 @@ private slots:
     }
     void cancelBetweenShares() {
         QFETCH(bool, byEscape);
-        Fixture f;
+        ServicesFixture f;
         const QStringList names{"a1", "a2", "a3", "a4", "a5"};
         for (const QString& n : names)
             f.addShare(toU16(n));
@@ -350,7 +350,7 @@ private slots:
     }
 
     void escapeOutsideARunDoesNotClose() {
-        Fixture f;
+        ServicesFixture f;
         Dialog d(f);
         QTest::keyClick(&d.form, Qt::Key_Escape);
         QVERIFY(d.form.isVisible());
@@ -358,7 +358,7 @@ private slots:
     }
 
     void closeBoxDoesNothingWhileRunning() {
-        Fixture f;
+        ServicesFixture f;
         for (auto n : {u"a1", u"a2", u"a3"})
             f.addShare(n);
         f.load({"a1", "a2", "a3"});
@@ -418,7 +418,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, firstShareExists);
         QFETCH(bool, firstNewNameExists);
-        Fixture f;
+        ServicesFixture f;
         const ShareInfo502 first = f.addShare(u"share1");
         f.addShare(u"share2");
         f.load({"share1", "share2"});
@@ -444,7 +444,7 @@ private slots:
     }
 
     void noEndsTheRunAndCloses() {
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"share1");
         f.addShare(u"share2");
         f.load({"share1", "share2"});
@@ -468,7 +468,7 @@ private slots:
     void menuItemReloadsWheneverDialogCloses() {
         QFETCH(QString, how);
         QFETCH(QStringList, rowsAfter);
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"share1");
         f.addShare(u"share2");
         f.load({"share1", "share2"});

@@ -1,5 +1,5 @@
 #include "maintenance/ShareMenuHandlers.h"
-#include "MaintenanceFixture.h"
+#include "support/Fixture.h"
 #include "ui/SelectionWalk.h"
 
 #include <QAction>
@@ -48,7 +48,7 @@ private slots:
         QFETCH(QStringList, selected);
         QFETCH(bool, deleteAndHide);
         QFETCH(bool, findReplace);
-        Fixture f;
+        ServicesFixture f;
         for (const QString& s : shares)
             f.addShare(toU16(s));
         f.load(selected);
@@ -91,7 +91,7 @@ private slots:
     void noToConfirmationChangesNothing() {
         QFETCH(Operation, op);
         QFETCH(QString, question);
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"data");
         f.addShare(u"docs");
         f.load({"data", "docs"});
@@ -110,7 +110,7 @@ private slots:
     }
 
     void hideAddsHiddenCopyBeforeRemoving() {
-        Fixture f;
+        ServicesFixture f;
         const ShareInfo502 original = f.addShare(u"data", u"D:\\Data");
         f.addShare(u"other");
         f.load({"data"});
@@ -136,7 +136,7 @@ private slots:
     }
 
     void hideSkipsSharesAlreadyHidden() {
-        Fixture f;
+        ServicesFixture f;
         const ShareInfo502 hidden = f.addShare(u"admin$");
         f.addShare(u"pub");
         f.load({"admin$", "pub"});
@@ -149,7 +149,7 @@ private slots:
     }
 
     void hideWhenHiddenNameTakenLeavesShareAndGoesOn() {
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"data");
         f.addShare(u"data$");
         f.addShare(u"pub");
@@ -168,7 +168,7 @@ private slots:
     }
 
     void deleteGoesOnAfterYes() {
-        Fixture f;
+        ServicesFixture f;
         for (auto name : {u"one", u"three", u"two", u"zkeep"})
             f.addShare(name);
         f.load({"one", "three", "two"});
@@ -206,7 +206,7 @@ private slots:
         QFETCH(QStringList, expectedCalls);
         QFETCH(QString, error);
         QFETCH(QStringList, rows);
-        Fixture f;
+        ServicesFixture f;
         f.addShare(u"data");
         f.addShare(u"pub");
         f.load({"data", "pub"});
@@ -247,7 +247,7 @@ private slots:
         QFETCH(Call, failing);
         QFETCH(QStringList, expectedCalls);
         QFETCH(QString, error);
-        Fixture f;
+        ServicesFixture f;
         for (auto name : {u"alpha", u"beta", u"gamma"})
             f.addShare(name);
         f.load({"alpha", "beta", "gamma"});

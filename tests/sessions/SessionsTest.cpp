@@ -2,7 +2,7 @@
 #include "platform/fake/FakeNetwork.h"
 #include "sessions/SessionsLogic.h"
 #include "sessions/TSessionsForm1.h"
-#include "support/ScriptedMessageBoxes.h"
+#include "support/Fixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -52,12 +52,6 @@ struct Window {
     static void select(QTreeWidget* list, const QStringList& captions) {
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             list->topLevelItem(i)->setSelected(captions.contains(list->topLevelItem(i)->text(0)));
-    }
-    QStringList callNames(Call call) const {
-        QStringList out;
-        for (const auto& c : net.callsOf(call))
-            out << QString::fromStdU16String(c.name);
-        return out;
     }
 };
 
@@ -144,7 +138,7 @@ private slots:
         w.messages.answers.enqueue(test::ScriptedMessageBoxes::Answer::Yes);
         w.form.CloseFile1Click();
         QCOMPARE(w.messages.shown.value(0).text, QString("Close the selected file?"));
-        QCOMPARE(w.callNames(Call::CloseFile), QStringList({"7"}));
+        QCOMPARE(test::callLog(w.net, Call::CloseFile), QStringList({"CloseFile 7"}));
         QCOMPARE(Window::column(w.files(), 0), QStringList({"C:\\data\\c.txt", "C:\\Work\\b.doc"}));
     }
 
@@ -158,7 +152,8 @@ private slots:
         Window::select(w.sessions(), {"PC1", "PC2"});
         w.form.DisconnectSession1Click();
         QCOMPARE(w.messages.shown.value(1).text, QString("Disconnect the 2 selected sessions?"));
-        QCOMPARE(w.callNames(Call::DeleteSession), QStringList({"PC1\\alice", "PC2\\bob"}));
+        QCOMPARE(test::callLog(w.net, Call::DeleteSession),
+                 QStringList({"DeleteSession PC1\\alice", "DeleteSession PC2\\bob"}));
         QCOMPARE(Window::column(w.sessions(), 0), QStringList({"PC3"}));
         QCOMPARE(w.messages.shown.size(), 2); // the two questions, no error
     }

@@ -3,7 +3,7 @@
 // The main window wired as the program wires it: every service call runs on the dispatcher's
 // worker, which also creates and destroys the network, while the window waits.
 #include "app/TForm1.h"
-#include "support/ScriptedMessageBoxes.h"
+#include "support/WindowFixture.h"
 #include "waiting/CallDispatcher.h"
 #include "waiting/DispatchedServices.h"
 #include "waiting/WaitPanel.h"
@@ -20,13 +20,12 @@
 
 namespace corvane::test {
 
-template <typename Network> struct DispatchedWindow {
+template <typename Network> struct DispatchedWindow : MainWindowControls {
     CallDispatcher dispatcher;
     std::unique_ptr<Network> network;
     std::unique_ptr<DispatchedServices> services;
     WaitIndicator waits{dispatcher};
     ScriptedMessageBoxes messages;
-    std::unique_ptr<TForm1> form;
 
     explicit DispatchedWindow(const std::function<std::unique_ptr<Network>()>& make) {
         dispatcher.runOnWorker([&] { network = make(); });
@@ -37,15 +36,6 @@ template <typename Network> struct DispatchedWindow {
     ~DispatchedWindow() {
         form.reset();
         dispatcher.runOnWorker([&] { network.reset(); });
-    }
-
-    template <typename T> T* find(const char* name) const {
-        return form->findChild<T*>(QLatin1String(name));
-    }
-    QTreeWidget* shares() const { return find<QTreeWidget>("SharesList1"); }
-    void open(const QString& computer) {
-        find<QLineEdit>("Computer1")->setText(computer);
-        form->OpenComputer1Click();
     }
 };
 
