@@ -11,6 +11,11 @@
 
 namespace corvane::smb {
 
+namespace {
+// The fragment size Samba's client library offers and reads a named pipe in.
+constexpr std::uint64_t PipeFragment = 4280;
+} // namespace
+
 struct SmbNetwork::Server {
     std::unique_ptr<SambaPipe> srvsvc;
     std::unique_ptr<SambaPipe> lsarpc;
@@ -57,7 +62,7 @@ SmbNetwork::SmbNetwork(CredentialProvider& credentials, SmbOptions options)
     : m_options(options), m_context(std::make_unique<SmbContext>(credentials, options)),
       m_library(std::make_unique<SambaRpcLibrary>()),
       // A step of progress: about one answer fragment, as a named-pipe read brings it.
-      m_watchdog(std::make_unique<CallWatchdog>(options.timeout, pdu::DefaultFragment)) {}
+      m_watchdog(std::make_unique<CallWatchdog>(options.timeout, PipeFragment)) {}
 
 SmbNetwork::~SmbNetwork() {
     // Policy handles are given back where the pipe is still known to work; a broken pipe
