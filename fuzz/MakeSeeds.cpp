@@ -1,7 +1,7 @@
 // Writes a few well-formed inputs per fuzz target: fuzz_seeds OUTDIR
 // (OUTDIR/<target>/seed-N). Small on purpose; the fuzzer finds the rest.
 #include "platform/SecurityDescriptor.h"
-#include "tests/platform_smb/TestBytes.h"
+#include "tests/platform_smb/codec/TestBytes.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 // Every server service answer. The first byte picks the decoder.
 #include "platform/SecurityDescriptor.h"
-#include "platform/smb/SrvsvcCodec.h"
+#include "platform/smb/codec/SrvsvcCodec.h"
 
 #include <cstddef>
 #include <cstdint>

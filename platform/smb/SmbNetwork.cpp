@@ -3,10 +3,10 @@
 #include "CallWatchdog.h"
 #include "LsaPolicy.h"
 #include "SambaPipe.h"
-#include "SessionCodec.h"
 #include "SmbContext.h"
-#include "SrvsvcCodec.h"
-#include "StatusMapping.h"
+#include "codec/SessionCodec.h"
+#include "codec/SrvsvcCodec.h"
+#include "codec/StatusMapping.h"
 #include "platform/WellKnownAccounts.h"
 
 namespace corvane::smb {

@@ -1,6 +1,6 @@
 // The Share Properties page's Apply through the real main window against the test server.
 #include "integration/WindowOnServer.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 #include "security/AclBuilding.h"
 #include "security/PermissionEditor.h"
 

@@ -1,4 +1,4 @@
-#include "platform/smb/RpcSyntax.h"
+#include "platform/smb/codec/RpcSyntax.h"
 #include "TestBytes.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
-#include "platform/smb/SrvsvcCodec.h"
+#include "platform/smb/codec/SrvsvcCodec.h"
 #include "TestBytes.h"
-#include "platform/smb/SmbNetwork.h"
-#include "platform/smb/StatusMapping.h"
+#include "platform/smb/codec/StatusMapping.h"
 
 #include <gtest/gtest.h>
 
