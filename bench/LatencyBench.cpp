@@ -9,6 +9,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "platform/smb/SmbNetwork.h"
 #include "platform/smb/codec/Utf.h"
+#include "tests/support/StaticCredentials.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "platform/smb/SmbNetwork.h"
-#include "platform/smb/CredentialProvider.h"
+#include "tests/support/StaticCredentials.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/smb/CredentialProvider.h"
 #include "platform/smb/SmbContext.h"
 #include "platform/smb/SmbNetwork.h"
+#include "tests/support/StaticCredentials.h"
 
 #include <gtest/gtest.h>
 
