@@ -77,7 +77,7 @@ void DecodeShareEnum2000(benchmark::State& state) {
     const auto answer = enumerationAnswer();
     for (auto _ : state) {
         smb::srvsvc::ShareEnumReply reply;
-        if (smb::srvsvc::decodeShareEnum(answer, reply) != 0 || reply.shares.size() != ShareCount)
+        if (smb::srvsvc::decodeShareEnum(answer, reply) != 0 || reply.records.size() != ShareCount)
             state.SkipWithError("decoding failed");
         benchmark::DoNotOptimize(reply);
     }

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 0: {
         srvsvc::ShareEnumReply r;
         if (srvsvc::decodeShareEnum(stub, r) == 0)
-            for (const auto& share : r.shares)
+            for (const auto& share : r.records)
                 daclOf(share.securityDescriptor); // what the properties view does next
         break;
     }

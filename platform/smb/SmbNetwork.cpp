@@ -301,26 +301,6 @@ Status SmbNetwork::remove(const std::u16string& server, const std::u16string& ne
     return normalizeShareResult(ShareCall::Remove, result);
 }
 
-namespace {
-
-// The records of an enumeration answer, with ShareService::enumerate's contract.
-template <typename Record>
-Status takeRecords(sessions::EnumReply<Record>& decoded, std::vector<Record>& out,
-                   std::uint32_t& resumeHandle) {
-    if (decoded.result != status::Success && decoded.result != status::MoreData)
-        return decoded.result;
-    // Without a new resume handle the caller would ask for the same part for ever.
-    if (decoded.result == status::MoreData &&
-        (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle))
-        return status::RpcProtocolError;
-    if (decoded.resumeHandle)
-        resumeHandle = *decoded.resumeHandle;
-    out = std::move(decoded.records);
-    return decoded.result;
-}
-
-} // namespace
-
 Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
                                      std::uint32_t& resumeHandle) {
     const CallScope scope(*this);
@@ -334,7 +314,7 @@ Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<S
     sessions::SessionEnumReply decoded;
     if (Status s = sessions::decodeSessionEnum(reply, decoded); s != status::Success)
         return s;
-    return takeRecords(decoded, out, resumeHandle);
+    return takeEnumRecords(decoded, resumeHandle, out);
 }
 
 Status SmbNetwork::enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
@@ -350,7 +330,7 @@ Status SmbNetwork::enumerateFiles(const std::u16string& server, std::vector<Open
     sessions::FileEnumReply decoded;
     if (Status s = sessions::decodeFileEnum(reply, decoded); s != status::Success)
         return s;
-    return takeRecords(decoded, out, resumeHandle);
+    return takeEnumRecords(decoded, resumeHandle, out);
 }
 
 Status SmbNetwork::sessionCall(const std::u16string& server, std::uint16_t opnum,
