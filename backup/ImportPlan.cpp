@@ -182,14 +182,18 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
                 line(row.record, QStringLiteral("Could not be read (") + QString::number(fetched) +
                                      QStringLiteral(").")),
                 fetchFailureText(name, fetched)};
+    // A change in place that failed: the share is still there, perhaps partly changed.
+    const auto changeFailed = [&](Status status) -> ImportOutcome {
+        return {false,
+                line(row.record, QStringLiteral("Could not be replaced (") +
+                                     QString::number(status) + QStringLiteral(").")),
+                updateFailureText(name, status, QStringLiteral("Continue?"))};
+    };
     if (present.netname == row.record.netname && present.path == row.record.path) {
         const Status set = service.setInfo(computer, present.netname, row.record);
         if (set == status::Success)
             return {true, line(row.record, QStringLiteral("Replaced.")), {}};
-        return {false,
-                line(row.record, QStringLiteral("Could not be replaced (") + QString::number(set) +
-                                     QStringLiteral(").")),
-                updateFailureText(name, set, QStringLiteral("Continue?"))};
+        return changeFailed(set);
     }
     const RecreateResult result =
         RecreateShare(service, computer, present.netname, row.record, present);
@@ -202,16 +206,20 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
                 line(row.record, QStringLiteral("Could not be replaced (") + error +
                                      QStringLiteral("); left as it was.")),
                 updateFailureText(name, result.status, QStringLiteral("Continue?"))};
+    case RecreateResult::Outcome::ChangeFailed:
+        return changeFailed(result.status);
     case RecreateResult::Outcome::BothNames:
         return {false,
-                line(row.record, QStringLiteral("Could not be replaced (") + error +
-                                     QStringLiteral("). ") +
-                                     bothNamesConsequence(present.netname, row.record.netname)),
-                updateFailureText(name, result.status,
-                                  bothNamesConsequence(present.netname, row.record.netname) +
-                                      QStringLiteral("\nContinue?"))};
+                line(row.record,
+                     QStringLiteral("Could not be replaced (") + error + QStringLiteral("). ") +
+                         bothNamesConsequence(present.netname, row.record.netname, result.status)),
+                updateFailureText(
+                    name, result.status,
+                    bothNamesConsequence(present.netname, row.record.netname, result.status) +
+                        QStringLiteral("\nContinue?"))};
     case RecreateResult::Outcome::AdditionFailedRestored:
     case RecreateResult::Outcome::AdditionFailedLost:
+    case RecreateResult::Outcome::RemovalUnanswered:
         break;
     }
     const QString consequence = QLatin1String(additionFailureConsequence(result.outcome));

@@ -1,8 +1,7 @@
 #include "CreateFromDirectoryPage.h"
 
 #include "BulkPaths.h"
-#include "platform/SecurityDescriptor.h"
-#include "security/AclBuilding.h"
+#include "ShareCreation.h"
 #include "security/TSecurityForm1.h"
 #include "shares/BusyCursor.h"
 #include "shares/DriveProbe.h"
@@ -245,74 +244,21 @@ void CreateFromDirectoryPage::Create1Click() {
         return;
 
     BusyCursor busy;
-    const std::u16string server = toU16(m_treeComputer);
-    const std::u16string comment = toU16(CommonComment1->text());
-    const bool hidden = CreateAllSharesHidden1->isChecked();
-    const bool addUser = AddDirectoryNameAsUserName1->isChecked();
-    const int maximumUsers = MaximumUsers1->value();
-    const QString nodePath = m_ctx.state.currentDirectory;
-    // Windows serves C$ from C:\, but a server may serve it from elsewhere (Samba: from a
-    // directory of its own), where C:\Data\Alpha names no directory and every add would fail.
-    // So the new shares' paths start where the drive share does: one read of the drive share
-    // before the first add. When it cannot be read, the Windows rule (letter + ":") is used.
-    QString driveRoot;
-    ShareInfo502 driveShare;
-    if (m_ctx.shares.getInfo(server, toU16(nodePath.left(2)), driveShare) == status::Success)
-        driveRoot = fromU16(driveShare.path);
+    NewShareOptions options;
+    options.comment = CommonComment1->text();
+    options.hidden = CreateAllSharesHidden1->isChecked();
+    options.addDirectoryNameAsUser = AddDirectoryNameAsUserName1->isChecked();
+    options.maximumUsers = MaximumUsers1->value();
+    const NewShareTarget target =
+        newShareTarget(m_ctx.shares, toU16(m_treeComputer), m_ctx.state.currentDirectory);
 
     for (const QTreeWidgetItem* item : directories) {
         const QString directory = item->text(0);
+        const DirectoryCreation created = createDirectoryShare(
+            m_ctx.shares, m_ctx.accounts, target, options, m_ctx.state.newShareAcl, directory);
         // Every box of the run is titled with the directory it concerns; Yes goes on.
-        const auto goOn = [&](const QString& text) {
-            return m_ctx.messages.errorGoOn(this, text, directory);
-        };
-
-        // A missing or unreadable list for new shares must never turn into a null DACL
-        // (everyone full access): that directory gets no share.
-        std::optional<Acl> acl =
-            m_ctx.state.newShareAcl ? CopyAcl(*m_ctx.state.newShareAcl) : std::nullopt;
-        if (!acl) {
-            if (!goOn(tr("A system error has occured. Could not assign security list to "
-                         "share.\nThe share has not been created. Continue?")))
-                break;
-            continue;
-        }
-
-        if (addUser) {
-            Account account;
-            const Status found = m_ctx.accounts.lookupName(server, toU16(directory), account);
-            if (found != status::Success) {
-                if (!goOn(tr("A system error has occured. Could not find user on network.\nThe "
-                             "share has not been created. Continue?")))
-                    break;
-                continue;
-            }
-            std::optional<Acl> withUser = AddAceToAcl(ExplicitAllow, acl, account.sid, GenericAll);
-            if (!withUser) {
-                if (!goOn(tr("Could not add directory name as user to share!\nThe share has not "
-                             "been created. Continue?")))
-                    break;
-                continue;
-            }
-            acl = std::move(withUser);
-        }
-
-        ShareInfo502 info;
-        info.netname = toU16(shareNameOf(directory, hidden));
-        info.type = StypeDisktree;
-        info.remark = comment;
-        info.permissions = 0;
-        info.maxUses = static_cast<std::uint32_t>(maximumUsers);
-        info.currentUses = 0;
-        info.path = toU16(localPathOf(nodePath, directory, driveRoot));
-        info.passwd = std::nullopt;
-        info.reserved = 0;
-        info.securityDescriptor = SecurityDescriptor::withDacl(*acl).toSelfRelative();
-
-        const Status result = m_ctx.shares.add(server, info);
-        if (result != status::Success &&
-            !goOn(tr("A system error has occured (%1).\nCould not create share. Continue?")
-                      .arg(result)))
+        if (created.kind != DirectoryCreation::Kind::Created &&
+            !m_ctx.messages.errorGoOn(this, created.question, directory))
             break;
     }
     m_ctx.reloadSharesList();

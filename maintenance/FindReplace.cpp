@@ -122,6 +122,7 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
         out.statusLine = replacedLine(fromU16(record.netname), oldValue, *newValue);
         break;
     case RecreateResult::Outcome::Untouched:
+    case RecreateResult::Outcome::ChangeFailed:
         out.kind = Kind::Untouched;
         out.errorText = updateFailureText(shareName, result.status, QStringLiteral("Continue?"));
         break;
@@ -131,15 +132,17 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
             shareName, result.status, QLatin1String(additionFailureConsequence(result.outcome)));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
+    case RecreateResult::Outcome::RemovalUnanswered:
         out.kind = Kind::AdditionFailedLost;
         out.errorText = updateFailureText(
             shareName, result.status, QLatin1String(additionFailureConsequence(result.outcome)));
         break;
     case RecreateResult::Outcome::BothNames:
         out.kind = Kind::BothNames;
-        out.errorText = updateFailureText(shareName, result.status,
-                                          bothNamesConsequence(original.netname, record.netname) +
-                                              QStringLiteral("\nContinue?"));
+        out.errorText = updateFailureText(
+            shareName, result.status,
+            bothNamesConsequence(original.netname, record.netname, result.status) +
+                QStringLiteral("\nContinue?"));
         break;
     }
     return out;

@@ -7,39 +7,117 @@ bool sameShareName(const std::u16string& a, const std::u16string& b) {
                                                 Qt::CaseInsensitive) == 0;
 }
 
+bool samePath(const std::u16string& a, const std::u16string& b) {
+    const auto normal = [](const std::u16string& path) {
+        QString out = QString::fromStdU16String(path);
+        out.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        while (out.endsWith(QLatin1Char('\\')))
+            out.chop(1);
+        return out;
+    };
+    return normal(a).compare(normal(b), Qt::CaseInsensitive) == 0;
+}
+
+bool answerMayBeLost(Status status) {
+    switch (status) {
+    case status::SemaphoreTimeout:
+    case status::Cancelled:
+    case status::UnexpectedNetworkError:
+    case status::NetNameDeleted:
+    case status::BrokenPipe:
+    case status::PipeNotConnected:
+    case status::RpcCallFailed:
+        return true;
+    default:
+        return false;
+    }
+}
+
+namespace {
+
+using Outcome = RecreateResult::Outcome;
+
+// Removes the share and adds it from `record`, restoring `original` when the addition fails.
+RecreateResult removeThenAdd(ShareService& service, const std::u16string& computer,
+                             const std::u16string& presentName, const ShareInfo502& record,
+                             const ShareInfo502& original) {
+    const Status removed = service.remove(computer, presentName);
+    if (removed != status::Success && !answerMayBeLost(removed))
+        return {Outcome::Untouched, removed};
+    // With the removal's answer lost the share may or may not be there: adding it tells. A
+    // share that is still there refuses the addition as a duplicate.
+    const Status added = service.add(computer, record);
+    if (added == status::Success)
+        return {Outcome::Done, status::Success};
+    if (removed != status::Success && added == status::DuplicateShare)
+        return {Outcome::Untouched, removed};
+    const Status restored = service.add(computer, original);
+    if (restored == status::Success)
+        return {Outcome::AdditionFailedRestored, added};
+    if (removed != status::Success)
+        return {restored == status::DuplicateShare ? Outcome::Untouched
+                                                   : Outcome::RemovalUnanswered,
+                removed};
+    return {Outcome::AdditionFailedLost, added};
+}
+
+} // namespace
+
 RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
                              const std::u16string& presentName, const ShareInfo502& record,
                              const ShareInfo502& original) {
     if (!sameShareName(presentName, record.netname)) {
         const Status added = service.add(computer, record);
         if (added != status::Success)
-            return {RecreateResult::Outcome::Untouched, added};
+            return {Outcome::Untouched, added};
         const Status removed = service.remove(computer, presentName);
         if (removed != status::Success)
-            return {RecreateResult::Outcome::BothNames, removed};
-        return {RecreateResult::Outcome::Done, status::Success};
+            return {Outcome::BothNames, removed};
+        return {Outcome::Done, status::Success};
     }
-    const Status removed = service.remove(computer, presentName);
-    if (removed != status::Success)
-        return {RecreateResult::Outcome::Untouched, removed};
-    const Status added = service.add(computer, record);
-    if (added == status::Success)
-        return {RecreateResult::Outcome::Done, status::Success};
-    const Status restored = service.add(computer, original);
-    return {restored == status::Success ? RecreateResult::Outcome::AdditionFailedRestored
-                                        : RecreateResult::Outcome::AdditionFailedLost,
-            added};
+    if (presentName == record.netname) {
+        // The share never leaves the server on this road. The path is sent first with the
+        // share as it was, so that a server that keeps its paths (Windows) is left exactly as
+        // it was for the removal and addition below.
+        ShareInfo502 moved = original;
+        moved.netname = presentName;
+        moved.path = record.path;
+        const Status set = service.setInfo(computer, presentName, moved);
+        if (set != status::Success)
+            return {Outcome::ChangeFailed, set};
+        ShareInfo502 now;
+        const Status read = service.getInfo(computer, presentName, now);
+        if (read != status::Success)
+            return {Outcome::ChangeFailed, read};
+        if (samePath(now.path, record.path)) {
+            if (!(record == moved)) {
+                const Status rest = service.setInfo(computer, presentName, record);
+                if (rest != status::Success)
+                    return {Outcome::ChangeFailed, rest};
+            }
+            return {Outcome::Done, status::Success};
+        }
+    }
+    return removeThenAdd(service, computer, presentName, record, original);
 }
 
 const char* additionFailureConsequence(RecreateResult::Outcome outcome) {
-    return outcome == RecreateResult::Outcome::AdditionFailedRestored
-               ? "The original share has been restored."
-               : "The share had to be deleted.";
+    switch (outcome) {
+    case Outcome::AdditionFailedRestored:
+        return "The original share has been restored.";
+    case Outcome::RemovalUnanswered:
+        return "The server did not answer the deletion; the share may be gone.";
+    default:
+        return "The share had to be deleted.";
+    }
 }
 
-QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName) {
-    return QStringLiteral("It is now there under both names, %1 and %2.")
-        .arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
+QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName,
+                             Status status) {
+    const QString format = answerMayBeLost(status)
+                               ? QStringLiteral("It is now there as %2, and perhaps still as %1.")
+                               : QStringLiteral("It is now there under both names, %1 and %2.");
+    return format.arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
 }
 
 } // namespace corvane

@@ -11,8 +11,12 @@ struct RecreateResult {
     enum class Outcome {
         Done,
         Untouched,              // the first call failed: nothing changed
+        ChangeFailed,           // the change in place failed: the share stays under its name,
+                                // perhaps with some of its fields already changed
         AdditionFailedRestored, // the original share has been re-created from `original`
         AdditionFailedLost,     // the share is gone: restoring it failed too
+        RemovalUnanswered,      // the removal's answer was lost and the share could not be
+                                // added again: it may be gone
         BothNames,              // renamed, but the old name could not be removed: both remain
     };
     Outcome outcome = Outcome::Done;
@@ -22,11 +26,22 @@ struct RecreateResult {
 // Whether two share names name the same share (the services ignore letter case).
 bool sameShareName(const std::u16string& a, const std::u16string& b);
 
-// Re-creates one share from `record`. Under a new name the share is added first and the old
-// one removed after, so that a failure at any point, a server that dies included, leaves it
-// under its old name, its new one or both. Under the same name (a new path, or only the letter
-// case changed) it has to be removed first; when the addition then fails it is added again
-// from `original` (the record as it was fetched), so it is lost only when that fails too.
+// Whether two local paths name the same place as a server reports them: letter case, the kind
+// of separator and trailing separators aside.
+bool samePath(const std::u16string& a, const std::u16string& b);
+
+// Whether a failed call may still have been carried out: the connection broke or the wait was
+// ended before its answer came, so only the server knows.
+bool answerMayBeLost(Status status);
+
+// Re-creates one share from `record`, so that a failure at any point, a server that dies
+// included, leaves it under its old name, its new one or both:
+// - under a new name the share is added first and the old one removed after;
+// - under exactly the same name (a new path) it is changed in place and read back; servers
+//   that keep the old path on a change (Windows does) get the removal and addition below;
+// - under the same name in other letter case, or where the change in place did not take the
+//   path, it has to be removed first. When the addition then fails it is added again from
+//   `original` (the record as it was fetched), so it is lost only when that fails too.
 RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
                              const std::u16string& presentName, const ShareInfo502& record,
                              const ShareInfo502& original);
@@ -35,7 +50,9 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
 // original share came back. Apply and find and replace word it the same way.
 const char* additionFailureConsequence(RecreateResult::Outcome outcome);
 
-// The line saying that a renamed share is there under both names.
-QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName);
+// The line saying that a renamed share is there under both names; `status` is the failed
+// removal's, after which the old name may be gone after all.
+QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName,
+                             Status status);
 
 } // namespace corvane

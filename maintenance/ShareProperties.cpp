@@ -16,6 +16,37 @@ bool isDefaultShare(const QString& name) {
     return first >= u'a' && first <= u'z';
 }
 
+std::optional<SecurityDescriptor> shareDescriptor(const ShareInfo502& info) {
+    if (info.securityDescriptor.empty())
+        return std::nullopt;
+    return SecurityDescriptor::parse(info.securityDescriptor);
+}
+
+ShareView shareViewFor(int selectedRows, const QString& name, const ShareInfo502* fetched) {
+    if (selectedRows >= 2)
+        return ShareView::Several;
+    if (!fetched)
+        return ShareView::Fetching;
+    if (shareDescriptor(*fetched) || !isDefaultShare(name))
+        return ShareView::Editable;
+    return ShareView::DefaultShare;
+}
+
+ShareViewEnabling enablingOf(ShareView view) {
+    switch (view) {
+    case ShareView::Empty:
+        return {false, true, true};
+    case ShareView::Several:
+    case ShareView::DefaultShare:
+        return {false, false, false};
+    case ShareView::Fetching:
+        return {true, std::nullopt, true};
+    case ShareView::Editable:
+        return {true, true, true};
+    }
+    return {};
+}
+
 bool needsRecreation(const ShareInfo502& record, const ShareEdits& edits) {
     return toU16(edits.name) != record.netname || toU16(edits.path) != record.path;
 }
@@ -57,11 +88,15 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
             break;
         case RecreateResult::Outcome::Untouched:
             return failed(result.status, QString());
+        case RecreateResult::Outcome::ChangeFailed:
+            return failed(result.status, QStringLiteral("."));
         case RecreateResult::Outcome::BothNames:
-            return failed(result.status, QStringLiteral(".\n") +
-                                             bothNamesConsequence(presentName, record.netname));
+            return failed(result.status,
+                          QStringLiteral(".\n") +
+                              bothNamesConsequence(presentName, record.netname, result.status));
         case RecreateResult::Outcome::AdditionFailedRestored:
         case RecreateResult::Outcome::AdditionFailedLost:
+        case RecreateResult::Outcome::RemovalUnanswered:
             return failed(result.status,
                           QStringLiteral(".\n") + additionFailureConsequence(result.outcome));
         }

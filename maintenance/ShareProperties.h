@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Acl.h"
+#include "platform/SecurityDescriptor.h"
 #include "platform/ShareInfo.h"
 #include "platform/ShareService.h"
 
@@ -13,6 +14,31 @@ namespace corvane {
 // Whether a share without a security descriptor is one of the platform's own: IPC$ and
 // ADMIN$ in any letter case, or a drive letter followed by "$".
 bool isDefaultShare(const QString& name);
+
+// The share's security descriptor; nullopt when it has none or none that is valid.
+std::optional<SecurityDescriptor> shareDescriptor(const ShareInfo502& info);
+
+// What the Share Properties page is showing, which decides the controls that may be used.
+enum class ShareView {
+    Empty,        // no share since the computer was opened
+    Several,      // two or more shares selected: none is shown
+    Fetching,     // one share selected and being fetched, or its fetch failed
+    Editable,     // a share with a valid descriptor, or without one and not a default share
+    DefaultShare, // a default share without a descriptor: shown, not editable
+};
+
+// The view for a selection of `selectedRows` shares, `name` being the share whose row became
+// selected and `fetched` its record (null before the fetch, or when it failed). Several shares
+// are not fetched.
+ShareView shareViewFor(int selectedRows, const QString& name, const ShareInfo502* fetched);
+
+// The controls a view enables. Apply is enabled in every view.
+struct ShareViewEnabling {
+    bool edits = false;            // name, path, comment and max users
+    std::optional<bool> usersList; // nullopt: left as the previous view left it
+    bool addRemove = false;        // Add and Remove
+};
+ShareViewEnabling enablingOf(ShareView view);
 
 // The edit fields of the Share Properties page.
 struct ShareEdits {

@@ -82,7 +82,7 @@ SharePropertiesPage::SharePropertiesPage(AppContext& ctx, QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(GroupBox1, 1);
 
-    setEditsEnabled(false);
+    showView(ShareView::Empty);
     connect(Apply1, &QPushButton::clicked, this, &SharePropertiesPage::ApplyButton1Click);
     if (ctx.sharesList)
         connect(ctx.sharesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -110,21 +110,25 @@ void SharePropertiesPage::sharesSelectionChanged(const QItemSelection& selected,
     }
 }
 
-void SharePropertiesPage::setEditsEnabled(bool enabled) {
-    ShareName1->setEnabled(enabled);
-    LocalPath1->setEnabled(enabled);
-    Comment1->setEnabled(enabled);
-    MaxUsers1->setEnabled(enabled);
+void SharePropertiesPage::showView(ShareView view) {
+    const ShareViewEnabling enabling = enablingOf(view);
+    ShareName1->setEnabled(enabling.edits);
+    LocalPath1->setEnabled(enabling.edits);
+    Comment1->setEnabled(enabling.edits);
+    MaxUsers1->setEnabled(enabling.edits);
+    if (enabling.usersList)
+        m_editor->usersList()->setEnabled(*enabling.usersList);
+    m_editor->addButton()->setEnabled(enabling.addRemove);
+    m_editor->removeButton()->setEnabled(enabling.addRemove);
 }
 
-void SharePropertiesPage::emptyView() {
+void SharePropertiesPage::clearView() {
     m_editor->clearRows();
     ShareName1->clear();
     LocalPath1->clear();
     Comment1->clear();
     MaxUsers1->setValue(-1);
     MaxUsers1->clear();
-    setEditsEnabled(false);
 }
 
 void SharePropertiesPage::releaseRecord() {
@@ -138,11 +142,9 @@ void SharePropertiesPage::releaseRecord() {
 void SharePropertiesPage::computerOpened() {
     m_showsSeveral = false;
     releaseRecord();
-    emptyView();
+    clearView();
+    showView(ShareView::Empty);
     m_editor->setComputerName(m_ctx.state.computerName);
-    m_editor->usersList()->setEnabled(true);
-    m_editor->addButton()->setEnabled(true);
-    m_editor->removeButton()->setEnabled(true);
 }
 
 void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool selected) {
@@ -152,21 +154,18 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
     m_editor->setComputerName(state.computerName);
     m_editor->clearRows();
 
+    const QString name = item->text(0);
+    const int selectedRows = m_ctx.sharesList ? int(m_ctx.sharesList->selectedItems().size()) : 0;
     // Several shares selected: nothing is shown and Apply has nothing to write.
-    m_showsSeveral = m_ctx.sharesList && m_ctx.sharesList->selectedItems().size() >= 2;
+    m_showsSeveral = shareViewFor(selectedRows, name, nullptr) == ShareView::Several;
     if (m_showsSeveral) {
         releaseRecord();
-        emptyView();
-        m_editor->usersList()->setEnabled(false);
-        m_editor->addButton()->setEnabled(false);
-        m_editor->removeButton()->setEnabled(false);
+        clearView();
+        showView(ShareView::Several);
         return;
     }
-    setEditsEnabled(true);
-    m_editor->addButton()->setEnabled(true);
-    m_editor->removeButton()->setEnabled(true);
+    showView(ShareView::Fetching);
 
-    const QString name = item->text(0);
     ShareInfo502 info;
     const Status fetched = m_ctx.shares.getInfo(toU16(state.computerName), toU16(name), info);
     if (fetched != status::Success) {
@@ -192,14 +191,15 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
     MaxUsers1->setMaximum(std::max(MaxUsersLimit, maxUsers));
     MaxUsers1->setValue(maxUsers);
 
-    const auto descriptor = info.securityDescriptor.empty()
-                                ? std::nullopt
-                                : SecurityDescriptor::parse(info.securityDescriptor);
-    if (descriptor) {
-        setEditsEnabled(true);
-        m_editor->usersList()->setEnabled(true);
-        m_editor->addButton()->setEnabled(true);
-        m_editor->removeButton()->setEnabled(true);
+    const ShareView view = shareViewFor(selectedRows, name, &info);
+    showView(view);
+    if (view == ShareView::DefaultShare) {
+        state.currentAcl.reset();
+        m_readOnly = true;
+        m_editor->addRow(QStringLiteral("Cannot modify a default share."), -1);
+        return;
+    }
+    if (const auto descriptor = shareDescriptor(info)) {
         // The page edits its own copy; the record keeps the list as loaded.
         if (descriptor->daclState() == DaclState::Present && descriptor->dacl()) {
             auto copy = CopyAcl(*descriptor->dacl());
@@ -210,18 +210,7 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
         m_editor->fillFromAcl();
         return;
     }
-    if (isDefaultShare(name)) {
-        setEditsEnabled(false);
-        m_editor->usersList()->setEnabled(false);
-        m_editor->addButton()->setEnabled(false);
-        m_editor->removeButton()->setEnabled(false);
-        state.currentAcl.reset();
-        m_readOnly = true;
-        m_editor->addRow(QStringLiteral("Cannot modify a default share."), -1);
-        return;
-    }
     // No descriptor of its own: show, and on Apply write, the default list.
-    m_editor->usersList()->setEnabled(true);
     state.currentAcl = everyoneFullControlAcl();
     m_editor->addRow(QStringLiteral("Everyone"), ImageList::Group,
                      QString::fromStdString(Sid::make(1, {0}).toString()));

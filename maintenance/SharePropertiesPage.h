@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ShareProperties.h"
 #include "shares/AppContext.h"
 
 #include <QString>
@@ -37,8 +38,10 @@ public slots:
 
 private:
     void sharesSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void setEditsEnabled(bool enabled);
-    void emptyView();
+    // Enables the controls the view may use.
+    void showView(ShareView view);
+    // Empties the edit boxes and the users list.
+    void clearView();
     void releaseRecord();
 
     AppContext& m_ctx;

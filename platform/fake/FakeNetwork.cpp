@@ -184,6 +184,8 @@ Status FakeNetwork::setInfo(const std::u16string& server, const std::u16string& 
         return record(Call::SetInfo, server, netname, info, status::NetNameNotFound);
     share->remark = info.remark;
     share->maxUses = info.maxUses;
+    if (reachableComputer(server)->pathChangesInPlace)
+        share->path = info.path;
     share->securityDescriptor = info.securityDescriptor;
     return record(Call::SetInfo, server, netname, info, status::Success);
 }

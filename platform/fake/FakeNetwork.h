@@ -51,6 +51,9 @@ struct Computer {
     // 0: enumerations answer in one part; n: at most n records per call, with MoreData (shares,
     // sessions and open files alike).
     std::size_t enumerationPartSize = 0;
+    // Whether a share's path changes with its other fields (as on Samba). Otherwise the path
+    // given to a change is ignored, as Windows does.
+    bool pathChangesInPlace = false;
 };
 
 // An in-memory network of computers standing in for the share, account and directory

@@ -1,6 +1,5 @@
 #include "bulk/CreateFromDirectoryPage.h"
 #include "BulkFixture.h"
-#include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
 #include "shares/UserLimitSpinBox.h"
@@ -88,18 +87,11 @@ private slots:
     void createDoesNothingWithoutSelection_data();
     void createDoesNothingWithoutSelection();
     void createsHiddenSharesWithExactRecords();
-    void userOptionAddsTheAccountsFullControl_data();
-    void userOptionAddsTheAccountsFullControl();
     void accountNotFoundAsks_data();
     void accountNotFoundAsks();
-    void entryThatDoesNotFitAsks();
     void duplicateNameAsks();
-    void pathsStartWhereTheDriveShareDoes_data();
-    void pathsStartWhereTheDriveShareDoes();
     void maximumUsers_data();
     void maximumUsers();
-    void emptyNewShareListGivesEmptyDacl();
-    void missingNewShareListCreatesNothing();
     void securityDialogClosedAtOnceKeepsTheList();
 
 private:
@@ -507,48 +499,6 @@ void CreateFromDirectoryPageTest::createsHiddenSharesWithExactRecords() {
     QVERIFY(f->state.newShareAcl == everyoneFullControlAcl());
 }
 
-void CreateFromDirectoryPageTest::userOptionAddsTheAccountsFullControl_data() {
-    QTest::addColumn<QString>("domain");
-    QTest::newRow("short domain") << "SRV1";
-    QTest::newRow("domain of 26 characters") << "CORPORATE-HEADQUARTERS-EU1";
-}
-
-void CreateFromDirectoryPageTest::userOptionAddsTheAccountsFullControl() {
-    QFETCH(QString, domain);
-    f->net.computer(Server).accounts.clear();
-    f->net.addAccount(Server, u"Alpha", domain.toStdU16String(), SidNameUse::User, AlphaSid);
-    selectNode({"C:", "Data"});
-    selectDirectories({"Alpha"});
-    check("CreateAllSharesHidden1")->setChecked(true);
-    check("AddDirectoryNameAsUserName1")->setChecked(true);
-    f->net.clearCalls();
-    m_page->Create1Click();
-
-    const auto lookups = f->net.callsOf(Call::LookupName);
-    QCOMPARE(lookups.size(), size_t(1));
-    QVERIFY(lookups[0].server == Server);
-    QVERIFY(lookups[0].name == u"Alpha");
-    const ShareInfo502* share = f->net.findShare(Server, u"Alpha$");
-    QVERIFY(share);
-    const auto sd = SecurityDescriptor::parse(share->securityDescriptor);
-    QVERIFY(sd);
-    QCOMPARE(sd->daclState(), DaclState::Present);
-    QVERIFY(!sd->owner());
-    const Acl& dacl = *sd->dacl();
-    QCOMPARE(dacl.aceCount(), std::uint16_t(2));
-    bool everyone = false, alpha = false;
-    for (std::size_t i = 0; i < 2; ++i) {
-        const auto ace = dacl.ace(i);
-        QCOMPARE(ace->type, AccessAllowedAceType);
-        QCOMPARE(ace->mask, GenericAll);
-        QCOMPARE(ace->flags, ExplicitAceFlags);
-        everyone |= ace->sid == Sid::make(1, {0});
-        alpha |= ace->sid == AlphaSid;
-    }
-    QVERIFY(everyone && alpha);
-    QCOMPARE(dacl.aclSize(), std::uint16_t(8 + 20 + 8 + AlphaSid.length()));
-}
-
 void CreateFromDirectoryPageTest::accountNotFoundAsks_data() {
     QTest::addColumn<bool>("lookupFault");
     QTest::addColumn<bool>("answerYes");
@@ -585,26 +535,6 @@ void CreateFromDirectoryPageTest::accountNotFoundAsks() {
     QCOMPARE(f->net.calls().back().call, Call::Enumerate); // reloaded either way
 }
 
-void CreateFromDirectoryPageTest::entryThatDoesNotFitAsks() {
-    // A list for new shares so full that the account's entry no longer fits.
-    auto full = Acl::initialize(MaxAclSize, AclRevision);
-    while (full->addAllowedAce(ExplicitAceFlags, GenericRead, Sid::make(1, {0}))) {
-    }
-    f->state.newShareAcl = full;
-    selectNode({"C:", "Data"});
-    selectDirectories({"Alpha", "Gamma"});
-    check("AddDirectoryNameAsUserName1")->setChecked(true);
-    f->messages.answers.enqueue(Boxes::Answer::No);
-    f->net.clearCalls();
-    m_page->Create1Click();
-    QCOMPARE(f->messages.texts_shown(),
-             QStringList{"Could not add directory name as user to share!\nThe share has not been "
-                         "created. Continue?"});
-    QCOMPARE(f->messages.shown[0].title, QString("Alpha"));
-    QVERIFY(f->net.callsOf(Call::Add).empty());
-    QCOMPARE(f->net.calls().back().call, Call::Enumerate);
-}
-
 void CreateFromDirectoryPageTest::duplicateNameAsks() {
     f->net.addDiskShare(Server, u"Beta", u"C:\\Elsewhere");
     selectNode({"C:", "Data"});
@@ -618,30 +548,6 @@ void CreateFromDirectoryPageTest::duplicateNameAsks() {
     QCOMPARE(namesOf(f->net.callsOf(Call::Add)), (QStringList{"Alpha", "Beta", "Gamma"}));
     QVERIFY(f->net.findShare(Server, u"Beta")->path == u"C:\\Elsewhere");
     QVERIFY(f->net.findShare(Server, u"Gamma"));
-}
-
-void CreateFromDirectoryPageTest::pathsStartWhereTheDriveShareDoes_data() {
-    QTest::addColumn<QString>("drivePath");
-    QTest::addColumn<bool>("driveReadable");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("served elsewhere")
-        << R"(C:\srv\corvane\C)" << true << R"(C:\srv\corvane\C\Data\Alpha)";
-    // The letter rule, as Windows serves C$ from C:\.
-    QTest::newRow("drive share unreadable: Windows-style fallback")
-        << R"(C:\srv\corvane\C)" << false << R"(C:\Data\Alpha)";
-}
-
-void CreateFromDirectoryPageTest::pathsStartWhereTheDriveShareDoes() {
-    QFETCH(QString, drivePath);
-    QFETCH(bool, driveReadable);
-    QFETCH(QString, path);
-    const_cast<ShareInfo502*>(f->net.findShare(Server, u"C$"))->path = drivePath.toStdU16String();
-    if (!driveReadable)
-        f->net.failNext(Call::GetInfo, status::AccessDenied, u"C$");
-    selectNode({"C:", "Data"});
-    selectDirectories({"Alpha"});
-    m_page->Create1Click();
-    QCOMPARE(QString::fromStdU16String(f->net.findShare(Server, u"Alpha")->path), path);
 }
 
 void CreateFromDirectoryPageTest::maximumUsers_data() {
@@ -661,31 +567,6 @@ void CreateFromDirectoryPageTest::maximumUsers() {
     selectDirectories({"Alpha"});
     m_page->Create1Click();
     QCOMPARE(f->net.findShare(Server, u"Alpha")->maxUses, maxUses);
-}
-
-void CreateFromDirectoryPageTest::emptyNewShareListGivesEmptyDacl() {
-    f->state.newShareAcl = Acl::initialize(AclHeaderSize, AclRevision);
-    selectNode({"C:", "Data"});
-    selectDirectories({"Alpha"});
-    m_page->Create1Click();
-    const std::vector<std::uint8_t> expected = {0x01, 0x00, 0x04, 0x80, 0, 0, 0,    0, 0, 0,
-                                                0,    0,    0,    0,    0, 0, 0x14, 0, 0, 0,
-                                                0x02, 0x00, 0x08, 0x00, 0, 0, 0,    0};
-    QVERIFY(f->net.findShare(Server, u"Alpha")->securityDescriptor == expected);
-}
-
-void CreateFromDirectoryPageTest::missingNewShareListCreatesNothing() {
-    // Never a share without a list (which would let everyone in).
-    f->state.newShareAcl.reset();
-    selectNode({"C:", "Data"});
-    selectDirectories({"Alpha", "Beta"});
-    f->messages.answers.enqueue(Boxes::Answer::No);
-    f->net.clearCalls();
-    m_page->Create1Click();
-    QCOMPARE(f->messages.texts_shown(),
-             QStringList{"A system error has occured. Could not assign security list to share.\n"
-                         "The share has not been created. Continue?"});
-    QVERIFY(f->net.callsOf(Call::Add).empty());
 }
 
 void CreateFromDirectoryPageTest::securityDialogClosedAtOnceKeepsTheList() {

@@ -255,7 +255,8 @@ private slots:
         Dialog d(f);
         d.run("C:\\", "D:\\", true);
         QCOMPARE(f.calls(),
-                 (QStringList{"GetInfo alpha", "Remove alpha", "Add alpha", "GetInfo beta",
+                 (QStringList{"GetInfo alpha", "SetInfo alpha", "GetInfo alpha", "Remove alpha",
+                              "Add alpha", "GetInfo beta", "SetInfo beta", "GetInfo beta",
                               "Remove beta", "Add beta", "GetInfo gamma"}));
         QCOMPARE(f.net.findShare(Server, u"alpha")->path, u"D:\\Alpha");
         QCOMPARE(f.net.findShare(Server, u"beta")->path, u"D:\\Beta\\C:\\");
@@ -267,7 +268,7 @@ private slots:
                               "gamma: Could not find \"C:\\\"."}));
     }
 
-    void replacementEqualToFoundStillRecreates() {
+    void replacementEqualToFoundStillWrites() {
         Fixture f;
         const ShareInfo502 data = f.addShare(u"Data");
         f.addShare(u"Docs");
@@ -275,7 +276,7 @@ private slots:
         Dialog d(f);
         d.run("data", "Data");
         QCOMPARE(f.calls(),
-                 (QStringList{"GetInfo Data", "Remove Data", "Add Data", "GetInfo Docs"}));
+                 (QStringList{"GetInfo Data", "SetInfo Data", "GetInfo Data", "GetInfo Docs"}));
         QCOMPARE(*f.net.findShare(Server, u"Data"), data);
         QCOMPARE(d.status().first(),
                  QString("Data: Replaced \"Data\" with \"Data\" successfully."));

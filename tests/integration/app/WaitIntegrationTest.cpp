@@ -1,12 +1,16 @@
 // The window against servers that stop answering: a listener that never answers, a link that
 // stalls after the logon, a server that dies in the middle of a walk and comes back.
 #include "../TestServer.h"
+#include "maintenance/TFindReplaceTextForm1.h"
 #include "shares/Text.h"
 #include "support/DispatchedWindow.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -102,6 +106,11 @@ struct DyingServerNetwork : smb::SmbNetwork {
     Status getInfo(const std::u16string& s, const std::u16string& n, ShareInfo502& out) override {
         step();
         return SmbNetwork::getInfo(s, n, out);
+    }
+    Status setInfo(const std::u16string& s, const std::u16string& n,
+                   const ShareInfo502& info) override {
+        step();
+        return SmbNetwork::setInfo(s, n, info);
     }
     Status add(const std::u16string& s, const ShareInfo502& info) override {
         step();
@@ -221,6 +230,60 @@ private slots:
         for (const QString& name : bulk)
             QVERIFY2(listed(name) || listed(name + "$"), qPrintable(name));
         QVERIFY(listed("Bulk00030$")); // the walk went on after the server came back
+        QVERIFY(server.resetShares());
+        QVERIFY(server.stop());
+    }
+
+    // The same for a new path in 12 shares: the server goes away between a share's change and
+    // its reading back (where a removal and an addition would lose it), and comes back.
+    void newPathsSurviveTheServerDyingMidWalk() {
+        const TestServer server("127.0.0.4");
+        QVERIFY(server.start());
+        QVERIFY(server.bulkShares(12));
+        smb::StaticCredentials credentials(server.adminCredentials());
+        DispatchedWindow<DyingServerNetwork> w([&] {
+            auto net = std::make_unique<DyingServerNetwork>(credentials, integrationOptions(3s));
+            net->server = &server;
+            return net;
+        });
+        w.open(fromU16(server.address()));
+        QCOMPARE(w.form->state().computerName, fromU16(server.address()));
+        for (QTreeWidgetItem* row : w.shares()->findItems("Bulk", Qt::MatchStartsWith, 0))
+            row->setSelected(true);
+        QCOMPARE(w.shares()->selectedItems().size(), 12);
+        // Counted from the walk on: a share takes a read, the change and a read back. The
+        // server stops before the 5th share's read back; while it is down each share fails at
+        // its first read.
+        DyingServerNetwork& net = *w.network;
+        net.calls = 0;
+        net.stopBefore = 3 * 4 + 3;
+        net.startBefore = 3 * 4 + 3 + 3;
+        QTimer::singleShot(0, w.form.get(), [&w] {
+            TFindReplaceTextForm1* dialog = w.form->findReplaceTextForm();
+            if (!dialog)
+                return;
+            dialog->findChild<QRadioButton*>("LocalPath1")->setChecked(true);
+            dialog->findChild<QLineEdit*>("FindText1")->setText("\\D\\Bulk");
+            dialog->findChild<QLineEdit*>("ReplaceText1")->setText("\\D");
+            dialog->findChild<QPushButton*>("Ok1")->click();
+            dialog->findChild<QPushButton*>("Close1")->click();
+        });
+        w.form->findChild<QAction*>("FindReplaceText1")->trigger();
+        QVERIFY(!w.messages.shown.isEmpty()); // the failures were reported, and answered Yes
+
+        QVERIFY(server.start());
+        const std::u16string moved = server.serverPath("D");
+        int movedCount = 0;
+        for (int i = 1; i <= 12; ++i) {
+            const auto name = QStringLiteral("Bulk%1").arg(i, 5, 10, QLatin1Char('0'));
+            ShareInfo502 after;
+            QVERIFY2(readBack(server, toU16(name), after) == status::Success, qPrintable(name));
+            movedCount += after.path == moved;
+        }
+        QVERIFY(movedCount >= 4); // before the server went, and after it came back
+        ShareInfo502 last;
+        QCOMPARE(readBack(server, u"Bulk00012", last), status::Success);
+        QCOMPARE(fromU16(last.path), fromU16(moved));
         QVERIFY(server.resetShares());
         QVERIFY(server.stop());
     }

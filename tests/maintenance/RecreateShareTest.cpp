@@ -1,0 +1,157 @@
+// Re-creating one share under a new name, path or letter case, with the server failing or
+// dying at each step: where the share ends up and what the caller is told.
+#include "maintenance/RecreateShare.h"
+#include "platform/fake/FakeNetwork.h"
+
+#include <QTest>
+
+using namespace corvane;
+using fake::Call;
+using Outcome = RecreateResult::Outcome;
+
+Q_DECLARE_METATYPE(Outcome)
+
+namespace {
+
+const std::u16string Server = u"SRV";
+
+struct Step {
+    Call call;
+    Status result;
+    bool happens = false; // the call takes effect, and only its answer is lost
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Step>)
+
+class RecreateShareTest : public QObject {
+    Q_OBJECT
+private slots:
+    void outcomes_data() {
+        QTest::addColumn<bool>("inPlace"); // the server changes paths in place (Samba)
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<QString>("newPath");
+        QTest::addColumn<QList<Step>>("faults");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<Status>("status");
+        QTest::addColumn<QString>("shares"); // name=path of what the server holds after
+
+        const QString oldPath = "C:\\Old", newPath = "C:\\New";
+        const auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("new path, changed in place") << true << "Data" << newPath << QList<Step>{}
+                                          << Outcome::Done << status::Success << "Data=C:\\New";
+        row("new path, server keeps paths: removed and added")
+            << false << "Data" << newPath << QList<Step>{} << Outcome::Done << status::Success
+            << "Data=C:\\New";
+        row("change in place refused")
+            << true << "Data" << newPath << QList<Step>{{Call::SetInfo, status::AccessDenied}}
+            << Outcome::ChangeFailed << status::AccessDenied << "Data=C:\\Old";
+        row("server dies before the read-back")
+            << true << "Data" << newPath << QList<Step>{{Call::GetInfo, status::SemaphoreTimeout}}
+            << Outcome::ChangeFailed << status::SemaphoreTimeout << "Data=C:\\New";
+        row("removal refused") << false << "Data" << newPath
+                               << QList<Step>{{Call::Remove, status::AccessDenied}}
+                               << Outcome::Untouched << status::AccessDenied << "Data=C:\\Old";
+        row("addition refused: restored")
+            << false << "Data" << newPath << QList<Step>{{Call::Add, status::PathNotFound}}
+            << Outcome::AdditionFailedRestored << status::PathNotFound << "Data=C:\\Old";
+        row("addition and restoring fail: lost")
+            << false << "Data" << newPath
+            << QList<Step>{{Call::Add, status::PathNotFound}, {Call::Add, status::AccessDenied}}
+            << Outcome::AdditionFailedLost << status::PathNotFound << "";
+        row("removal unanswered, not done: the addition finds it")
+            << false << "Data" << newPath << QList<Step>{{Call::Remove, status::SemaphoreTimeout}}
+            << Outcome::Untouched << status::SemaphoreTimeout << "Data=C:\\Old";
+        row("removal unanswered but done: added")
+            << false << "Data" << newPath
+            << QList<Step>{{Call::Remove, status::SemaphoreTimeout, true}} << Outcome::Done
+            << status::Success << "Data=C:\\New";
+        row("removal unanswered but done, server gone")
+            << false << "Data" << newPath
+            << QList<Step>{{Call::Remove, status::SemaphoreTimeout, true},
+                           {Call::Add, status::SemaphoreTimeout},
+                           {Call::Add, status::SemaphoreTimeout}}
+            << Outcome::RemovalUnanswered << status::SemaphoreTimeout << "";
+        row("letter case only") << true << "DATA" << oldPath << QList<Step>{} << Outcome::Done
+                                << status::Success << "DATA=C:\\Old";
+        row("rename: added first") << true << "Files" << oldPath << QList<Step>{} << Outcome::Done
+                                   << status::Success << "Files=C:\\Old";
+        row("rename refused") << true << "Files" << oldPath
+                              << QList<Step>{{Call::Add, status::DuplicateShare}}
+                              << Outcome::Untouched << status::DuplicateShare << "Data=C:\\Old";
+        row("rename, old name stays")
+            << true << "Files" << oldPath << QList<Step>{{Call::Remove, status::SemaphoreTimeout}}
+            << Outcome::BothNames << status::SemaphoreTimeout << "Data=C:\\Old Files=C:\\Old";
+    }
+
+    void outcomes() {
+        QFETCH(bool, inPlace);
+        QFETCH(QString, newName);
+        QFETCH(QString, newPath);
+        QFETCH(QList<Step>, faults);
+        QFETCH(Outcome, outcome);
+        QFETCH(Status, status);
+        QFETCH(QString, shares);
+
+        fake::FakeNetwork net;
+        net.computer(Server).pathChangesInPlace = inPlace;
+        const ShareInfo502 original = net.addDiskShare(Server, u"Data", u"C:\\Old", u"comment");
+        for (const Step& step : faults)
+            net.failNext(step.call, step.result);
+        bool removalDone = false;
+        // A removal the server carries out before its answer is lost.
+        const bool removalHappens =
+            std::any_of(faults.begin(), faults.end(), [](const Step& s) { return s.happens; });
+        net.beforeCall = [&](Call call, const std::u16string& name) {
+            if (call != Call::Remove || !removalHappens || removalDone)
+                return;
+            std::erase_if(net.computer(Server).shares,
+                          [&](const ShareInfo502& s) { return s.netname == name; });
+            removalDone = true;
+        };
+
+        ShareInfo502 record = original;
+        record.netname = newName.toStdU16String();
+        record.path = newPath.toStdU16String();
+        const RecreateResult result = RecreateShare(net, Server, u"Data", record, original);
+        QCOMPARE(result.outcome, outcome);
+        QCOMPARE(result.status, status);
+
+        QStringList held;
+        for (const ShareInfo502& s : net.computer(Server).shares) {
+            held << QString::fromStdU16String(s.netname) + "=" + QString::fromStdU16String(s.path);
+            QCOMPARE(QString::fromStdU16String(s.remark), QStringLiteral("comment"));
+        }
+        held.sort();
+        QCOMPARE(held.join(' '), shares);
+        // Where the server changes paths in place, a new path never takes the share away.
+        if (inPlace && newName == "Data")
+            QVERIFY(net.callsOf(Call::Remove).empty());
+    }
+
+    void pathsCompare_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("letter case") << "C:\\Data"
+                                     << "c:\\DATA" << true;
+        QTest::newRow("separators") << "C:\\srv/data"
+                                    << "C:/srv\\data" << true;
+        QTest::newRow("trailing") << "C:\\Data\\"
+                                  << "C:\\Data" << true;
+        QTest::newRow("other directory") << "C:\\Data"
+                                         << "C:\\Data2" << false;
+        QTest::newRow("other drive") << "C:\\Data"
+                                     << "D:\\Data" << false;
+    }
+    void pathsCompare() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, same);
+        QCOMPARE(samePath(a.toStdU16String(), b.toStdU16String()), same);
+    }
+};
+
+QTEST_MAIN(RecreateShareTest)
+#include "RecreateShareTest.moc"
