@@ -89,7 +89,6 @@ public:
     // Index of the entry the panel edits, inside the list.
     std::optional<std::size_t> selectedAce() const { return m_selectedAce; }
     const Boxes& boxes() const { return m_boxes; }
-    bool ticked(Box box) const { return m_boxes[index(box)]; }
 
     // The user set `box` to `tick`: the cascade runs and writes the selected entry, or
     // rebuilds the user's entries when the entry is of the other column's type.
