@@ -2,7 +2,7 @@
 
 #include "maintenance/ShareProperties.h"
 #include "platform/SecurityDescriptor.h"
-#include "security/PermissionEditor.h"
+#include "security/AclEditSession.h"
 #include "shares/Text.h"
 
 #include <QSaveFile>
