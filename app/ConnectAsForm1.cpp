@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <tuple>
 
+namespace corvane {
+
 ConnectAsForm1::ConnectAsForm1(QWidget* parent) : QDialog(parent) {
     setObjectName("ConnectAsForm1");
     setWindowTitle("Connect as");
@@ -56,23 +58,22 @@ QString ConnectAsForm1::messageText(const QString& server, const QString& failur
     return failure + "\n" + question;
 }
 
-std::optional<corvane::smb::Credentials> ConnectAsForm1::ask(const QString& server,
-                                                             const QString& failure) {
+std::optional<smb::Credentials> ConnectAsForm1::ask(const QString& server, const QString& failure) {
     Message1->setText(messageText(server, failure));
     Password1->clear();
     (UserName1->text().isEmpty() ? UserName1 : Password1)->setFocus();
     // A call that asks may run under the busy cursor; the dialog needs the ordinary one.
-    const corvane::NormalCursor pointer;
+    const NormalCursor pointer;
     const int result = exec();
-    std::optional<corvane::smb::Credentials> answer;
+    std::optional<smb::Credentials> answer;
     // The only copy of the typed password left once the box is emptied; overwritten below.
     QString password = Password1->text();
     Password1->setText(QString()); // also drops the box's undo history
     if (result == QDialog::Accepted) {
         answer.emplace();
         // DOMAIN\user and user@realm carry their own domain.
-        std::tie(answer->user, answer->domain) = corvane::splitLogonName(
-            UserName1->text().toStdU16String(), Domain1->text().toStdU16String());
+        std::tie(answer->user, answer->domain) =
+            splitLogonName(UserName1->text().toStdU16String(), Domain1->text().toStdU16String());
         answer->password.assign(reinterpret_cast<const char16_t*>(password.constData()),
                                 static_cast<std::size_t>(password.size()));
     }
@@ -80,7 +81,9 @@ std::optional<corvane::smb::Credentials> ConnectAsForm1::ask(const QString& serv
     return answer;
 }
 
-std::optional<corvane::smb::Credentials>
+std::optional<smb::Credentials>
 ConnectAsCredentials::credentialsFor(const std::u16string& server, const std::u16string& failure) {
     return m_form.ask(QString::fromStdU16String(server), QString::fromStdU16String(failure));
 }
+
+} // namespace corvane

@@ -10,6 +10,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace corvane {
+
 // "Connect as": asks for the logon to one server. Answers live only in memory; the password
 // field is emptied after each question.
 class ConnectAsForm1 : public QDialog {
@@ -19,7 +21,7 @@ public:
 
     // Shows the dialog modally for `server`; `failure`, when not empty, says why it asks
     // again. Returns nothing on Cancel.
-    std::optional<corvane::smb::Credentials> ask(const QString& server, const QString& failure);
+    std::optional<smb::Credentials> ask(const QString& server, const QString& failure);
 
     // The text above the fields for a server and a failure reason.
     static QString messageText(const QString& server, const QString& failure);
@@ -33,12 +35,14 @@ public:
 };
 
 // The SMB backend's credential provider, answered by the dialog.
-class ConnectAsCredentials : public corvane::smb::CredentialProvider {
+class ConnectAsCredentials : public smb::CredentialProvider {
 public:
     explicit ConnectAsCredentials(ConnectAsForm1& form) : m_form(form) {}
-    std::optional<corvane::smb::Credentials> credentialsFor(const std::u16string& server,
-                                                            const std::u16string& failure) override;
+    std::optional<smb::Credentials> credentialsFor(const std::u16string& server,
+                                                   const std::u16string& failure) override;
 
 private:
     ConnectAsForm1& m_form;
 };
+
+} // namespace corvane

@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromUtf8(corvane::version::desktopName));
     QApplication::setWindowIcon(applicationIcon());
 
-    ConnectAsForm1 connectAs;
-    ConnectAsCredentials askUser(connectAs);
+    corvane::ConnectAsForm1 connectAs;
+    corvane::ConnectAsCredentials askUser(connectAs);
     // Every network call runs on the dispatcher's worker, which alone touches the network from
     // its creation to its end; the window waits for each call without freezing.
     corvane::CallDispatcher dispatcher;

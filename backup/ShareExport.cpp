@@ -2,7 +2,7 @@
 
 #include "maintenance/ShareProperties.h"
 #include "platform/SecurityDescriptor.h"
-#include "security/PermissionEditor.h"
+#include "security/AclEditSession.h"
 #include "ui/Text.h"
 
 #include <QSaveFile>

@@ -8,7 +8,8 @@
 // The logon comes from CORVANE_TEST_ADMIN_USER and CORVANE_TEST_ADMIN_PASSWORD.
 #include "platform/SecurityDescriptor.h"
 #include "platform/smb/SmbNetwork.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
+#include "tests/support/StaticCredentials.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 #include "integration/TestServer.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeNetwork.h"
-#include "platform/smb/Ndr.h"
-#include "platform/smb/SrvsvcCodec.h"
+#include "platform/smb/codec/Ndr.h"
+#include "platform/smb/codec/SrvsvcCodec.h"
 #include "shares/FillSharesList.h"
 #include "ui/ImageList.h"
 #include "waiting/CallDispatcher.h"
@@ -77,7 +77,7 @@ void DecodeShareEnum2000(benchmark::State& state) {
     const auto answer = enumerationAnswer();
     for (auto _ : state) {
         smb::srvsvc::ShareEnumReply reply;
-        if (smb::srvsvc::decodeShareEnum(answer, reply) != 0 || reply.shares.size() != ShareCount)
+        if (smb::srvsvc::decodeShareEnum(answer, reply) != 0 || reply.records.size() != ShareCount)
             state.SkipWithError("decoding failed");
         benchmark::DoNotOptimize(reply);
     }

@@ -5,6 +5,7 @@
 #include "shares/FillSharesList.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
+#include "ui/SelectItemEvents.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
 
@@ -13,7 +14,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelection>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,25 +88,11 @@ CopyFromPage::CopyFromPage(AppContext& ctx, QWidget* parent) : QWidget(parent), 
     connect(OpenCopyComputer1, &QPushButton::clicked, this, &CopyFromPage::OpenCopyComputer1Click);
     connect(SourceComputerSharesList1->header(), &QHeaderView::sectionClicked, this,
             &CopyFromPage::SourceComputerSharesList1ColumnClick);
-    connect(SourceComputerSharesList1->selectionModel(), &QItemSelectionModel::selectionChanged,
-            this, [this](const QItemSelection& selected, const QItemSelection&) {
-                // One call per newly selected row; the row the user acted on comes last, so the
-                // boxes show its parent.
-                QTreeWidgetItem* current = SourceComputerSharesList1->currentItem();
-                bool currentIsNew = false;
-                for (const QModelIndex& index : selected.indexes()) {
-                    if (index.column() != 0)
-                        continue;
-                    QTreeWidgetItem* item = SourceComputerSharesList1->topLevelItem(index.row());
-                    if (item == current) {
-                        currentIsNew = true;
-                        continue;
-                    }
-                    SourceComputerSharesList1SelectItem(item, true);
-                }
-                if (currentIsNew)
-                    SourceComputerSharesList1SelectItem(current, true);
-            });
+    // The row the user acted on is reported last, so the boxes show its parent.
+    connectSelectItem(SourceComputerSharesList1, this,
+                      [this](QTreeWidgetItem* item, bool selected) {
+                          SourceComputerSharesList1SelectItem(item, selected);
+                      });
     connect(UseSourceAsDestination1, &QCheckBox::clicked, this,
             &CopyFromPage::UseSourceAsDestination1Click);
     connect(Copy1, &QPushButton::clicked, this, &CopyFromPage::Copy1Click);

@@ -1,5 +1,5 @@
 // Every local security authority answer. The first byte picks the decoder.
-#include "platform/smb/LsarpcCodec.h"
+#include "platform/smb/codec/LsarpcCodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Writes a few well-formed inputs per fuzz target: fuzz_seeds OUTDIR
 // (OUTDIR/<target>/seed-N). Small on purpose; the fuzzer finds the rest.
 #include "platform/SecurityDescriptor.h"
-#include "tests/platform_smb/TestBytes.h"
+#include "tests/platform_smb/codec/TestBytes.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -36,27 +36,6 @@ int main(int argc, char** argv) {
     if (argc != 2)
         return 2;
     const std::filesystem::path out(argv[1]);
-
-    const Bytes bindAck = hex("05 00 0c 03 10 00 00 00 44 00 00 00 01 00 00 00"
-                              "b8 10 b8 10 9b aa 00 00 0d 00 5c 70 69 70 65 5c"
-                              "73 72 76 73 76 63 00 00 01 00 00 00 00 00 00 00"
-                              "04 5d 88 8a eb 1c c9 11 9f e8 08 00 2b 10 48 60 02 00 00 00");
-    Bytes twoFragments = hex("05 00 02 01 10 00 00 00 1a 00 00 00 01 00 00 00"
-                             "02 00 00 00 00 00 00 00 aa bb");
-    const Bytes last = hex("05 00 02 02 10 00 00 00 1a 00 00 00 01 00 00 00"
-                           "02 00 00 00 00 00 00 00 cc dd");
-    twoFragments.insert(twoFragments.end(), last.begin(), last.end());
-    const Bytes fault = hex("05 00 03 03 10 00 00 00 20 00 00 00 01 00 00 00"
-                            "20 00 00 00 00 00 00 00 02 00 01 1c 00 00 00 00");
-    // A first fragment and a middle one, which the fuzzer sends again until the stub reaches
-    // its cap.
-    Bytes endless = hex("05 00 02 01 10 00 00 00 1a 00 00 00 01 00 00 00"
-                        "02 00 00 00 00 00 00 00 aa bb");
-    Bytes middle = hex("05 00 02 00 10 00 00 00 00 04 00 00 01 00 00 00"
-                       "00 00 00 00 00 00 00 00");
-    middle.resize(0x400, 0x5a);
-    endless.insert(endless.end(), middle.begin(), middle.end());
-    write(out / "fuzz_rpc_pdu", {bindAck, twoFragments, fault, endless});
 
     const Bytes getInfo = hex("f6010000 00000200"
                               "04000200 00000000 08000200 00000000 ffffffff 01000000"

@@ -1,8 +1,8 @@
 // What the program makes of a decoded answer: the parts of an enumeration, the user limit
 // read at level 2, and the account of a lookup. Input: a selector byte, a 32-bit argument
 // (the resume handle sent, or how the level-2 call went), then the answer's stub.
-#include "platform/smb/LsarpcCodec.h"
-#include "platform/smb/SrvsvcCodec.h"
+#include "platform/smb/codec/LsarpcCodec.h"
+#include "platform/smb/codec/SrvsvcCodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The server service's session and open-file answers. The first byte picks the decoder.
-#include "platform/smb/SessionCodec.h"
+#include "platform/smb/codec/SessionCodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Every server service answer. The first byte picks the decoder.
 #include "platform/SecurityDescriptor.h"
-#include "platform/smb/SrvsvcCodec.h"
+#include "platform/smb/codec/SrvsvcCodec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 0: {
         srvsvc::ShareEnumReply r;
         if (srvsvc::decodeShareEnum(stub, r) == 0)
-            for (const auto& share : r.shares)
+            for (const auto& share : r.records)
                 daclOf(share.securityDescriptor); // what the properties view does next
         break;
     }

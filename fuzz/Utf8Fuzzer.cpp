@@ -1,6 +1,6 @@
 // Directory names as libsmbclient hands them over (UTF-8 from the server), and names going
 // the other way into URLs (UTF-16 to UTF-8).
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
 #include "security/PermissionEditor.h"
+#include "ui/SelectItemEvents.h"
 #include "ui/Text.h"
 #include "ui/UserLimitSpinBox.h"
 
@@ -92,17 +93,10 @@ SharePropertiesPage::SharePropertiesPage(AppContext& ctx, QWidget* parent)
 
 void SharePropertiesPage::sharesSelectionChanged(const QItemSelection& selected,
                                                  const QItemSelection& deselected) {
-    // One report per row, the rows that lost the selection first.
-    const auto report = [this](const QItemSelection& rows, bool isSelected) {
-        for (const QModelIndex& index : rows.indexes()) {
-            if (index.column() != 0 || index.parent().isValid())
-                continue;
-            if (QTreeWidgetItem* item = m_ctx.sharesList->topLevelItem(index.row()))
-                SharesList1SelectItem(item, isSelected);
-        }
-    };
-    report(deselected, false);
-    report(selected, true);
+    reportSelectItems(m_ctx.sharesList, selected, deselected,
+                      [this](QTreeWidgetItem* item, bool isSelected) {
+                          SharesList1SelectItem(item, isSelected);
+                      });
     // Back from several shares to one without a new row being selected: show that one.
     if (m_showsSeveral) {
         const QList<QTreeWidgetItem*> rows = m_ctx.sharesList->selectedItems();

@@ -1,6 +1,6 @@
 #include "PermissionEditor.h"
 
-#include "AclBuilding.h"
+#include "ui/SelectItemEvents.h"
 #include "ui/Text.h"
 
 #include <QCheckBox>
@@ -8,52 +8,14 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace corvane {
-
-Permission recognisedPermission(std::uint32_t mask, bool fileSpecificMasks) {
-    switch (mask) {
-    case GenericAll:
-        return Permission::FullControl;
-    case GenericWrite:
-        return Permission::Change;
-    case GenericRead:
-        return Permission::Read;
-    default:
-        break;
-    }
-    if (!fileSpecificMasks)
-        return Permission::None;
-    // Samba keeps the generic right of an entry written with one and adds the file rights it
-    // stands for, so the program's own entries come back as e.g. 0x101F01FF.
-    switch (mask) {
-    case 0x001F01FF:
-    case GenericAll | 0x001F01FF:
-        return Permission::FullControl;
-    case 0x00100116:
-    case 0x00120116:
-    case GenericWrite | 0x00120116:
-        return Permission::Change;
-    case 0x00120089:
-    case 0x001200A9:
-    case GenericRead | 0x00120089:
-        return Permission::Read;
-    default:
-        return Permission::None;
-    }
-}
-
-QString accountCaption(const QString& name, const QString& domain) {
-    if (domain.isEmpty())
-        return name;
-    return name + QStringLiteral(" (") + domain + QLatin1Char('\\') + name + QLatin1Char(')');
-}
 
 int accountImage(SidNameUse use) {
     switch (use) {
@@ -93,7 +55,8 @@ QLabel* makeLabel(const char* name, const QString& text, QWidget* parent) {
 PermissionEditor::PermissionEditor(AccountService& accounts, MessageBoxes& messages,
                                    const ImageList& images, Options options, QWidget* parent)
     : QWidget(parent), m_accounts(accounts), m_messages(messages), m_images(images),
-      m_options(std::move(options)) {
+      m_options(std::move(options)),
+      m_session({m_options.fileSpecificMasks, m_options.noListMeansFullControl}) {
     Label5 = makeLabel("Label5", QStringLiteral("Users:"), this);
     UsersList1 = new QTreeWidget(this);
     UsersList1->setObjectName(QStringLiteral("UsersList1"));
@@ -168,13 +131,15 @@ PermissionEditor::PermissionEditor(AccountService& accounts, MessageBoxes& messa
     connect(DenyRead1, &QCheckBox::toggled, this, &PermissionEditor::DenyRead1Click);
     connect(Add1, &QPushButton::clicked, this, &PermissionEditor::Add1Click);
     connect(Remove1, &QPushButton::clicked, this, &PermissionEditor::Remove1Click);
-    connect(UsersList1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &PermissionEditor::usersSelectionChanged);
+    // Single selection: the row that lost the selection is reported before the one that
+    // gained it, so that no entry is designated while the new row's boxes are ticked.
+    connectSelectItem(UsersList1, this, [this](QTreeWidgetItem* item, bool selected) {
+        UsersList1SelectItem(item, selected);
+    });
 }
 
 void PermissionEditor::bindAcl(std::optional<Acl>* acl) {
-    m_acl = acl;
-    m_selectedAce.reset();
+    m_session.bind(acl);
 }
 
 QCheckBox* PermissionEditor::box(bool allow, Permission permission) const {
@@ -191,27 +156,21 @@ QCheckBox* PermissionEditor::box(bool allow, Permission permission) const {
     return nullptr;
 }
 
-void PermissionEditor::usersSelectionChanged() {
-    // Single selection: report the row that lost the selection before the one that gained it,
-    // so that SelectedAce is none while the new row's boxes are ticked.
-    const QList<QTreeWidgetItem*> now = UsersList1->selectedItems();
-    QTreeWidgetItem* current = now.isEmpty() ? nullptr : now.first();
-    if (current == m_selectedRow)
-        return;
-    if (m_selectedRow)
-        UsersList1SelectItem(m_selectedRow, false);
-    if (current)
-        UsersList1SelectItem(current, true);
+void PermissionEditor::showPanel() {
+    QCheckBox* const boxes[AclEditSession::BoxCount] = {AllowFullControl1, AllowChange1, AllowRead1,
+                                                        DenyFullControl1,  DenyChange1,  DenyRead1};
+    const AclEditSession::Boxes& ticked = m_session.boxes();
+    for (std::size_t i = 0; i < AclEditSession::BoxCount; ++i) {
+        // The session has run the cascade already.
+        const QSignalBlocker quiet(boxes[i]);
+        boxes[i]->setChecked(ticked[i]);
+    }
+    Permissions1->setEnabled(m_session.userSelected());
 }
 
 void PermissionEditor::clearRows() {
-    if (m_selectedRow)
-        UsersList1SelectItem(m_selectedRow, false);
-    m_selectedRow = nullptr;
-    m_selectedAce.reset();
-    AllowRead1->setChecked(false);
-    DenyRead1->setChecked(false);
-    Permissions1->setEnabled(false);
+    m_session.deselect();
+    showPanel();
     UsersList1->clear();
 }
 
@@ -226,9 +185,10 @@ QTreeWidgetItem* PermissionEditor::addRow(const QString& caption, int image, con
 
 void PermissionEditor::fillFromAcl() {
     clearRows();
-    if (!m_acl || !*m_acl)
+    const std::optional<Acl>* list = m_session.list();
+    if (!list || !*list)
         return;
-    const Acl& acl = **m_acl;
+    const Acl& acl = **list;
     std::vector<Sid> sids;
     for (std::size_t i = 0; i < acl.aceCount(); ++i) {
         const auto ace = acl.ace(i);
@@ -242,7 +202,7 @@ void PermissionEditor::fillFromAcl() {
     for (std::size_t k = 0; k < sids.size(); ++k) {
         const QString sidText = QString::fromStdString(sids[k].toString());
         if (results[k] == status::Success)
-            addRow(accountCaption(fromU16(accounts[k].name), fromU16(accounts[k].domain)),
+            addRow(fromU16(accountCaption(accounts[k].name, accounts[k].domain)),
                    accountImage(accounts[k].use), sidText);
         else
             addRow(sidText, -1, sidText);
@@ -250,211 +210,53 @@ void PermissionEditor::fillFromAcl() {
 }
 
 void PermissionEditor::UsersList1SelectItem(QTreeWidgetItem* item, bool selected) {
-    if (!selected) {
-        m_selectedAce.reset();
-        if (item == m_selectedRow)
-            m_selectedRow = nullptr;
-        Permissions1->setEnabled(false);
-        AllowRead1->setChecked(false);
-        DenyRead1->setChecked(false);
-        return;
+    if (selected) {
+        // A row without a SID (the default-share notice) stands for no entry: nothing to edit.
+        if (!item)
+            return;
+        const QString sidText = item->data(0, SidRole).toString();
+        if (sidText.isEmpty())
+            return;
+        m_session.select(Sid::fromString(sidText.toStdString()));
+    } else {
+        m_session.deselect();
     }
-    m_selectedRow = item;
-    // A row without a SID (the default-share notice) stands for no entry: nothing to edit.
-    if (!item || item->data(0, SidRole).toString().isEmpty())
-        return;
-    Permissions1->setEnabled(true);
-    if (m_options.noListMeansFullControl && (!m_acl || !*m_acl)) {
-        AllowFullControl1->setChecked(true);
-        return;
-    }
-    showEntriesOf(item);
+    showPanel();
 }
 
-void PermissionEditor::showEntriesOf(QTreeWidgetItem* item) {
-    // Showing a row never changes the list: with several entries for one user the cascades
-    // would otherwise rewrite the earlier entry while the later one is being shown.
-    m_showing = true;
-    AllowRead1->setChecked(false);
-    DenyRead1->setChecked(false);
-    const auto sid = Sid::fromString(item->data(0, SidRole).toString().toStdString());
-    if (sid && m_acl && *m_acl) {
-        const Acl& acl = **m_acl;
-        for (std::size_t i = 0; i < acl.aceCount(); ++i) {
-            const auto ace = acl.ace(i);
-            if (!ace || !ace->isAllowedOrDenied() || ace->sid != sid)
-                continue;
-            const bool allow = ace->type == AccessAllowedAceType;
-            const Permission p = recognisedPermission(ace->mask, m_options.fileSpecificMasks);
-            if (p == Permission::None)
-                box(allow, Permission::FullControl)->setChecked(false);
-            else
-                box(allow, p)->setChecked(true);
-            m_selectedAce = i;
-        }
-    }
-    m_showing = false;
-}
-
-std::optional<std::uint8_t> PermissionEditor::selectedType() const {
-    if (!m_selectedAce || !m_acl || !*m_acl)
-        return std::nullopt;
-    const auto ace = (*m_acl)->ace(*m_selectedAce);
-    if (!ace || !ace->isAllowedOrDenied())
-        return std::nullopt;
-    return ace->type;
-}
-
-void PermissionEditor::setSelectedMask(std::uint8_t columnType, std::uint32_t mask) {
-    if (m_showing || selectedType() != columnType)
-        return;
-    (*m_acl)->setMask(*m_selectedAce, mask);
-}
-
-void PermissionEditor::replaceEntries(bool allowSide, std::uint32_t mask) {
-    const auto selected = (*m_acl)->ace(*m_selectedAce);
-    if (!selected || !selected->sid)
-        return;
-    const Sid sid = *selected->sid;
-    // The entries go from a copy: the form's list changes only once the new one is built.
-    std::optional<Acl> without = **m_acl;
-    // Allow side: every entry of the user goes; deny side: only the allowed ones.
-    for (std::size_t i = 0; i < without->aceCount();) {
-        const auto ace = without->ace(i);
-        if (ace && ace->isAllowedOrDenied() && ace->sid == sid &&
-            (allowSide || ace->type == AccessAllowedAceType)) {
-            if (without->deleteAce(i))
-                continue;
-        }
-        ++i;
-    }
-    auto rebuilt = AddAceToAcl(allowSide ? ExplicitAllow : ExplicitDeny, without, sid, mask);
-    if (!rebuilt) {
-        m_replacementFailed = true;
-        return;
-    }
-    m_selectedAce.reset();
-    *m_acl = std::move(*rebuilt);
-    // Designate the new entry, so the outer handlers of the same cascade act on it.
-    const std::uint8_t type = allowSide ? AccessAllowedAceType : AccessDeniedAceType;
-    for (std::size_t i = 0; i < (*m_acl)->aceCount(); ++i) {
-        const auto ace = (*m_acl)->ace(i);
-        if (ace && ace->type == type && ace->sid == sid) {
-            m_selectedAce = i;
-            break;
-        }
-    }
-}
-
-void PermissionEditor::asOneEdit(const std::function<void()>& handler) {
-    if (m_editDepth > 0 || m_showing || !m_acl) {
-        handler();
-        return;
-    }
-    const std::optional<Acl> before = *m_acl;
-    m_replacementFailed = false;
-    ++m_editDepth;
-    handler();
-    --m_editDepth;
-    if (!m_replacementFailed)
-        return;
-    m_replacementFailed = false;
-    // The masks the nested handlers wrote go as well: the user's entries stay as they were.
-    *m_acl = before;
-    m_messages.error(this, QStringLiteral("Could not add user to list!"));
-    if (m_selectedRow)
-        showEntriesOf(m_selectedRow);
-}
-
-// A box of the Allow (or Deny) column became ticked: the selected entry takes the mask when
-// it is of that column's type, otherwise the user's entries are rebuilt.
-void PermissionEditor::ticked(bool allowSide, std::uint32_t mask) {
-    const auto type = selectedType();
-    if (m_showing || !type)
-        return;
-    if (*type == (allowSide ? AccessAllowedAceType : AccessDeniedAceType))
-        (*m_acl)->setMask(*m_selectedAce, mask);
-    else
-        replaceEntries(allowSide, mask);
+void PermissionEditor::boxClicked(AclEditSession::Box box, bool checked) {
+    const auto result = m_session.click(box, checked);
+    showPanel();
+    if (result == AclEditSession::ClickResult::ReplacementFailed)
+        m_messages.error(this, QStringLiteral("Could not add user to list!"));
 }
 
 void PermissionEditor::AllowFullControl1Click(bool checked) {
-    asOneEdit([&] {
-        if (checked) {
-            AllowChange1->setChecked(true);
-            DenyRead1->setChecked(false);
-            ticked(true, GenericAll);
-        } else {
-            setSelectedMask(AccessAllowedAceType, GenericWrite);
-        }
-    });
+    boxClicked(AclEditSession::Box::AllowFullControl, checked);
 }
 
 void PermissionEditor::AllowChange1Click(bool checked) {
-    asOneEdit([&] {
-        if (checked) {
-            AllowRead1->setChecked(true);
-            DenyRead1->setChecked(false);
-            ticked(true, GenericWrite);
-        } else {
-            AllowFullControl1->setChecked(false);
-            setSelectedMask(AccessAllowedAceType, GenericRead);
-        }
-    });
+    boxClicked(AclEditSession::Box::AllowChange, checked);
 }
 
 void PermissionEditor::AllowRead1Click(bool checked) {
-    asOneEdit([&] {
-        if (checked) {
-            DenyRead1->setChecked(false);
-            ticked(true, GenericRead);
-        } else {
-            AllowChange1->setChecked(false);
-            setSelectedMask(AccessAllowedAceType, 0);
-        }
-    });
+    boxClicked(AclEditSession::Box::AllowRead, checked);
 }
 
 void PermissionEditor::DenyFullControl1Click(bool checked) {
-    asOneEdit([&] {
-        if (checked) {
-            DenyChange1->setChecked(true);
-            AllowRead1->setChecked(false);
-            ticked(false, GenericAll);
-        } else {
-            setSelectedMask(AccessDeniedAceType, GenericWrite);
-        }
-    });
+    boxClicked(AclEditSession::Box::DenyFullControl, checked);
 }
 
 void PermissionEditor::DenyChange1Click(bool checked) {
-    asOneEdit([&] {
-        if (checked) {
-            DenyRead1->setChecked(true);
-            AllowRead1->setChecked(false);
-            ticked(false, GenericWrite);
-        } else {
-            DenyFullControl1->setChecked(false);
-            setSelectedMask(AccessDeniedAceType, GenericRead);
-        }
-    });
+    boxClicked(AclEditSession::Box::DenyChange, checked);
 }
 
 void PermissionEditor::DenyRead1Click(bool checked) {
-    asOneEdit([&] {
-        if (checked) {
-            AllowFullControl1->setChecked(false);
-            AllowRead1->setChecked(false);
-            ticked(false, GenericRead);
-        } else {
-            DenyChange1->setChecked(false);
-            setSelectedMask(AccessDeniedAceType, 0);
-        }
-    });
+    boxClicked(AclEditSession::Box::DenyRead, checked);
 }
 
 void PermissionEditor::Add1Click() {
-    if (!m_acl)
+    if (!m_session.list())
         return;
     const auto entered =
         m_messages.getText(this, QStringLiteral("Username..."),
@@ -477,29 +279,14 @@ void PermissionEditor::Add1Click() {
             return;
         }
     }
-    // The new entry goes after the leading explicit deny run; a selected entry at or after
-    // that place moves down by one.
-    std::size_t insertedAt = 0;
-    if (*m_acl) {
-        while (insertedAt < (*m_acl)->aceCount()) {
-            const auto ace = (*m_acl)->ace(insertedAt);
-            if (!ace || ace->type != AccessDeniedAceType || (ace->flags & InheritedAce))
-                break;
-            ++insertedAt;
-        }
-    }
-    auto added = AddAceToAcl(ExplicitAllow, *m_acl, account.sid, GenericAll);
-    if (!added) {
+    if (!m_session.add(account.sid)) {
         m_messages.error(this, QStringLiteral("Could not add user to list!"));
         return;
     }
-    *m_acl = std::move(*added);
-    if (m_selectedAce && *m_selectedAce >= insertedAt)
-        ++*m_selectedAce;
-    const QString caption = m_options.addedCaptionWithDomain
-                                ? name + QStringLiteral(" (") + fromU16(account.domain) +
-                                      QLatin1Char('\\') + name + QLatin1Char(')')
-                                : name;
+    const QString caption =
+        m_options.addedCaptionWithDomain
+            ? fromU16(accountCaption(toU16(name), account.domain, EmptyDomain::Kept))
+            : name;
     addRow(caption, addedAccountImage(account.use), sidText);
 }
 
@@ -516,31 +303,24 @@ void PermissionEditor::Remove1Click() {
         m_messages.error(this, QStringLiteral("At least one user MUST exist!"));
         return;
     }
-    const auto sid = Sid::fromString(sidText.toStdString());
-    if (!m_acl || !*m_acl) {
+    switch (m_session.remove(Sid::fromString(sidText.toStdString()))) {
+    case AclEditSession::RemoveResult::Removed:
+        break;
+    case AclEditSession::RemoveResult::NoList:
         m_messages.error(this,
                          QStringLiteral("Could not retrieve information about security list!"));
         return;
-    }
-    Acl& acl = **m_acl;
-    std::size_t index = 0;
-    for (; index < acl.aceCount(); ++index) {
-        const auto ace = acl.ace(index);
-        if (!ace) {
-            m_messages.error(this, QStringLiteral("Could not find any user in security list!"));
-            return;
-        }
-        if (ace->isAllowedOrDenied() && sid && ace->sid == sid)
-            break;
-    }
-    if (!acl.deleteAce(index)) {
+    case AclEditSession::RemoveResult::EntryUnreadable:
+        m_messages.error(this, QStringLiteral("Could not find any user in security list!"));
+        return;
+    case AclEditSession::RemoveResult::DeletionFailed:
         m_messages.error(this, QStringLiteral("Could not remove user from security list!"));
         return;
     }
     // No other row takes over the selection, so the panel ends cleared and disabled.
     UsersList1->setCurrentItem(nullptr);
     UsersList1->clearSelection();
-    UsersList1SelectItem(row, false);
+    showPanel();
     delete row;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AclEditSession.h"
 #include "platform/AccountService.h"
 #include "platform/Acl.h"
 #include "ui/ImageList.h"
@@ -8,7 +9,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -22,17 +22,6 @@ class QTreeWidgetItem;
 
 namespace corvane {
 
-// The boxes of the permission panel, in the panel's own terms.
-enum class Permission { None, FullControl, Change, Read };
-
-// Which box an entry's mask ticks. The main window also knows the file-specific masks; the
-// security dialog only the three generic ones. Recognition is by equality of the whole mask.
-Permission recognisedPermission(std::uint32_t mask, bool fileSpecificMasks);
-
-// Caption of a users-list row from a lookup: "{name} ({domain}\{name})", or the name alone
-// when the domain is empty.
-QString accountCaption(const QString& name, const QString& domain);
-
 // Picture of a users-list row for an account kind: 15 for users, 16 for groups, aliases and
 // well-known groups, 0 for any other kind (rows filled from a list).
 int accountImage(SidNameUse use);
@@ -41,7 +30,8 @@ int addedAccountImage(SidNameUse use);
 
 // The users list, the permission panel and Add / Remove, as they stand on both the Share
 // Properties page and the security dialog. It edits a list it does not own (bound with
-// bindAcl): the main window's CurrentAcl or the dialog's Acl.
+// bindAcl): the main window's CurrentAcl or the dialog's Acl. The editing rules are those of
+// AclEditSession; the editor shows its state and forwards the user's actions to it.
 //
 // A row keeps its entry's SID in string form in column 0 under SidRole (the hidden sub-item);
 // rows without one (the default-share notice) are inert.
@@ -69,11 +59,12 @@ public:
 
     // The list edited; it must outlive the editor or be re-bound.
     void bindAcl(std::optional<Acl>* acl);
-    std::optional<Acl>* boundAcl() const { return m_acl; }
+    std::optional<Acl>* boundAcl() const { return m_session.list(); }
     void setComputerName(const QString& name) { m_computerName = name; }
     const QString& computerName() const { return m_computerName; }
-    void setOptions(Options options) { m_options = std::move(options); }
-    Options& options() { return m_options; }
+    void setLastUserRemovable(std::function<bool()> rule) {
+        m_options.lastUserRemovable = std::move(rule);
+    }
 
     // Removes every row and clears the panel; SelectedAce becomes none.
     void clearRows();
@@ -83,7 +74,7 @@ public:
     QTreeWidgetItem* addRow(const QString& caption, int image, const QString& sid = QString());
 
     // Index of the entry the panel edits, inside the bound list.
-    std::optional<std::size_t> selectedAce() const { return m_selectedAce; }
+    std::optional<std::size_t> selectedAce() const { return m_session.selectedAce(); }
 
     QTreeWidget* usersList() const { return UsersList1; }
     QFrame* permissionsPanel() const { return Permissions1; }
@@ -105,29 +96,17 @@ public slots:
     void Remove1Click();
 
 private:
-    void showEntriesOf(QTreeWidgetItem* item);
-    void setSelectedMask(std::uint8_t columnType, std::uint32_t mask);
-    void ticked(bool allowSide, std::uint32_t mask);
-    void replaceEntries(bool allowSide, std::uint32_t mask);
-    // Runs one box's handler. A click runs nested handlers; the outermost one keeps the list
-    // as it was before the click and puts it back when a replacement could not be built, so
-    // that a click never takes away entries it did not replace.
-    void asOneEdit(const std::function<void()>& handler);
-    std::optional<std::uint8_t> selectedType() const;
-    void usersSelectionChanged();
+    void boxClicked(AclEditSession::Box box, bool checked);
+    // Shows the session's boxes (without running their handlers again) and whether the panel
+    // is open for editing.
+    void showPanel();
 
     AccountService& m_accounts;
     MessageBoxes& m_messages;
     const ImageList& m_images;
     Options m_options;
-    std::optional<Acl>* m_acl = nullptr;
+    AclEditSession m_session;
     QString m_computerName;
-    std::optional<std::size_t> m_selectedAce;
-    QTreeWidgetItem* m_selectedRow = nullptr;
-    // While a row's entries are being shown the cascades only move boxes.
-    bool m_showing = false;
-    int m_editDepth = 0;
-    bool m_replacementFailed = false;
 
     QLabel* Label5;
     QTreeWidget* UsersList1;

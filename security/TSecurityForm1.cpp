@@ -57,7 +57,7 @@ void TSecurityForm1::setComputerName(const QString& name) {
 }
 
 void TSecurityForm1::setLastUserRemovable(std::function<bool()> rule) {
-    m_editor->options().lastUserRemovable = std::move(rule);
+    m_editor->setLastUserRemovable(std::move(rule));
 }
 
 void TSecurityForm1::Ok1Click() {

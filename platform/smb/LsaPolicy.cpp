@@ -1,6 +1,6 @@
 #include "LsaPolicy.h"
 
-#include "StatusMapping.h"
+#include "codec/StatusMapping.h"
 #include "platform/ByteOrder.h"
 
 namespace corvane::smb {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LsarpcCodec.h"
 #include "RpcChannel.h"
+#include "codec/LsarpcCodec.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,7 +2,7 @@
 
 #include "SambaRpcGlue.h"
 #include "SmbContext.h"
-#include "StatusMapping.h"
+#include "codec/StatusMapping.h"
 
 #include <cerrno>
 #include <new>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RpcChannel.h"
-#include "RpcPdu.h"
+#include "codec/RpcSyntax.h"
 
 #include <functional>
 #include <string>

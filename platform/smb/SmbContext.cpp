@@ -1,7 +1,7 @@
 #include "SmbContext.h"
 
-#include "StatusMapping.h"
-#include "Utf.h"
+#include "codec/StatusMapping.h"
+#include "codec/Utf.h"
 
 #include <libsmbclient.h>
 

@@ -3,13 +3,18 @@
 #include "CallWatchdog.h"
 #include "LsaPolicy.h"
 #include "SambaPipe.h"
-#include "SessionCodec.h"
 #include "SmbContext.h"
-#include "SrvsvcCodec.h"
-#include "StatusMapping.h"
+#include "codec/SessionCodec.h"
+#include "codec/SrvsvcCodec.h"
+#include "codec/StatusMapping.h"
 #include "platform/WellKnownAccounts.h"
 
 namespace corvane::smb {
+
+namespace {
+// The fragment size Samba's client library offers and reads a named pipe in.
+constexpr std::uint64_t PipeFragment = 4280;
+} // namespace
 
 struct SmbNetwork::Server {
     std::unique_ptr<SambaPipe> srvsvc;
@@ -57,7 +62,7 @@ SmbNetwork::SmbNetwork(CredentialProvider& credentials, SmbOptions options)
     : m_options(options), m_context(std::make_unique<SmbContext>(credentials, options)),
       m_library(std::make_unique<SambaRpcLibrary>()),
       // A step of progress: about one answer fragment, as a named-pipe read brings it.
-      m_watchdog(std::make_unique<CallWatchdog>(options.timeout, pdu::DefaultFragment)) {}
+      m_watchdog(std::make_unique<CallWatchdog>(options.timeout, PipeFragment)) {}
 
 SmbNetwork::~SmbNetwork() {
     // Policy handles are given back where the pipe is still known to work; a broken pipe
@@ -296,26 +301,6 @@ Status SmbNetwork::remove(const std::u16string& server, const std::u16string& ne
     return normalizeShareResult(ShareCall::Remove, result);
 }
 
-namespace {
-
-// The records of an enumeration answer, with ShareService::enumerate's contract.
-template <typename Record>
-Status takeRecords(sessions::EnumReply<Record>& decoded, std::vector<Record>& out,
-                   std::uint32_t& resumeHandle) {
-    if (decoded.result != status::Success && decoded.result != status::MoreData)
-        return decoded.result;
-    // Without a new resume handle the caller would ask for the same part for ever.
-    if (decoded.result == status::MoreData &&
-        (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle))
-        return status::RpcProtocolError;
-    if (decoded.resumeHandle)
-        resumeHandle = *decoded.resumeHandle;
-    out = std::move(decoded.records);
-    return decoded.result;
-}
-
-} // namespace
-
 Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
                                      std::uint32_t& resumeHandle) {
     const CallScope scope(*this);
@@ -329,7 +314,7 @@ Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<S
     sessions::SessionEnumReply decoded;
     if (Status s = sessions::decodeSessionEnum(reply, decoded); s != status::Success)
         return s;
-    return takeRecords(decoded, out, resumeHandle);
+    return takeEnumRecords(decoded, resumeHandle, out);
 }
 
 Status SmbNetwork::enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
@@ -345,7 +330,7 @@ Status SmbNetwork::enumerateFiles(const std::u16string& server, std::vector<Open
     sessions::FileEnumReply decoded;
     if (Status s = sessions::decodeFileEnum(reply, decoded); s != status::Success)
         return s;
-    return takeRecords(decoded, out, resumeHandle);
+    return takeEnumRecords(decoded, resumeHandle, out);
 }
 
 Status SmbNetwork::sessionCall(const std::u16string& server, std::uint16_t opnum,

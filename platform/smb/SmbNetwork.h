@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CredentialProvider.h"
-#include "LsarpcCodec.h"
 #include "SmbOptions.h"
+#include "codec/LsarpcCodec.h"
 #include "platform/AccountService.h"
 #include "platform/CallCanceller.h"
 #include "platform/DirectoryService.h"

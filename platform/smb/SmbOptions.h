@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SrvsvcCodec.h"
+#include "codec/SrvsvcCodec.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Sessions and open files of the real test server, with a second client holding a file open.
 #include "TestServer.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 #include "sessions/SessionsLogic.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Every call of the backend against the real test server.
 #include "TestServer.h"
 #include "platform/SecurityDescriptor.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 #include "shares/DriveProbe.h"
 
 #include <QString>

@@ -1,16 +1,13 @@
 // The transport's waits through a forwarding proxy in front of the primary test server: a
 // server that goes silent, a call cancelled from another thread, a long answer over a slow
 // link, and the users' SIDs resolved in one lookup.
+#include "Proxy.h"
 #include "TestServer.h"
 
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -23,65 +20,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The forwarding proxy on 127.0.0.7:445 in front of the primary server.
-class Proxy {
-public:
-    explicit Proxy(int delayMs = 0) {
-        const std::string target = TestServer::primary().addressUtf8() + ":445";
-        const std::string delay = std::to_string(delayMs);
-        int ready[2];
-        if (::pipe(ready) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(ready[1], STDOUT_FILENO);
-            ::close(ready[0]);
-            ::execl(CORVANE_PROXY, CORVANE_PROXY, "--listen", "127.0.0.7:445", "--target",
-                    target.c_str(), "--delay-ms", delay.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(ready[1]);
-        m_said = ready[0];
-        m_ready = waitFor("listening");
-    }
-    ~Proxy() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_said >= 0)
-            ::close(m_said);
-    }
-    bool ready() const { return m_ready; }
-    // Returns once the proxy holds back what it receives.
-    bool stall() const {
-        ::kill(m_pid, SIGUSR1);
-        return waitFor("stalled");
-    }
-    void resume() const { ::kill(m_pid, SIGUSR2); }
-    static std::u16string address() { return u"127.0.0.7"; }
-
-private:
-    // Reads what the proxy says until `word` comes, the output ends or 5 s pass.
-    bool waitFor(const std::string& word) const {
-        std::string said;
-        const auto until = Clock::now() + std::chrono::seconds(5);
-        while (said.find(word) == std::string::npos && Clock::now() < until) {
-            pollfd p{m_said, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0)
-                continue;
-            char buffer[64];
-            const ssize_t n = ::read(m_said, buffer, sizeof buffer);
-            if (n <= 0)
-                return false;
-            said.append(buffer, static_cast<std::size_t>(n));
-        }
-        return said.find(word) != std::string::npos;
-    }
-
-    pid_t m_pid = -1;
-    int m_said = -1;
-    bool m_ready = false;
-};
+const std::u16string ProxyAddress = u"127.0.0.7";
+Proxy proxyToPrimary(int delayMs = 0) {
+    return Proxy("127.0.0.7", TestServer::primary().addressUtf8(), delayMs);
+}
 
 Clock::duration timed(const std::function<void()>& work) {
     const auto start = Clock::now();
@@ -92,38 +34,38 @@ Clock::duration timed(const std::function<void()>& work) {
 } // namespace
 
 TEST(SilentServer, TimesOutThenFailsFastUntilTheNextOperation) {
-    Proxy proxy;
+    const Proxy proxy = proxyToPrimary();
     ASSERT_TRUE(proxy.ready());
     Session session(TestServer::primary(), integrationOptions(2s));
     auto& net = session.network;
     ShareInfo502 info;
-    ASSERT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+    ASSERT_EQ(net.getInfo(ProxyAddress, u"Alpha", info), status::Success);
 
     ASSERT_TRUE(proxy.stall());
     Status result = 0;
     // Hang guards, not measurements: the bound is 2 s.
-    EXPECT_LT(timed([&] { result = net.getInfo(Proxy::address(), u"Alpha", info); }), 8s);
+    EXPECT_LT(timed([&] { result = net.getInfo(ProxyAddress, u"Alpha", info); }), 8s);
     EXPECT_EQ(result, status::SemaphoreTimeout);
     // The rest of the operation does not wait for the silent server again.
-    EXPECT_LT(timed([&] { result = net.getInfo(Proxy::address(), u"C$", info); }), 1s);
+    EXPECT_LT(timed([&] { result = net.getInfo(ProxyAddress, u"C$", info); }), 1s);
     EXPECT_EQ(result, status::SemaphoreTimeout);
     Account account;
-    EXPECT_EQ(net.lookupName(Proxy::address(), u"Everyone", account), status::SemaphoreTimeout);
+    EXPECT_EQ(net.lookupName(ProxyAddress, u"Everyone", account), status::SemaphoreTimeout);
 
     proxy.resume();
     net.beginOperation();
-    EXPECT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+    EXPECT_EQ(net.getInfo(ProxyAddress, u"Alpha", info), status::Success);
     EXPECT_EQ(info.netname, u"Alpha");
-    EXPECT_EQ(net.bindCount(Proxy::address()), 2u); // connected afresh
+    EXPECT_EQ(net.bindCount(ProxyAddress), 2u); // connected afresh
 }
 
 TEST(CancelledCall, EndsWithCancelledAndTheNextCallConnectsAfresh) {
-    Proxy proxy;
+    const Proxy proxy = proxyToPrimary();
     ASSERT_TRUE(proxy.ready());
     Session session(TestServer::primary(), integrationOptions(20s));
     auto& net = session.network;
     ShareInfo502 info;
-    ASSERT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+    ASSERT_EQ(net.getInfo(ProxyAddress, u"Alpha", info), status::Success);
 
     ASSERT_TRUE(proxy.stall());
     std::thread canceller([&] {
@@ -131,15 +73,15 @@ TEST(CancelledCall, EndsWithCancelledAndTheNextCallConnectsAfresh) {
         net.cancelCurrentCall();
     });
     Status result = 0;
-    EXPECT_LT(timed([&] { result = net.getInfo(Proxy::address(), u"Alpha", info); }), 5s);
+    EXPECT_LT(timed([&] { result = net.getInfo(ProxyAddress, u"Alpha", info); }), 5s);
     canceller.join();
     EXPECT_EQ(result, status::Cancelled);
 
     proxy.resume();
-    EXPECT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+    EXPECT_EQ(net.getInfo(ProxyAddress, u"Alpha", info), status::Success);
     // A cancel with no call out does nothing to the next call.
     net.cancelCurrentCall();
-    EXPECT_EQ(net.getInfo(Proxy::address(), u"Alpha", info), status::Success);
+    EXPECT_EQ(net.getInfo(ProxyAddress, u"Alpha", info), status::Success);
 }
 
 TEST(SlowLink, LongAnswerThatKeepsArrivingIsNotCutOff) {
@@ -147,11 +89,11 @@ TEST(SlowLink, LongAnswerThatKeepsArrivingIsNotCutOff) {
     ASSERT_TRUE(server.bulkShares(1000));
     {
         // 40 ms round trip: the answer takes many times the 1 s bound, in steady steps.
-        Proxy proxy(20);
+        const Proxy proxy = proxyToPrimary(20);
         ASSERT_TRUE(proxy.ready());
         Session session(server, integrationOptions(1s));
         Status result = 0;
-        const auto shares = enumerateAll(session.network, Proxy::address(), &result);
+        const auto shares = enumerateAll(session.network, ProxyAddress, &result);
         EXPECT_EQ(result, status::Success);
         EXPECT_GE(shares.size(), 1000u);
     }

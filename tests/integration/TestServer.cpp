@@ -1,6 +1,6 @@
 #include "TestServer.h"
 
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/smb/CredentialProvider.h"
 #include "platform/smb/SmbNetwork.h"
+#include "tests/support/StaticCredentials.h"
 
 #include <chrono>
 #include <string>

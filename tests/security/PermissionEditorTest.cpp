@@ -76,11 +76,6 @@ class PermissionEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void controlsCarryTheirNames();
-    void clickingABoxRewritesTheEntries_data();
-    void clickingABoxRewritesTheEntries();
-    void selectingShowsTheRecognisedMasks_data();
-    void selectingShowsTheRecognisedMasks();
-    void selectingAUserWithSeveralEntriesChangesNothing();
     void deselectingClearsAndDisablesThePanel();
     void rowRuleCaptionsImagesAndSids();
     void addAppendsAnAllowedFullControlEntry_data();
@@ -110,161 +105,6 @@ void PermissionEditorTest::controlsCarryTheirNames() {
     QCOMPARE(e.editor->findChild<QPushButton*>("Remove1")->text(), QStringLiteral("&Remove"));
     QCOMPARE(e.list()->selectionMode(), QAbstractItemView::SingleSelection);
     QVERIFY(e.list()->isHeaderHidden());
-}
-
-// Row 0 of `entries` names the user whose row is selected (the first row of the list).
-void PermissionEditorTest::clickingABoxRewritesTheEntries_data() {
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<bool>("tick");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QString>("expectedBoxes");
-
-    QTest::newRow("untick allow read on full control ends at mask 0, row kept")
-        << QStringList{"A:alice:10000000"} << 0 << "AllowRead1" << false << QStringList{"A:alice:0"}
-        << "000000";
-    QTest::newRow("tick allow full control on read")
-        << QStringList{"A:alice:80000000"} << 0 << "AllowFullControl1" << true
-        << QStringList{"A:alice:10000000"} << "111000";
-    QTest::newRow("untick allow full control leaves change")
-        << QStringList{"A:alice:10000000"} << 0 << "AllowFullControl1" << false
-        << QStringList{"A:alice:40000000"} << "011000";
-    QTest::newRow("untick allow change leaves read")
-        << QStringList{"A:alice:10000000"} << 0 << "AllowChange1" << false
-        << QStringList{"A:alice:80000000"} << "001000";
-    QTest::newRow("tick allow change on read")
-        << QStringList{"A:alice:80000000"} << 0 << "AllowChange1" << true
-        << QStringList{"A:alice:40000000"} << "011000";
-    QTest::newRow("tick allow read on denied read: one allowed entry after the deny run")
-        << QStringList{"D:carol:10000000", "D:alice:80000000", "A:bob:10000000",
-                       "A:staff:80000000:13"}
-        << 1 << "AllowRead1" << true
-        << QStringList{"D:carol:10000000", "A:alice:80000000", "A:bob:10000000",
-                       "A:staff:80000000:13"}
-        << "001000";
-    QTest::newRow("tick deny read on allowed full control: one denied entry at the head")
-        << QStringList{"A:bob:10000000", "A:alice:10000000"} << 1 << "DenyRead1" << true
-        << QStringList{"D:alice:80000000", "A:bob:10000000"} << "000001";
-    QTest::newRow("tick deny full control on allowed read: one denied full control entry")
-        << QStringList{"A:alice:80000000", "A:bob:10000000"} << 0 << "DenyFullControl1" << true
-        << QStringList{"D:alice:10000000", "A:bob:10000000"} << "000111";
-    QTest::newRow("tick allow full control on denied change")
-        << QStringList{"D:bob:80000000", "D:alice:40000000", "A:carol:10000000"} << 1
-        << "AllowFullControl1" << true
-        << QStringList{"D:bob:80000000", "A:alice:10000000", "A:carol:10000000"} << "111000";
-    QTest::newRow("untick deny read on denied full control ends at mask 0")
-        << QStringList{"D:alice:10000000"} << 0 << "DenyRead1" << false << QStringList{"D:alice:0"}
-        << "000000";
-    QTest::newRow("untick deny full control leaves deny change")
-        << QStringList{"D:alice:10000000"} << 0 << "DenyFullControl1" << false
-        << QStringList{"D:alice:40000000"} << "000011";
-    QTest::newRow("tick deny change on denied read")
-        << QStringList{"D:alice:80000000"} << 0 << "DenyChange1" << true
-        << QStringList{"D:alice:40000000"} << "000011";
-    QTest::newRow("deny side keeps the user's other denied entries")
-        << QStringList{"D:alice:40000000:13", "A:alice:80000000"} << 1 << "DenyRead1" << true
-        << QStringList{"D:alice:80000000", "D:alice:40000000:13"} << "000001";
-    QTest::newRow("a recognised-as-nothing entry takes the clicked mask")
-        << QStringList{"A:alice:1301bf"} << 0 << "AllowRead1" << true
-        << QStringList{"A:alice:80000000"} << "001000";
-}
-
-void PermissionEditorTest::clickingABoxRewritesTheEntries() {
-    QFETCH(QStringList, entries);
-    QFETCH(int, row);
-    QFETCH(QString, box);
-    QFETCH(bool, tick);
-    QFETCH(QStringList, expected);
-    QFETCH(QString, expectedBoxes);
-
-    Editor e(Form::MainWindow, entries);
-    e.select(row);
-    QCOMPARE(entriesOf(e.acl), entries); // showing changes nothing
-    e.box(box.toLatin1().constData())->setChecked(tick);
-    QCOMPARE(entriesOf(e.acl), expected);
-    QCOMPARE(e.boxes(), expectedBoxes);
-    QCOMPARE(e.list()->topLevelItemCount(), entries.size()); // rows are not rebuilt
-    // The panel goes on editing the user's entry: one more click lands on it.
-    QVERIFY(e.editor->selectedAce().has_value());
-    const auto ace = e.acl->ace(*e.editor->selectedAce());
-    QCOMPARE(QString::fromStdString(ace->sid->toString()),
-             e.list()->topLevelItem(row)->data(0, PermissionEditor::SidRole).toString());
-}
-
-void PermissionEditorTest::selectingShowsTheRecognisedMasks_data() {
-    QTest::addColumn<int>("form");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("expectedBoxes");
-
-    const int main = int(Form::MainWindow);
-    const int dialog = int(Form::Dialog);
-    QTest::newRow("main: generic all") << main << "A:alice:10000000"
-                                       << "111000";
-    QTest::newRow("main: file all access") << main << "A:alice:1f01ff"
-                                           << "111000";
-    QTest::newRow("dialog: file all access is nothing") << dialog << "A:alice:1f01ff"
-                                                        << "000000";
-    QTest::newRow("main: file generic read") << main << "A:alice:120089"
-                                             << "001000";
-    QTest::newRow("main: read with execute") << main << "A:alice:1200a9"
-                                             << "001000";
-    QTest::newRow("dialog: read with execute is nothing") << dialog << "A:alice:1200a9"
-                                                          << "000000";
-    QTest::newRow("main: write data set") << main << "A:alice:100116"
-                                          << "011000";
-    QTest::newRow("main: file generic write") << main << "A:alice:120116"
-                                              << "011000";
-    // As Samba stores entries written with a generic right: the right and its file rights.
-    QTest::newRow("main: generic all as stored by Samba") << main << "A:alice:101f01ff"
-                                                          << "111000";
-    QTest::newRow("main: generic write as stored by Samba") << main << "A:alice:40120116"
-                                                            << "011000";
-    QTest::newRow("main: generic read as stored by Samba") << main << "D:alice:80120089"
-                                                           << "000001";
-    QTest::newRow("dialog: generic all as stored by Samba is nothing")
-        << dialog << "A:alice:101f01ff"
-        << "000000";
-    QTest::newRow("main: generic read and execute as stored is nothing")
-        << main << "A:alice:a01200a9"
-        << "000000";
-    QTest::newRow("main: 0x001301BF is nothing") << main << "A:alice:1301bf"
-                                                 << "000000";
-    QTest::newRow("dialog: generic write") << dialog << "A:alice:40000000"
-                                           << "011000";
-    QTest::newRow("dialog: generic read") << dialog << "A:alice:80000000"
-                                          << "001000";
-    QTest::newRow("main: denied generic all") << main << "D:alice:10000000"
-                                              << "000111";
-    QTest::newRow("main: denied file read") << main << "D:alice:120089"
-                                            << "000001";
-    QTest::newRow("dialog: denied file read is nothing") << dialog << "D:alice:120089"
-                                                         << "000000";
-}
-
-void PermissionEditorTest::selectingShowsTheRecognisedMasks() {
-    QFETCH(int, form);
-    QFETCH(QString, entry);
-    QFETCH(QString, expectedBoxes);
-
-    Editor e(Form(form), {entry});
-    e.select(0);
-    QCOMPARE(e.boxes(), expectedBoxes);
-    QCOMPARE(entriesOf(e.acl), QStringList{entry});
-    QVERIFY(e.editor->findChild<QFrame*>("Permissions1")->isEnabled());
-}
-
-void PermissionEditorTest::selectingAUserWithSeveralEntriesChangesNothing() {
-    const QStringList entries{"D:alice:80000000", "A:alice:10000000", "A:bob:40000000"};
-    Editor e(Form::MainWindow, entries);
-    e.select(1);
-    QCOMPARE(entriesOf(e.acl), entries);
-    // Every entry of the user is shown; the panel edits the last one.
-    QCOMPARE(e.boxes(), QStringLiteral("111000"));
-    QCOMPARE(e.editor->selectedAce(), std::optional<std::size_t>(1));
-    e.select(2);
-    QCOMPARE(entriesOf(e.acl), entries);
-    QCOMPARE(e.boxes(), QStringLiteral("011000"));
 }
 
 void PermissionEditorTest::deselectingClearsAndDisablesThePanel() {
@@ -462,7 +302,7 @@ void PermissionEditorTest::remove() {
 
     Editor e(Form(form), entries);
     if (Form(form) == Form::Dialog)
-        e.editor->options().lastUserRemovable = [lastRemovable] { return lastRemovable; };
+        e.editor->setLastUserRemovable([lastRemovable] { return lastRemovable; });
     if (row >= 0)
         e.select(row);
     const int rowsBefore = e.list()->topLevelItemCount();

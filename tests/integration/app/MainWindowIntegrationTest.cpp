@@ -2,7 +2,7 @@
 // properties of a demo share, as a person typing the address sees them.
 #include "../TestServer.h"
 #include "app/TForm1.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "ui/ImageList.h"
 #include "ui/Text.h"

@@ -1,5 +1,6 @@
 // The window against servers that stop answering: a listener that never answers, a link that
 // stalls after the logon, a server that dies in the middle of a walk and comes back.
+#include "../Proxy.h"
 #include "../TestServer.h"
 #include "maintenance/TFindReplaceTextForm1.h"
 #include "support/DispatchedWindow.h"
@@ -7,7 +8,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -15,9 +15,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
-#include <csignal>
 #include <netinet/in.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -48,38 +46,6 @@ public:
 
 private:
     int m_fd = -1;
-    bool m_ok = false;
-};
-
-// The forwarding proxy on ADDR:445 in front of a test server; it ends with the test process.
-class Proxy {
-public:
-    Proxy(const QString& listen, const std::string& target) {
-        m_process.setProgram(QStringLiteral(CORVANE_PROXY));
-        m_process.setArguments(
-            {"--listen", listen + ":445", "--target", QString::fromStdString(target) + ":445"});
-        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        m_process.start();
-        m_ok = m_process.waitForReadyRead(10000) &&
-               m_process.readAllStandardOutput().contains("listening");
-    }
-    ~Proxy() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    bool ok() const { return m_ok; }
-    // Returns once the proxy holds back what it receives.
-    bool stall() {
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGUSR1);
-        QByteArray said;
-        while (!said.contains("stalled") && m_process.waitForReadyRead(5000))
-            said += m_process.readAllStandardOutput();
-        return said.contains("stalled");
-    }
-
-private:
-    QProcess m_process;
     bool m_ok = false;
 };
 
@@ -173,8 +139,8 @@ private slots:
     void stalledLinkFailsSelectingAShare() {
         const TestServer& server = TestServer::primary();
         QVERIFY(server.resetShares());
-        Proxy proxy("127.0.0.6", server.addressUtf8());
-        QVERIFY(proxy.ok());
+        const Proxy proxy("127.0.0.6", server.addressUtf8());
+        QVERIFY(proxy.ready());
         smb::StaticCredentials credentials(server.adminCredentials());
         DispatchedWindow<smb::SmbNetwork> w(networkFor(credentials, integrationOptions()));
         w.form->show();

@@ -3,7 +3,7 @@
 // server to the first. Everything created is read back through a fresh backend connection.
 #include "app/TForm1.h"
 #include "platform/SecurityDescriptor.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 #include "security/AclBuilding.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tests/integration/TestServer.h"

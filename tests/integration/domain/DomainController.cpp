@@ -2,7 +2,7 @@
 
 #include "integration/TestServer.h"
 
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 
 #include <array>
 #include <atomic>

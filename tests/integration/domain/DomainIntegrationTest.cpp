@@ -5,7 +5,7 @@
 #include "platform/LogonName.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/smb/SmbNetwork.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 
 #include <algorithm>
 #include <chrono>

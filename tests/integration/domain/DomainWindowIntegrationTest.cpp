@@ -5,7 +5,7 @@
 #include "app/TForm1.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/smb/SmbNetwork.h"
-#include "platform/smb/Utf.h"
+#include "platform/smb/codec/Utf.h"
 #include "security/AclBuilding.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tests/integration/TestServer.h"

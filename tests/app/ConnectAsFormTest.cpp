@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace corvane;
+
 // Drives the modal dialog from inside its own event loop.
 class ConnectAsFormTest : public QObject {
     Q_OBJECT

@@ -1,6 +1,5 @@
-#include "platform/smb/LsarpcCodec.h"
+#include "platform/smb/codec/LsarpcCodec.h"
 #include "TestBytes.h"
-#include "platform/smb/SmbNetwork.h"
 
 #include <gtest/gtest.h>
 
@@ -181,21 +180,6 @@ TEST(LsarpcCodec, LongestNameFillsTheLengthField) {
     // After the handle and the two counts: Length and MaximumLength in bytes.
     EXPECT_EQ(stub[28] | (stub[29] << 8), 0xFFFE);
     EXPECT_EQ(stub[30] | (stub[31] << 8), 0xFFFE);
-}
-
-// A longer name would wrap the 16-bit length and ask for another account: refused before any
-// connection (the logon is never even asked for).
-TEST(LsarpcCodec, TooLongNameIsRefusedBeforeConnecting) {
-    StaticCredentials credentials;
-    SmbOptions options;
-    options.kerberos = KerberosMode::Off;
-    SmbNetwork net(credentials, options);
-    Account account;
-    const std::u16string name(lsarpc::MaxNameLength + 1, u'a');
-    EXPECT_EQ(net.lookupName(u"127.0.0.1", name, account), status::InvalidParameter);
-    EXPECT_EQ(net.lookupName(u"", name, account), status::InvalidParameter);
-    EXPECT_EQ(credentials.timesAsked(), 0);
-    EXPECT_EQ(net.bindCount(u"127.0.0.1"), 0u);
 }
 
 namespace {

@@ -1,7 +1,6 @@
-#include "platform/smb/SrvsvcCodec.h"
+#include "platform/smb/codec/SrvsvcCodec.h"
 #include "TestBytes.h"
-#include "platform/smb/SmbNetwork.h"
-#include "platform/smb/StatusMapping.h"
+#include "platform/smb/codec/StatusMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -25,22 +24,22 @@ const char* const GetInfoReply = "f6010000 00000200"
 
 // NetrShareEnum answer: two shares ("a" with remark "r" and no descriptor, "IPC$" special),
 // total 5, resume handle 2, ERROR_MORE_DATA.
-const char* const EnumReply = "f6010000 f6010000 00000200"
-                              "02000000 04000200"
-                              "02000000"
-                              "08000200 00000000 0c000200 00000000 05000000 00000000"
-                              "10000200 00000000 00000000 00000000"
-                              "14000200 03000080 18000200 00000000 ffffffff 00000000"
-                              "1c000200 00000000 00000000 00000000"
-                              "02000000 00000000 02000000 6100 0000"
-                              "02000000 00000000 02000000 7200 0000"
-                              "01000000 00000000 01000000 0000 0000"
-                              "05000000 00000000 05000000 4900 5000 4300 2400 0000 0000"
-                              "01000000 00000000 01000000 0000 0000"
-                              "01000000 00000000 01000000 0000 0000"
-                              "05000000"
-                              "20000200 02000000"
-                              "ea000000";
+const char* const ShareEnumAnswer = "f6010000 f6010000 00000200"
+                                    "02000000 04000200"
+                                    "02000000"
+                                    "08000200 00000000 0c000200 00000000 05000000 00000000"
+                                    "10000200 00000000 00000000 00000000"
+                                    "14000200 03000080 18000200 00000000 ffffffff 00000000"
+                                    "1c000200 00000000 00000000 00000000"
+                                    "02000000 00000000 02000000 6100 0000"
+                                    "02000000 00000000 02000000 7200 0000"
+                                    "01000000 00000000 01000000 0000 0000"
+                                    "05000000 00000000 05000000 4900 5000 4300 2400 0000 0000"
+                                    "01000000 00000000 01000000 0000 0000"
+                                    "01000000 00000000 01000000 0000 0000"
+                                    "05000000"
+                                    "20000200 02000000"
+                                    "ea000000";
 
 // The same share at level 2 (Samba's way of telling the user limit): limit 5, two users, no
 // descriptor fields.
@@ -223,14 +222,14 @@ TEST(SrvsvcCodec, EveryTruncationOfALevel2AnswerFails) {
 
 TEST(SrvsvcCodec, DecodesEnumReplyInParts) {
     srvsvc::ShareEnumReply r;
-    ASSERT_EQ(srvsvc::decodeShareEnum(hex(EnumReply), r), status::Success);
-    ASSERT_EQ(r.shares.size(), 2u);
-    EXPECT_EQ(r.shares[0].netname, u"a");
-    EXPECT_EQ(r.shares[0].remark, u"r");
-    EXPECT_EQ(r.shares[0].maxUses, 5u);
-    EXPECT_TRUE(r.shares[0].securityDescriptor.empty());
-    EXPECT_EQ(r.shares[1].netname, u"IPC$");
-    EXPECT_EQ(r.shares[1].type, StypeSpecial | StypeIpc);
+    ASSERT_EQ(srvsvc::decodeShareEnum(hex(ShareEnumAnswer), r), status::Success);
+    ASSERT_EQ(r.records.size(), 2u);
+    EXPECT_EQ(r.records[0].netname, u"a");
+    EXPECT_EQ(r.records[0].remark, u"r");
+    EXPECT_EQ(r.records[0].maxUses, 5u);
+    EXPECT_TRUE(r.records[0].securityDescriptor.empty());
+    EXPECT_EQ(r.records[1].netname, u"IPC$");
+    EXPECT_EQ(r.records[1].type, StypeSpecial | StypeIpc);
     EXPECT_EQ(r.totalEntries, 5u);
     ASSERT_TRUE(r.resumeHandle);
     EXPECT_EQ(*r.resumeHandle, 2u);
@@ -238,7 +237,7 @@ TEST(SrvsvcCodec, DecodesEnumReplyInParts) {
 }
 
 TEST(SrvsvcCodec, EveryTruncationFailsCleanly) {
-    for (const char* reply : {GetInfoReply, EnumReply}) {
+    for (const char* reply : {GetInfoReply, ShareEnumAnswer}) {
         const auto full = hex(reply);
         for (std::size_t n = 0; n < full.size(); ++n) {
             const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<long>(n));
@@ -248,13 +247,13 @@ TEST(SrvsvcCodec, EveryTruncationFailsCleanly) {
                           srvsvc::decodeShareGetInfo(cut, g) == status::Success,
                       false)
                 << n;
-            EXPECT_TRUE(e.shares.empty());
+            EXPECT_TRUE(e.records.empty());
         }
     }
 }
 
 TEST(SrvsvcCodec, HostileCountsAreRefusedBeforeAllocation) {
-    auto reply = hex(EnumReply);
+    auto reply = hex(ShareEnumAnswer);
     // EntriesRead and the array's count both claim 0x10000000 entries.
     for (std::size_t at : {12u, 20u}) {
         reply[at] = 0;
@@ -267,7 +266,7 @@ TEST(SrvsvcCodec, HostileCountsAreRefusedBeforeAllocation) {
 }
 
 TEST(SrvsvcCodec, CountDisagreeingWithEntriesReadIsRefused) {
-    auto reply = hex(EnumReply);
+    auto reply = hex(ShareEnumAnswer);
     reply[20] = 1; // the array says one, EntriesRead two
     srvsvc::ShareEnumReply r;
     EXPECT_EQ(srvsvc::decodeShareEnum(reply, r), status::RpcProtocolError);
@@ -327,10 +326,10 @@ TEST(SrvsvcCodec, RecordCountIsCapped) {
     srvsvc::ShareEnumReply r;
     EXPECT_EQ(srvsvc::decodeShareEnum(enumOfEmptyRecords(srvsvc::MaxShareRecords), r),
               status::Success);
-    EXPECT_EQ(r.shares.size(), srvsvc::MaxShareRecords);
+    EXPECT_EQ(r.records.size(), srvsvc::MaxShareRecords);
     EXPECT_EQ(srvsvc::decodeShareEnum(enumOfEmptyRecords(srvsvc::MaxShareRecords + 1), r),
               status::RpcProtocolError);
-    EXPECT_TRUE(r.shares.empty());
+    EXPECT_TRUE(r.records.empty());
 }
 
 namespace {

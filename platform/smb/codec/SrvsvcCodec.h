@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Enumeration.h"
 #include "platform/ShareInfo.h"
 #include "platform/Status.h"
 
@@ -56,12 +57,7 @@ std::vector<std::uint8_t> encodeShareSetSecurity(std::u16string_view server,
 std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const ShareInfo502& info);
 std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16string_view netname);
 
-struct ShareEnumReply {
-    std::vector<ShareInfo502> shares;
-    std::uint32_t totalEntries = 0;
-    std::optional<std::uint32_t> resumeHandle;
-    Status result = 0;
-};
+using ShareEnumReply = EnumReply<ShareInfo502>;
 Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out);
 
 struct ShareGetInfoReply {
@@ -84,10 +80,8 @@ Status decodeShareDel(std::span<const std::uint8_t> stub, Status& result);
 
 } // namespace srvsvc
 
-// What one enumeration answer gives the caller: on Success or MoreData its records go to
-// `out` and its resume handle to `resumeHandle`. MoreData without a new resume handle is a
-// protocol error (the caller would ask for the same part for ever); any other result is the
-// server's failure. On failure `out` is empty and `resumeHandle` unchanged.
+// What one enumeration answer gives the caller, as takeEnumRecords, with the server's failure
+// in the numbers the program knows.
 Status takeShareEnum(srvsvc::ShareEnumReply& decoded, std::uint32_t& resumeHandle,
                      std::vector<ShareInfo502>& out);
 

@@ -1,4 +1,4 @@
-#include "platform/smb/Ndr.h"
+#include "platform/smb/codec/Ndr.h"
 #include "TestBytes.h"
 
 #include <gtest/gtest.h>

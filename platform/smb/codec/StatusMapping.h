@@ -34,9 +34,6 @@ inline constexpr Status MrMidNotFound = 317;
 Status statusFromNtStatus(std::uint32_t ntStatus);
 // The status of an RPC fault PDU to Win32.
 Status statusFromFault(std::uint32_t faultStatus);
-// A rejected presentation context in a bind_ack, and a bind_nak's reason.
-Status statusFromBindRejection(std::uint16_t result, std::uint16_t reason);
-Status statusFromBindNak(std::uint16_t reason);
 
 // What libsmbclient's errno means depends on what was being done.
 enum class ErrnoContext {

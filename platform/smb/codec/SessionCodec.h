@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Enumeration.h"
 #include "platform/SessionService.h"
 #include "platform/Status.h"
 
@@ -37,12 +38,6 @@ std::vector<std::uint8_t> encodeFileEnum(std::u16string_view server, std::uint32
                                          std::uint32_t preferredLength);
 std::vector<std::uint8_t> encodeFileClose(std::u16string_view server, std::uint32_t id);
 
-template <typename Record> struct EnumReply {
-    std::vector<Record> records;
-    std::uint32_t totalEntries = 0;
-    std::optional<std::uint32_t> resumeHandle;
-    Status result = 0;
-};
 using SessionEnumReply = EnumReply<SessionInfo>;
 using FileEnumReply = EnumReply<OpenFileInfo>;
 

@@ -114,18 +114,7 @@ std::u16string serverArgument(std::u16string_view server) {
 
 std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint32_t resumeHandle,
                                           std::uint32_t preferredLength) {
-    NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
-    w.u32(Level502);
-    w.u32(Level502); // union discriminant
-    w.referent();    // SHARE_INFO_502_CONTAINER*
-    w.u32(0);        // EntriesRead
-    w.nullPointer(); // Buffer
-    w.u32(preferredLength);
-    w.referent();
-    w.u32(resumeHandle);
-    return w.take();
+    return encodeEnumRequest(server, 0, Level502, resumeHandle, preferredLength);
 }
 
 std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
@@ -214,38 +203,15 @@ std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16str
 }
 
 Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out) {
-    out = {};
-    NdrReader r(stub);
-    const std::uint32_t level = r.u32();
-    const std::uint32_t arm = r.u32();
-    if (!r.ok() || level != Level502 || arm != Level502)
-        return status::RpcProtocolError;
-    if (r.pointer()) {
-        const std::uint32_t entries = r.u32();
-        if (r.pointer()) {
-            const std::uint32_t count = r.u32();
-            if (count != entries || count > MaxShareRecords ||
-                !r.expectElements(count, Info502FixedSize))
-                return status::RpcProtocolError;
-            std::vector<Info502Pointers> pointers(count);
-            out.shares.resize(count);
-            for (std::uint32_t i = 0; i < count; ++i)
-                pointers[i] = readInfoFixed(r, out.shares[i], Level502);
-            for (std::uint32_t i = 0; i < count && r.ok(); ++i)
-                readInfoDeferred(r, pointers[i], out.shares[i]);
-        } else if (entries != 0) {
-            return status::RpcProtocolError;
-        }
-    }
-    out.totalEntries = r.u32();
-    if (r.pointer())
-        out.resumeHandle = r.u32();
-    out.result = r.u32();
-    if (!r.ok()) {
-        out.shares.clear();
-        return status::RpcProtocolError;
-    }
-    return status::Success;
+    return decodeEnumReply<Info502Pointers>(
+        stub, Level502, Info502FixedSize, MaxShareRecords,
+        [](NdrReader& r, ShareInfo502& info, Info502Pointers& p) {
+            p = readInfoFixed(r, info, Level502);
+        },
+        [](NdrReader& r, ShareInfo502& info, const Info502Pointers& p) {
+            readInfoDeferred(r, p, info);
+        },
+        out);
 }
 
 namespace {
@@ -299,16 +265,8 @@ Status decodeShareDel(std::span<const std::uint8_t> stub, Status& result) {
 
 Status takeShareEnum(srvsvc::ShareEnumReply& decoded, std::uint32_t& resumeHandle,
                      std::vector<ShareInfo502>& out) {
-    out.clear();
-    if (decoded.result != status::Success && decoded.result != status::MoreData)
-        return normalizeShareResult(ShareCall::Enumerate, decoded.result);
-    if (decoded.result == status::MoreData &&
-        (!decoded.resumeHandle || *decoded.resumeHandle == resumeHandle))
-        return status::RpcProtocolError;
-    if (decoded.resumeHandle)
-        resumeHandle = *decoded.resumeHandle;
-    out = std::move(decoded.shares);
-    return decoded.result;
+    decoded.result = normalizeShareResult(ShareCall::Enumerate, decoded.result);
+    return takeEnumRecords(decoded, resumeHandle, out);
 }
 
 Status applyLevel2Limit(Status call, std::span<const std::uint8_t> reply, ShareInfo502& info) {

@@ -1,4 +1,4 @@
-#include "platform/smb/SessionCodec.h"
+#include "platform/smb/codec/SessionCodec.h"
 #include "TestBytes.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/smb/StatusMapping.h"
+#include "platform/smb/codec/StatusMapping.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -147,26 +147,6 @@ Status statusFromFault(std::uint32_t faultStatus) {
     return s::RpcCallFailed;
 }
 
-Status statusFromBindRejection(std::uint16_t result, std::uint16_t reason) {
-    // provider_rejection with abstract or transfer syntax not supported: the server does not
-    // offer the interface.
-    if (result == 2 && (reason == 1 || reason == 2))
-        return x::UnknownInterface;
-    return s::RpcProtocolError;
-}
-
-Status statusFromBindNak(std::uint16_t reason) {
-    switch (reason) {
-    case 1: // temporary congestion
-    case 2: // local limit exceeded
-        return x::ServerTooBusy;
-    case 4: // protocol version not supported
-        return s::RpcProtocolError;
-    default:
-        return s::RpcServerUnavailable;
-    }
-}
-
 Status statusFromErrno(int err, ErrnoContext context) {
     const Status* s = nullptr;
     switch (context) {

@@ -11,25 +11,6 @@ namespace {
 constexpr std::size_t SessionFixedSize = 24;
 constexpr std::size_t FileFixedSize = 20;
 
-std::vector<std::uint8_t> encodeEnum(std::u16string_view server, std::uint32_t level,
-                                     std::uint32_t resumeHandle, std::uint32_t preferredLength,
-                                     int filters) {
-    NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
-    for (int i = 0; i < filters; ++i)
-        w.nullPointer(); // no client / base path, no user name
-    w.u32(level);
-    w.u32(level);    // union discriminant
-    w.referent();    // the container
-    w.u32(0);        // EntriesRead
-    w.nullPointer(); // Buffer
-    w.u32(preferredLength);
-    w.referent();
-    w.u32(resumeHandle);
-    return w.take();
-}
-
 struct Pointers {
     bool first = false, second = false;
 };
@@ -65,43 +46,6 @@ void readFileDeferred(NdrReader& r, OpenFileInfo& f, const Pointers& p) {
         f.user = r.conformantString();
 }
 
-template <typename Record, typename Fixed, typename Deferred>
-Status decodeEnum(std::span<const std::uint8_t> stub, std::uint32_t wantedLevel,
-                  std::size_t fixedSize, Fixed readFixed, Deferred readDeferred,
-                  EnumReply<Record>& out) {
-    out = {};
-    NdrReader r(stub);
-    const std::uint32_t level = r.u32();
-    const std::uint32_t arm = r.u32();
-    if (!r.ok() || level != wantedLevel || arm != wantedLevel)
-        return status::RpcProtocolError;
-    if (r.pointer()) {
-        const std::uint32_t entries = r.u32();
-        if (r.pointer()) {
-            const std::uint32_t count = r.u32();
-            if (count != entries || count > MaxRecords || !r.expectElements(count, fixedSize))
-                return status::RpcProtocolError;
-            std::vector<Pointers> pointers(count);
-            out.records.resize(count);
-            for (std::uint32_t i = 0; i < count; ++i)
-                readFixed(r, out.records[i], pointers[i]);
-            for (std::uint32_t i = 0; i < count && r.ok(); ++i)
-                readDeferred(r, out.records[i], pointers[i]);
-        } else if (entries != 0) {
-            return status::RpcProtocolError;
-        }
-    }
-    out.totalEntries = r.u32();
-    if (r.pointer())
-        out.resumeHandle = r.u32();
-    out.result = r.u32();
-    if (!r.ok()) {
-        out.records.clear();
-        return status::RpcProtocolError;
-    }
-    return status::Success;
-}
-
 std::u16string withBackslashes(std::u16string_view client) {
     while (!client.empty() && client.front() == u'\\')
         client.remove_prefix(1);
@@ -114,12 +58,14 @@ std::u16string withBackslashes(std::u16string_view client) {
 
 std::vector<std::uint8_t> encodeSessionEnum(std::u16string_view server, std::uint32_t resumeHandle,
                                             std::uint32_t preferredLength) {
-    return encodeEnum(server, SessionLevel, resumeHandle, preferredLength, 2);
+    // No client and no user to narrow the answer to.
+    return encodeEnumRequest(server, 2, SessionLevel, resumeHandle, preferredLength);
 }
 
 std::vector<std::uint8_t> encodeFileEnum(std::u16string_view server, std::uint32_t resumeHandle,
                                          std::uint32_t preferredLength) {
-    return encodeEnum(server, FileLevel, resumeHandle, preferredLength, 2);
+    // No base path and no user to narrow the answer to.
+    return encodeEnumRequest(server, 2, FileLevel, resumeHandle, preferredLength);
 }
 
 std::vector<std::uint8_t> encodeSessionDel(std::u16string_view server, std::u16string_view client,
@@ -145,12 +91,13 @@ std::vector<std::uint8_t> encodeFileClose(std::u16string_view server, std::uint3
 }
 
 Status decodeSessionEnum(std::span<const std::uint8_t> stub, SessionEnumReply& out) {
-    return decodeEnum(stub, SessionLevel, SessionFixedSize, readSessionFixed, readSessionDeferred,
-                      out);
+    return decodeEnumReply<Pointers>(stub, SessionLevel, SessionFixedSize, MaxRecords,
+                                     readSessionFixed, readSessionDeferred, out);
 }
 
 Status decodeFileEnum(std::span<const std::uint8_t> stub, FileEnumReply& out) {
-    return decodeEnum(stub, FileLevel, FileFixedSize, readFileFixed, readFileDeferred, out);
+    return decodeEnumReply<Pointers>(stub, FileLevel, FileFixedSize, MaxRecords, readFileFixed,
+                                     readFileDeferred, out);
 }
 
 Status decodeResult(std::span<const std::uint8_t> stub, Status& result) {
