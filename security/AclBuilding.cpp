@@ -84,15 +84,17 @@ std::optional<Acl> CopyAcl(const Acl& acl) {
 }
 
 DefaultAclsResult buildDefaultAcls(AccountService& accounts) {
+    static constexpr const char* NotAdded =
+        "Could not add 'Everyone' to the default share security!";
     Account everyone;
     if (accounts.lookupName(u"", u"Everyone", everyone) != status::Success)
         return {std::nullopt, "Could not find SID of 'Everyone'!"};
     auto current = AddAceToAcl(ExplicitAllow, std::nullopt, everyone.sid, GenericAll);
     if (!current)
-        return {std::nullopt, "Could not add 'Everyone' to the default share security!"};
+        return {std::nullopt, NotAdded};
     auto copy = CopyAcl(*current);
     if (!copy)
-        return {std::nullopt, "Could not add 'Everyone' to the default share security!"};
+        return {std::nullopt, NotAdded};
     return {DefaultAcls{std::move(*current), std::move(*copy)}, {}};
 }
 

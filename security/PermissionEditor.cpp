@@ -228,7 +228,7 @@ void PermissionEditor::boxClicked(AclEditSession::Box box, bool checked) {
     const auto result = m_session.click(box, checked);
     showPanel();
     if (result == AclEditSession::ClickResult::ReplacementFailed)
-        m_messages.error(this, QStringLiteral("Could not add user to list!"));
+        m_messages.error(this, security_text::userNotAdded());
 }
 
 void PermissionEditor::AllowFullControl1Click(bool checked) {
@@ -259,8 +259,7 @@ void PermissionEditor::Add1Click() {
     if (!m_session.list())
         return;
     const auto entered =
-        m_messages.getText(this, QStringLiteral("Username..."),
-                           QStringLiteral("Please enter the username you wish to add."));
+        m_messages.getText(this, security_text::addUserTitle(), security_text::addUserPrompt());
     if (!entered || entered->isEmpty())
         return;
     const QString name = *entered;
@@ -275,12 +274,12 @@ void PermissionEditor::Add1Click() {
     const QString lowered = locale.toLower(name);
     for (int i = 0; i < UsersList1->topLevelItemCount(); ++i) {
         if (locale.toLower(UsersList1->topLevelItem(i)->text(0)) == lowered) {
-            m_messages.error(this, QStringLiteral("Username is already present!"));
+            m_messages.error(this, security_text::userAlreadyPresent());
             return;
         }
     }
     if (!m_session.add(account.sid)) {
-        m_messages.error(this, QStringLiteral("Could not add user to list!"));
+        m_messages.error(this, security_text::userNotAdded());
         return;
     }
     const QString caption =
@@ -300,21 +299,20 @@ void PermissionEditor::Remove1Click() {
         return; // the default-share notice stands for no entry
     if (UsersList1->topLevelItemCount() == 1 &&
         !(m_options.lastUserRemovable && m_options.lastUserRemovable())) {
-        m_messages.error(this, QStringLiteral("At least one user MUST exist!"));
+        m_messages.error(this, security_text::lastUserStays());
         return;
     }
     switch (m_session.remove(Sid::fromString(sidText.toStdString()))) {
     case AclEditSession::RemoveResult::Removed:
         break;
     case AclEditSession::RemoveResult::NoList:
-        m_messages.error(this,
-                         QStringLiteral("Could not retrieve information about security list!"));
+        m_messages.error(this, security_text::noSecurityList());
         return;
     case AclEditSession::RemoveResult::EntryUnreadable:
-        m_messages.error(this, QStringLiteral("Could not find any user in security list!"));
+        m_messages.error(this, security_text::noUserInList());
         return;
     case AclEditSession::RemoveResult::DeletionFailed:
-        m_messages.error(this, QStringLiteral("Could not remove user from security list!"));
+        m_messages.error(this, security_text::userNotRemoved());
         return;
     }
     // No other row takes over the selection, so the panel ends cleared and disabled.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AclEditSession.h"
+#include "Messages.h"
 #include "platform/AccountService.h"
 #include "platform/Acl.h"
 #include "ui/ImageList.h"
@@ -47,7 +48,7 @@ public:
         // the entered text as typed.
         bool addedCaptionWithDomain = false;
         // Shown when Add's lookup fails; empty shows nothing.
-        QString lookupFailedMessage = QStringLiteral("Could not find user on system!");
+        QString lookupFailedMessage = security_text::userNotFound();
         // Whether the last row may be removed now (the dialog's exception); none: never.
         std::function<bool()> lastUserRemovable;
         // Main window: selecting a row while there is no list shows Full Control.
