@@ -6,7 +6,7 @@
 #include "security/PanelChecks.h"
 #include "security/PermissionEditor.h"
 #include "shares/FillSharesList.h"
-#include "support/ScriptedMessageBoxes.h"
+#include "support/Fixture.h"
 #include "ui/Text.h"
 #include "ui/UserLimitSpinBox.h"
 
@@ -33,19 +33,11 @@ std::vector<std::uint8_t> descriptorOf(const QStringList& entries) {
 
 // Computer SRV with a few shares, the main list filled from it and the page wired to it, as
 // the main window wires them.
-struct Page {
-    fake::FakeNetwork net;
-    ScriptedMessageBoxes messages;
-    ImageList images;
-    SharedState state;
-    QTreeWidget list;
-    AppContext ctx{net, net, net, messages, images, state, &list};
+struct Page : ServicesFixture {
     std::unique_ptr<SharePropertiesPage> page;
 
     Page() {
         addTestAccounts(net, u"SRV");
-        list.setColumnCount(3);
-        list.setSelectionMode(QAbstractItemView::ExtendedSelection);
         list.setSelectionBehavior(QAbstractItemView::SelectRows);
         addShare(u"Data", u"C:\\Data", u"team data", 10,
                  descriptorOf({"D:carol:80000000", "A:admins:10000000", "A:alice:80000000"}));
