@@ -174,17 +174,6 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     if (fetched != status::Success)
         return {false, line(row.record, text::notRead(fetched)),
                 maintenance::fetchFailed(name, fetched)};
-    // A change in place that failed: the share is still there, perhaps partly changed.
-    const auto changeFailed = [&](Status status) -> ImportOutcome {
-        return {false, line(row.record, text::notReplaced(status)),
-                maintenance::updateFailed(name, status, maintenance::goOnQuestion())};
-    };
-    if (present.netname == row.record.netname && present.path == row.record.path) {
-        const Status set = service.setInfo(computer, present.netname, row.record);
-        if (set == status::Success)
-            return {true, line(row.record, text::replaced()), {}};
-        return changeFailed(set);
-    }
     const RecreateResult result =
         RecreateShare(service, computer, present.netname, row.record, present);
     switch (result.outcome) {
@@ -193,8 +182,9 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     case RecreateResult::Outcome::Untouched:
         return {false, line(row.record, text::notReplacedLeftAsItWas(result.status)),
                 maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
-    case RecreateResult::Outcome::ChangeFailed:
-        return changeFailed(result.status);
+    case RecreateResult::Outcome::ChangeFailed: // still there, perhaps partly changed
+        return {false, line(row.record, text::notReplaced(result.status)),
+                maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
     case RecreateResult::Outcome::BothNames: {
         const QString consequence =
             maintenance::bothNamesConsequence(present.netname, row.record.netname, result.status);

@@ -75,6 +75,11 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
             return {Outcome::BothNames, removed};
         return {Outcome::Done, status::Success};
     }
+    if (presentName == record.netname && record.path == original.path) {
+        // Neither name nor path changes: the share is only changed.
+        const Status set = service.setInfo(computer, presentName, record);
+        return {set == status::Success ? Outcome::Done : Outcome::ChangeFailed, set};
+    }
     if (presentName == record.netname) {
         // The share never leaves the server on this road. The path is sent first with the
         // share as it was, so that a server that keeps its paths (Windows) is left exactly as

@@ -36,6 +36,7 @@ bool answerMayBeLost(Status status);
 
 // Re-creates one share from `record`, so that a failure at any point, a server that dies
 // included, leaves it under its old name, its new one or both:
+// - under the same name and path as `original` it is only changed (NetrShareSetInfo);
 // - under a new name the share is added first and the old one removed after;
 // - under exactly the same name (a new path) it is changed in place and read back; servers
 //   that keep the old path on a change (Windows does) get the removal and addition below;
