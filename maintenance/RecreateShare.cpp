@@ -34,8 +34,9 @@ RecreateResult removeThenAdd(ShareService& service, const std::u16string& comput
 }
 
 RecreateResult changeInPlace(ShareService& service, const std::u16string& computer,
-                             const std::u16string& presentName, const ShareInfo502& record) {
-    const ChangeOutcome set = changeShare(service, computer, presentName, record);
+                             const std::u16string& presentName, const ShareInfo502& record,
+                             const ShareInfo502& original) {
+    const ChangeOutcome set = changeShare(service, computer, presentName, record, original);
     return {set.done() ? Outcome::Done : Outcome::ChangeFailed, set.status};
 }
 
@@ -57,7 +58,7 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
     }
     // Neither name nor path changes: the share is only changed.
     if (presentName == record.netname && record.path == original.path)
-        return changeInPlace(service, computer, presentName, record);
+        return changeInPlace(service, computer, presentName, record, original);
     if (presentName == record.netname) {
         // The share never leaves the server on this road. The path is sent first with the
         // share as it was, so that a server that keeps its paths (Windows) is left exactly as
@@ -70,13 +71,15 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
             return {Outcome::ChangeFailed, set};
         // Read back whether the path took; after a lost answer, also whether the call arrived.
         ShareInfo502 now;
-        const Status read = set == status::Success ? service.getInfo(computer, presentName, now)
-                                                   : service.checkInfo(computer, presentName, now);
+        Status read = set == status::Success ? service.getInfo(computer, presentName, now)
+                                             : service.checkInfo(computer, presentName, now);
+        if (read != status::Success && answerMayBeLost(read))
+            read = service.checkInfo(computer, presentName, now);
         if (read != status::Success)
             return {Outcome::ChangeFailed, set == status::Success ? read : set};
         if (samePath(now.path, record.path)) {
             if (!(record == moved))
-                return changeInPlace(service, computer, presentName, record);
+                return changeInPlace(service, computer, presentName, record, original);
             return {Outcome::Done, status::Success};
         }
         if (set == status::Cancelled)

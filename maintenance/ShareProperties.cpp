@@ -81,6 +81,7 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
     const bool recreate = needsRecreation(current, edits);
     const ShareInfo502 record = editedRecord(current, edits, acl);
     const auto failed = [](const QString& text) { return ApplyResult{false, text}; };
+    const auto failedListed = [](const QString& text) { return ApplyResult{false, text, true}; };
     if (recreate) {
         // A failed addition restores the share from the record as the server last held it.
         const RecreateResult result = RecreateShare(service, server, presentName, record, loaded);
@@ -93,17 +94,17 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
             return failed(text::applyFailed(result.status));
         case RecreateResult::Outcome::BothNames:
         case RecreateResult::Outcome::NewNameUnanswered:
-            return failed(text::applyFailedLeaving(
+            return failedListed(text::applyFailedLeaving(
                 result.status, text::renameConsequence(result.outcome, presentName, record.netname,
                                                        result.status)));
         case RecreateResult::Outcome::AdditionFailedRestored:
         case RecreateResult::Outcome::AdditionFailedLost:
         case RecreateResult::Outcome::Unanswered:
-            return failed(text::applyFailedLeaving(
+            return failedListed(text::applyFailedLeaving(
                 result.status, text::additionFailureConsequence(result.outcome)));
         }
     } else {
-        const ChangeOutcome changed = changeShare(service, server, presentName, record);
+        const ChangeOutcome changed = changeShare(service, server, presentName, record, loaded);
         if (!changed.done())
             return failed(text::applyFailed(changed.status));
     }

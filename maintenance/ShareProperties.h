@@ -58,7 +58,8 @@ ShareInfo502 editedRecord(const ShareInfo502& record, const ShareEdits& edits,
 
 struct ApplyResult {
     bool ok = false;
-    QString message; // the error to show when !ok
+    QString message;     // the error to show when !ok
+    bool listed = false; // !ok, but the server's list of shares may have changed all the same
 };
 
 // Writes the edits to the share `current` names on `computer`: set-info in place, or

@@ -224,6 +224,8 @@ void SharePropertiesPage::ApplyButton1Click() {
                           *state.loadedShareInfo, edits, state.currentAcl);
     if (!result.ok) {
         m_ctx.messages.error(this, result.message);
+        if (result.listed)
+            m_ctx.reloadSharesList();
         return;
     }
     state.loadedShareInfo = state.currentShareInfo;

@@ -1,5 +1,7 @@
 #include "ShareChanges.h"
 
+#include "platform/SecurityDescriptor.h"
+
 #include <QString>
 
 namespace corvane {
@@ -35,11 +37,25 @@ bool answerMayBeLost(Status status) {
     }
 }
 
+namespace {
+bool sameAccess(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    if (a == b)
+        return true;
+    const auto left = SecurityDescriptor::parse(a);
+    const auto right = SecurityDescriptor::parse(b);
+    if (!left || !right || left->daclState() != right->daclState())
+        return false;
+    if (left->daclState() != DaclState::Present)
+        return true;
+    return left->dacl()->bytes() == right->dacl()->bytes();
+}
+} // namespace
+
 bool holdsRecord(const ShareInfo502& now, const ShareInfo502& intended) {
     return samePath(now.path, intended.path) && now.remark == intended.remark &&
            now.maxUses == intended.maxUses &&
            (intended.securityDescriptor.empty() ||
-            now.securityDescriptor == intended.securityDescriptor);
+            sameAccess(now.securityDescriptor, intended.securityDescriptor));
 }
 
 namespace {
@@ -108,19 +124,35 @@ ChangeOutcome removeShare(ShareService& service, const std::u16string& computer,
 }
 
 ChangeOutcome changeShare(ShareService& service, const std::u16string& computer,
-                          const std::u16string& name, const ShareInfo502& record) {
+                          const std::u16string& name, const ShareInfo502& record,
+                          const ShareInfo502& original) {
     const Status set = service.setInfo(computer, name, record);
     if (set == status::Success)
         return {Kind::Done, status::Success};
-    if (!answerMayBeLost(set))
-        return {Kind::NotDone, set};
     ShareInfo502 now;
-    const Status read = readBack(service, computer, name, now);
+    Status read = readBack(service, computer, name, now);
     if (read == status::Success && holdsRecord(now, record))
         return {Kind::Done, status::Success};
-    if (read == status::Success || read == status::NetNameNotFound)
+    if (read == status::NetNameNotFound)
         return {Kind::NotDone, set};
-    return {Kind::Unknown, set};
+    if (read != status::Success)
+        return {answerMayBeLost(set) ? Kind::Unknown : Kind::NotDone, set};
+    if (holdsRecord(now, original))
+        return {Kind::NotDone, set};
+    // Half made. A lost answer: the server answers again, so the change goes once more.
+    if (answerMayBeLost(set) && set != status::Cancelled &&
+        service.setInfo(computer, name, record) == status::Success)
+        return {Kind::Done, status::Success};
+    // Otherwise the share is put back as it was.
+    ShareInfo502 back = original;
+    back.netname = name;
+    if (service.setInfo(computer, name, back) == status::Success)
+        return {Kind::NotDone, set};
+    read = readBack(service, computer, name, now);
+    if (read == status::Success && holdsRecord(now, record))
+        return {Kind::Done, status::Success};
+    return {read == status::Success && holdsRecord(now, original) ? Kind::NotDone : Kind::Unknown,
+            set};
 }
 
 } // namespace corvane

@@ -19,7 +19,8 @@ bool samePath(const std::u16string& a, const std::u16string& b);
 bool answerMayBeLost(Status status);
 
 // Whether `now`, as the server reports a share, holds what `intended` asked for: the same path,
-// comment and user limit, and the same descriptor where one was sent.
+// comment and user limit, and the same access list where a descriptor was sent (a server may
+// lay out the rest of a descriptor its own way).
 bool holdsRecord(const ShareInfo502& now, const ShareInfo502& intended);
 
 // What a change came to on the server. A change whose answer was lost is followed by a read of
@@ -39,8 +40,11 @@ ChangeOutcome addShare(ShareService& service, const std::u16string& computer,
 // Removes the share `name`; Done when the server no longer holds it.
 ChangeOutcome removeShare(ShareService& service, const std::u16string& computer,
                           const std::u16string& name);
-// Changes the share `name` to `record` (same name and path); Done when the server holds it.
+// Changes the share `name` from `original` to `record` (same name); Done when the server holds
+// it. A change is several calls: when it ends half made, it is sent once more after a lost
+// answer, and otherwise put back to `original`, so the share is left one way or the other.
 ChangeOutcome changeShare(ShareService& service, const std::u16string& computer,
-                          const std::u16string& name, const ShareInfo502& record);
+                          const std::u16string& name, const ShareInfo502& record,
+                          const ShareInfo502& original);
 
 } // namespace corvane

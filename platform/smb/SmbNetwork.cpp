@@ -9,6 +9,7 @@
 #include "codec/StatusMapping.h"
 #include "platform/WellKnownAccounts.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace corvane::smb {
@@ -282,7 +283,7 @@ bool notReachedYet(Status s) {
 Status SmbNetwork::checkInfo(const std::u16string& server, const std::u16string& netname,
                              ShareInfo502& out) {
     const CallScope scope(*this, CallKind::Check);
-    const auto deadline = WatchClock::now() + m_options.timeout;
+    const auto deadline = WatchClock::now() + std::max(m_options.timeout, MinCheckWindow);
     for (;;) {
         const Status s = getInfo(server, netname, out);
         if (!notReachedYet(s) || WatchClock::now() >= deadline)

@@ -92,6 +92,8 @@ public:
     static constexpr std::chrono::milliseconds StallHold{2000};
     // How long a check waits before it tries a server that could not be reached again.
     static constexpr std::chrono::milliseconds CheckRetryPause{250};
+    // How long a check waits at least for a server to come back (a restart takes seconds).
+    static constexpr std::chrono::milliseconds MinCheckWindow{10000};
     // A directory listing fails with MoreData beyond this many entries, or when the server
     // sends more than this many bytes for it (the library collects a whole listing before it
     // hands out the first entry).

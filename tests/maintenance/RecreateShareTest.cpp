@@ -51,7 +51,9 @@ private slots:
             << true << "Data" << newPath << QList<Step>{{Call::SetInfo, status::AccessDenied}}
             << Outcome::ChangeFailed << status::AccessDenied << "Data=C:\\Old";
         row("server dies before the read-back")
-            << true << "Data" << newPath << QList<Step>{{Call::GetInfo, status::SemaphoreTimeout}}
+            << true << "Data" << newPath
+            << QList<Step>{{Call::GetInfo, status::SemaphoreTimeout},
+                           {Call::GetInfo, status::SemaphoreTimeout}}
             << Outcome::ChangeFailed << status::SemaphoreTimeout << "Data=C:\\New";
         row("removal refused") << false << "Data" << newPath
                                << QList<Step>{{Call::Remove, status::AccessDenied}}
