@@ -11,6 +11,7 @@
 #include <QJsonValue>
 
 #include <cmath>
+#include <new>
 #include <span>
 
 namespace corvane {
@@ -38,6 +39,32 @@ QString text(const std::u16string& value) {
 
 QJsonValue optionalText(const std::optional<QString>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+// The most bytes one text of the file may take: far beyond any name, path, comment or
+// descriptor the services hold.
+constexpr qsizetype MaxTextBytes = 1024 * 1024;
+
+// Where the first text longer than MaxTextBytes starts, or -1. Looked for before the JSON
+// parser builds anything from the file, so that one field cannot take many times the file's
+// size in memory. Outside texts JSON gives quotes and backslashes no other meaning; whatever
+// is not JSON the parser refuses after.
+qsizetype overlongTextAt(QByteArrayView bytes) {
+    qsizetype start = -1;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (start < 0) {
+            if (c == '"')
+                start = i;
+        } else if (c == '\\') {
+            ++i;
+        } else if (c == '"') {
+            start = -1;
+        } else if (i - start > MaxTextBytes) {
+            return start;
+        }
+    }
+    return -1;
 }
 
 // A failed check, carrying its message out of the nested readers.
@@ -137,7 +164,9 @@ ReadableEntry readEntry(const QJsonObject& object, const QString& where) {
     ReadableEntry entry;
     entry.account = fields.stringOrNull(Account);
     entry.sid = fields.stringOrNull(SidField);
-    if (entry.sid && !Sid::fromString(entry.sid->toStdString()))
+    // The length first: a text far longer than any SID is not copied to be parsed.
+    if (entry.sid && (static_cast<std::size_t>(entry.sid->size()) > Sid::MaxTextLength ||
+                      !Sid::fromString(entry.sid->toStdString())))
         fields.refuse(SidField, backup_text::notSid());
     entry.type = fields.string(Type);
     entry.access = fields.string(Access);
@@ -184,6 +213,8 @@ ShareFile readFile(const QJsonObject& root) {
         fields.refuse(Exported, backup_text::notDateTime());
     file.exported = file.exported.toUTC();
     const QJsonArray shares = fields.array(Shares);
+    if (shares.size() > MaxSharesPerFile)
+        throw Refusal{backup_text::tooManyShares(shares.size(), MaxSharesPerFile)};
     file.shares.reserve(static_cast<std::size_t>(shares.size()));
     for (qsizetype i = 0; i < shares.size(); ++i)
         file.shares.push_back(readShare(objectAt(shares, i, backup_text::sharePlace(i)), i));
@@ -230,17 +261,23 @@ QByteArray writeShareFile(const ShareFile& file) {
 ShareFileReadResult readShareFile(QByteArrayView bytes) {
     if (bytes.size() > MaxShareFileSize)
         return {std::nullopt, backup_text::fileTooLarge()};
-    QJsonParseError parseError;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return {std::nullopt, backup_text::notJson(parseError.errorString(), parseError.offset)};
-    if (!document.isObject())
-        return {std::nullopt, backup_text::notJsonObject()};
+    if (const qsizetype at = overlongTextAt(bytes); at >= 0)
+        return {std::nullopt, backup_text::textTooLong(at)};
     try {
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(
+            QByteArray::fromRawData(bytes.data(), bytes.size()), &parseError);
+        if (parseError.error != QJsonParseError::NoError)
+            return {std::nullopt,
+                    backup_text::notJson(parseError.errorString(), parseError.offset)};
+        if (!document.isObject())
+            return {std::nullopt, backup_text::notJsonObject()};
         return {readFile(document.object()), QString()};
     } catch (const Refusal& refusal) {
         return {std::nullopt, refusal.message};
+    } catch (const std::bad_alloc&) {
+        // A file within the size limit can still hold more than this computer can take in.
+        return {std::nullopt, backup_text::outOfMemory()};
     }
 }
 
