@@ -26,6 +26,10 @@ inline QString outOfMemory() {
 inline QString textTooLong(qint64 offset) {
     return QStringLiteral("The text at byte %1 is longer than 1 MiB.").arg(QString::number(offset));
 }
+inline QString controlCharacter(qint64 offset) {
+    return QStringLiteral("The text at byte %1 holds a control character that is not escaped.")
+        .arg(QString::number(offset));
+}
 inline QString tooManyShares(qsizetype count, qsizetype most) {
     return QStringLiteral("The file holds %1 shares; one file may hold at most %2.")
         .arg(QString::number(count), QString::number(most));

@@ -45,26 +45,31 @@ QJsonValue optionalText(const std::optional<QString>& value) {
 // descriptor the services hold.
 constexpr qsizetype MaxTextBytes = 1024 * 1024;
 
-// Where the first text longer than MaxTextBytes starts, or -1. Looked for before the JSON
-// parser builds anything from the file, so that one field cannot take many times the file's
-// size in memory. Outside texts JSON gives quotes and backslashes no other meaning; whatever
-// is not JSON the parser refuses after.
-qsizetype overlongTextAt(QByteArrayView bytes) {
+// What is wrong with the texts of the file, looked for before the JSON parser builds anything
+// from it: a text longer than MaxTextBytes, of which the parser and the reader would make
+// copies many times the file's size, or a control character left unescaped, which JSON does
+// not allow in a text (the parser lets it through, and the export, escaping it, would write a
+// longer text than it read). Outside texts JSON gives quotes and backslashes no meaning;
+// whatever else is not JSON the parser refuses after. Empty when nothing is wrong.
+QString textProblemOf(QByteArrayView bytes) {
     qsizetype start = -1;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
+        const auto c = static_cast<unsigned char>(bytes[i]);
         if (start < 0) {
             if (c == '"')
                 start = i;
-        } else if (c == '\\') {
-            ++i;
-        } else if (c == '"') {
-            start = -1;
-        } else if (i - start > MaxTextBytes) {
-            return start;
+            continue;
         }
+        if (c == '\\')
+            ++i;
+        else if (c == '"')
+            start = -1;
+        else if (c < 0x20)
+            return backup_text::controlCharacter(i);
+        if (start >= 0 && i - start > MaxTextBytes)
+            return backup_text::textTooLong(start);
     }
-    return -1;
+    return {};
 }
 
 // A failed check, carrying its message out of the nested readers.
@@ -261,8 +266,8 @@ QByteArray writeShareFile(const ShareFile& file) {
 ShareFileReadResult readShareFile(QByteArrayView bytes) {
     if (bytes.size() > MaxShareFileSize)
         return {std::nullopt, backup_text::fileTooLarge()};
-    if (const qsizetype at = overlongTextAt(bytes); at >= 0)
-        return {std::nullopt, backup_text::textTooLong(at)};
+    if (QString problem = textProblemOf(bytes); !problem.isEmpty())
+        return {std::nullopt, std::move(problem)};
     try {
         QJsonParseError parseError;
         const QJsonDocument document = QJsonDocument::fromJson(

@@ -158,6 +158,8 @@ private slots:
         row("over 64 MiB", QByteArray(), "The file is larger than 64 MiB.");
         row("a text over 1 MiB", fileWith("comment", '"' + QString(1024 * 1024 + 1, 'x') + '"'),
             "The text at byte 93 is longer than 1 MiB.");
+        row("raw control character", fileWith("comment", "\"a\tb\""),
+            "The text at byte 95 holds a control character that is not escaped.");
         row("too many shares",
             fileWith("version", "1").replace("[{", "[" + QByteArray("0, ").repeated(10000) + "{"),
             "The file holds 10001 shares; one file may hold at most 10000.");
