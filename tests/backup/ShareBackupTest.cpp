@@ -317,25 +317,22 @@ private slots:
         QTest::addColumn<bool>("descriptorInFile"); // the computer's; else none
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("report");
+        const auto row = [](const char* label, QString fileName, QString path, QString comment,
+                            bool descriptorInFile, QString state, QString report) {
+            QTest::newRow(label) << fileName << path << comment << descriptorInFile << state
+                                 << report;
+        };
         const QString kept = "the file holds none; the computer's are kept.";
-        QTest::newRow("name in other case") << "DATA"
-                                            << "D:\\Old"
-                                            << "new" << true << "differs: comment"
-                                            << "Data: Replaced.";
-        QTest::newRow("new path") << "Data"
-                                  << "D:\\New"
-                                  << "comment of Data" << true << "differs: path"
-                                  << "Data: Replaced.";
-        QTest::newRow("no descriptor in the file")
-            << "Data"
-            << "D:\\Old"
-            << "new" << false << "differs: comment, permissions (none in the file)"
-            << "Data: Replaced, but not the permissions: " + kept;
-        QTest::newRow("only the descriptor missing")
-            << "Data"
-            << "D:\\Old"
-            << "comment of Data" << false << "differs: permissions (none in the file)"
-            << "Data: Not replaced: only the permissions differ, and " + kept;
+        row("name in other case", "DATA", "D:\\Old", "new", true, "differs: comment",
+            "Data: Replaced.");
+        row("new path", "Data", "D:\\New", "comment of Data", true, "differs: path",
+            "Data: Replaced.");
+        row("no descriptor in the file", "Data", "D:\\Old", "new", false,
+            "differs: comment, permissions (none in the file)",
+            "Data: Replaced, but not the permissions: " + kept);
+        row("only the descriptor missing", "Data", "D:\\Old", "comment of Data", false,
+            "differs: permissions (none in the file)",
+            "Data: Not replaced: only the permissions differ, and " + kept);
     }
     void replacingChangesTheShareTheComputerHolds() {
         QFETCH(QString, fileName);
