@@ -46,9 +46,14 @@ QString invalidReason(const ShareInfo502& share, const QString& originalPath,
     seen.insert(key);
     if (isDiskShare(share.type) && originalPath.isEmpty())
         return text::noPath();
-    if (!newParent.isEmpty() && isDiskShare(share.type) &&
-        (lastComponentOf(originalPath).isEmpty() || lastComponentOf(originalPath).endsWith(':')))
-        return text::pathWithoutDirectory(originalPath);
+    if (const QString flaw = pathFlawOf(originalPath); !flaw.isEmpty())
+        return text::pathFlaw(originalPath, flaw);
+    if (!newParent.isEmpty() && isDiskShare(share.type)) {
+        if (lastComponentOf(originalPath).isEmpty() || lastComponentOf(originalPath).endsWith(':'))
+            return text::pathWithoutDirectory(originalPath);
+        if (const QString flaw = pathFlawOf(newParent); !flaw.isEmpty())
+            return text::pathFlaw(newParent, flaw);
+    }
     return {};
 }
 
@@ -61,7 +66,8 @@ QStringList differencesOf(const ShareInfo502& wanted, const ShareInfo502& presen
     if (wanted.maxUses != present.maxUses)
         out << text::differingLimit();
     if (wanted.securityDescriptor != present.securityDescriptor)
-        out << text::differingPermissions();
+        out << (wanted.securityDescriptor.empty() ? text::differingPermissionsNoneInFile()
+                                                  : text::differingPermissions());
     return out;
 }
 
@@ -71,13 +77,15 @@ QString line(const ShareInfo502& share, const QString& what) {
 
 } // namespace
 
-std::vector<ExistingShare> readExisting(ShareService& service, const std::u16string& computer,
-                                        const ShareFile& file) {
+std::optional<std::vector<ExistingShare>>
+readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file) {
     std::vector<ExistingShare> out;
     out.reserve(file.shares.size());
     for (const ExportedShare& share : file.shares) {
         ExistingShare existing;
         existing.status = service.getInfo(computer, share.record.netname, existing.record);
+        if (existing.status == status::Cancelled)
+            return std::nullopt;
         out.push_back(std::move(existing));
     }
     return out;
@@ -107,8 +115,10 @@ std::vector<ImportRow> planImport(const ShareFile& file, const QString& newParen
         row.record = file.shares[i].record;
         const QString originalPath = fromU16(row.record.path);
         row.invalidReason = invalidReason(row.record, originalPath, newParent, seen);
-        if (!newParent.isEmpty() && isDiskShare(row.record.type))
-            row.record.path = toU16(destinationPathOf(newParent, originalPath));
+        // A path that cannot be re-rooted stays as the file has it, beside why.
+        if (const QString moved = destinationPathOf(newParent, originalPath);
+            !newParent.isEmpty() && isDiskShare(row.record.type) && !moved.isEmpty())
+            row.record.path = toU16(moved);
         const ExistingShare present =
             i < existing.size() ? existing[i] : ExistingShare{status::NetNameNotFound, {}};
         if (row.invalidReason.isEmpty() && present.status != status::Success &&
@@ -120,6 +130,9 @@ std::vector<ImportRow> planImport(const ShareFile& file, const QString& newParen
             row.state = ImportRow::State::New;
         } else {
             row.existing = present.record;
+            // Another letter case alone would take the share off the computer and back.
+            if (sameShareName(present.record.netname, row.record.netname))
+                row.record.netname = present.record.netname;
             row.differences = differencesOf(row.record, present.record);
             row.state =
                 row.differences.isEmpty() ? ImportRow::State::Same : ImportRow::State::Differs;
@@ -174,11 +187,23 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     if (fetched != status::Success)
         return {false, line(row.record, text::notRead(fetched)),
                 maintenance::fetchFailed(name, fetched)};
+    ShareInfo502 record = row.record;
+    // No descriptor in the file says nothing about who may use the share; a change without
+    // one leaves the computer's, and a re-created share must not come back open to everyone.
+    const bool permissionsKept =
+        record.securityDescriptor.empty() && !present.securityDescriptor.empty();
+    if (permissionsKept) {
+        record.securityDescriptor = present.securityDescriptor;
+        if (differencesOf(record, present).isEmpty())
+            return {false, line(record, text::permissionsNotReplaced()), {}};
+    }
     const RecreateResult result =
-        RecreateShare(service, computer, present.netname, row.record, present);
+        RecreateShare(service, computer, present.netname, record, present);
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
-        return {true, line(row.record, text::replaced()), {}};
+        return {true,
+                line(record, permissionsKept ? text::replacedButPermissions() : text::replaced()),
+                {}};
     case RecreateResult::Outcome::Untouched:
         return {false, line(row.record, text::notReplacedLeftAsItWas(result.status)),
                 maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};

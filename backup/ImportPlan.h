@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace corvane {
@@ -19,15 +20,17 @@ struct ExistingShare {
 };
 
 // Reads, for each share of the file in order, the share of the same name on `computer`.
-std::vector<ExistingShare> readExisting(ShareService& service, const std::u16string& computer,
-                                        const ShareFile& file);
+// Nothing when the user cancelled a read: one Cancel ends them all.
+std::optional<std::vector<ExistingShare>>
+readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file);
 
 // One row of the import preview: a share of the file as it would be created, and how it stands
 // against the opened computer.
 struct ImportRow {
     enum class State { New, Same, Differs, Invalid };
     State state = State::New;
-    ShareInfo502 record;     // what the import sends: the file's share, its path re-rooted
+    ShareInfo502 record;     // what the import sends: the file's share, its path re-rooted,
+                             // its name spelt as on the computer when the share exists
     QStringList differences; // for Differs: "path", "comment", "limit", "permissions"
     QString invalidReason;   // for Invalid
     ShareInfo502 existing;   // for Same and Differs: the share on the computer
@@ -38,6 +41,7 @@ QString stateText(const ImportRow& row);
 
 // The preview rows, one per share of the file in order. A non-empty `newParent` re-roots every
 // path as a copy between computers does: the parent followed by the path's last component.
+// A path with a "." or ".." component or a "/" is invalid, re-rooted or not.
 // `existing` holds readExisting's answer for each share.
 std::vector<ImportRow> planImport(const ShareFile& file, const QString& newParent,
                                   const std::vector<ExistingShare>& existing);
@@ -59,7 +63,8 @@ struct ImportOutcome {
 
 // Creates the share, or replaces the existing one by the rule Apply follows: in place when the
 // name and path are unchanged, otherwise removed and added again, and restored when the
-// addition fails.
+// addition fails. A share the file holds no descriptor for keeps the computer's permissions,
+// and the report says they were not replaced: the file does not say who may use it.
 ImportOutcome importShare(ShareService& service, const std::u16string& computer,
                           const ImportRow& row, bool replaceExisting);
 

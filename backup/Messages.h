@@ -20,6 +20,20 @@ inline QString importRefused(const QString& fileName, const QString& problem) {
 inline QString fileTooLarge() {
     return QStringLiteral("The file is larger than 64 MiB.");
 }
+inline QString outOfMemory() {
+    return QStringLiteral("There is not enough memory to read the file.");
+}
+inline QString textTooLong(qint64 offset) {
+    return QStringLiteral("The text at byte %1 is longer than 1 MiB.").arg(QString::number(offset));
+}
+inline QString controlCharacter(qint64 offset) {
+    return QStringLiteral("The text at byte %1 holds a control character that is not escaped.")
+        .arg(QString::number(offset));
+}
+inline QString tooManyShares(qsizetype count, qsizetype most) {
+    return QStringLiteral("The file holds %1 shares; one file may hold at most %2.")
+        .arg(QString::number(count), QString::number(most));
+}
 
 // The share file reader's refusals. A refused field is named with the place of its object,
 // "Share 2 (Data), entry 1: field "access" must be a text.", or alone at the top level.
@@ -126,6 +140,16 @@ inline QString noPath() {
 inline QString pathWithoutDirectory(const QString& path) {
     return QStringLiteral("the path %1 has no directory to put under the new parent").arg(path);
 }
+// `flaw`: what the path check found, "/" or a component of dots.
+inline QString pathFlaw(const QString& path, const QString& flaw) {
+    if (flaw == QLatin1String("/"))
+        return QStringLiteral("the path %1 holds a \"/\", which the server would read as a "
+                              "separator")
+            .arg(path);
+    return QStringLiteral("the path %1 holds a \"%2\" component, which names no directory of its "
+                          "own")
+        .arg(path, flaw);
+}
 inline QString unreadable(Status status) {
     return QStringLiteral("the share could not be read on the computer (%1)")
         .arg(QString::number(status));
@@ -143,6 +167,9 @@ inline QString differingLimit() {
 }
 inline QString differingPermissions() {
     return QStringLiteral("permissions");
+}
+inline QString differingPermissionsNoneInFile() {
+    return QStringLiteral("permissions (none in the file)");
 }
 inline QString stateNew() {
     return QStringLiteral("new");
@@ -181,6 +208,15 @@ inline QString notRead(Status status) {
 }
 inline QString replaced() {
     return QStringLiteral("Replaced.");
+}
+// The file holds no descriptor for a share whose permissions are all that differ.
+inline QString permissionsNotReplaced() {
+    return QStringLiteral("Not replaced: only the permissions differ, and the file holds none; "
+                          "the computer's are kept.");
+}
+inline QString replacedButPermissions() {
+    return QStringLiteral("Replaced, but not the permissions: the file holds none; the "
+                          "computer's are kept.");
 }
 inline QString notReplaced(Status status) {
     return QStringLiteral("Could not be replaced (%1).").arg(QString::number(status));

@@ -131,12 +131,14 @@ void ShareBackup::ImportShares1Click() {
     if (!read.file)
         return refuse(read.error);
 
-    std::vector<ExistingShare> existing;
+    std::optional<std::vector<ExistingShare>> existing;
     {
         const BusyCursor busy;
         existing = readExisting(m_ctx.shares, toU16(computerName), *read.file);
     }
-    TImportSharesForm1 preview(m_ctx, *read.file, std::move(existing), m_owner);
+    if (!existing) // cancelled
+        return;
+    TImportSharesForm1 preview(m_ctx, *read.file, std::move(*existing), m_owner);
     preview.exec();
     if (preview.ran())
         m_ctx.reloadSharesList();

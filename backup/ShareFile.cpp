@@ -11,6 +11,7 @@
 #include <QJsonValue>
 
 #include <cmath>
+#include <new>
 #include <span>
 
 namespace corvane {
@@ -38,6 +39,37 @@ QString text(const std::u16string& value) {
 
 QJsonValue optionalText(const std::optional<QString>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+// The most bytes one text of the file may take: far beyond any name, path, comment or
+// descriptor the services hold.
+constexpr qsizetype MaxTextBytes = 1024 * 1024;
+
+// What is wrong with the texts of the file, looked for before the JSON parser builds anything
+// from it: a text longer than MaxTextBytes, of which the parser and the reader would make
+// copies many times the file's size, or a control character left unescaped, which JSON does
+// not allow in a text (the parser lets it through, and the export, escaping it, would write a
+// longer text than it read). Outside texts JSON gives quotes and backslashes no meaning;
+// whatever else is not JSON the parser refuses after. Empty when nothing is wrong.
+QString textProblemOf(QByteArrayView bytes) {
+    qsizetype start = -1;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (start < 0) {
+            if (c == '"')
+                start = i;
+            continue;
+        }
+        if (c == '\\')
+            ++i;
+        else if (c == '"')
+            start = -1;
+        else if (c < 0x20)
+            return backup_text::controlCharacter(i);
+        if (start >= 0 && i - start > MaxTextBytes)
+            return backup_text::textTooLong(start);
+    }
+    return {};
 }
 
 // A failed check, carrying its message out of the nested readers.
@@ -137,7 +169,9 @@ ReadableEntry readEntry(const QJsonObject& object, const QString& where) {
     ReadableEntry entry;
     entry.account = fields.stringOrNull(Account);
     entry.sid = fields.stringOrNull(SidField);
-    if (entry.sid && !Sid::fromString(entry.sid->toStdString()))
+    // The length first: a text far longer than any SID is not copied to be parsed.
+    if (entry.sid && (static_cast<std::size_t>(entry.sid->size()) > Sid::MaxTextLength ||
+                      !Sid::fromString(entry.sid->toStdString())))
         fields.refuse(SidField, backup_text::notSid());
     entry.type = fields.string(Type);
     entry.access = fields.string(Access);
@@ -184,6 +218,8 @@ ShareFile readFile(const QJsonObject& root) {
         fields.refuse(Exported, backup_text::notDateTime());
     file.exported = file.exported.toUTC();
     const QJsonArray shares = fields.array(Shares);
+    if (shares.size() > MaxSharesPerFile)
+        throw Refusal{backup_text::tooManyShares(shares.size(), MaxSharesPerFile)};
     file.shares.reserve(static_cast<std::size_t>(shares.size()));
     for (qsizetype i = 0; i < shares.size(); ++i)
         file.shares.push_back(readShare(objectAt(shares, i, backup_text::sharePlace(i)), i));
@@ -230,17 +266,23 @@ QByteArray writeShareFile(const ShareFile& file) {
 ShareFileReadResult readShareFile(QByteArrayView bytes) {
     if (bytes.size() > MaxShareFileSize)
         return {std::nullopt, backup_text::fileTooLarge()};
-    QJsonParseError parseError;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return {std::nullopt, backup_text::notJson(parseError.errorString(), parseError.offset)};
-    if (!document.isObject())
-        return {std::nullopt, backup_text::notJsonObject()};
+    if (QString problem = textProblemOf(bytes); !problem.isEmpty())
+        return {std::nullopt, std::move(problem)};
     try {
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(
+            QByteArray::fromRawData(bytes.data(), bytes.size()), &parseError);
+        if (parseError.error != QJsonParseError::NoError)
+            return {std::nullopt,
+                    backup_text::notJson(parseError.errorString(), parseError.offset)};
+        if (!document.isObject())
+            return {std::nullopt, backup_text::notJsonObject()};
         return {readFile(document.object()), QString()};
     } catch (const Refusal& refusal) {
         return {std::nullopt, refusal.message};
+    } catch (const std::bad_alloc&) {
+        // A file within the size limit can still hold more than this computer can take in.
+        return {std::nullopt, backup_text::outOfMemory()};
     }
 }
 

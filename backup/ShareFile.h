@@ -19,6 +19,8 @@ namespace corvane {
 inline constexpr int ShareFileVersion = 1;
 // Anything larger is refused unread.
 inline constexpr qint64 MaxShareFileSize = qint64(64) * 1024 * 1024;
+// A file with more shares is refused: the preview reads each of them on the computer.
+inline constexpr qsizetype MaxSharesPerFile = 10000;
 
 // One access entry as a person reads it. The import checks its form only: what is applied is
 // the descriptor itself.
@@ -52,7 +54,8 @@ struct ShareFile {
 QByteArray writeShareFile(const ShareFile& file);
 
 // Reads a share file, checking every field; on any problem there is no file, only a message
-// naming the problem (and the share, by position and name, it was found in).
+// naming the problem (and the share, by position and name, it was found in), the lack of
+// memory to read it included.
 struct ShareFileReadResult {
     std::optional<ShareFile> file;
     QString error;

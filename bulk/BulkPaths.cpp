@@ -1,5 +1,7 @@
 #include "BulkPaths.h"
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -46,7 +48,23 @@ QString lastComponentOf(const QString& path) {
     return slash < 0 ? trimmed : trimmed.mid(slash + 1);
 }
 
+QString pathFlawOf(const QString& path) {
+    if (path.contains(QLatin1Char('/')))
+        return QStringLiteral("/");
+    for (const QStringView component : QStringView(path).split(Backslash)) {
+        const bool onlyDots = !component.isEmpty() && component.front() == QLatin1Char('.') &&
+                              std::all_of(component.begin(), component.end(), [](QChar c) {
+                                  return c == QLatin1Char('.') || c == QLatin1Char(' ');
+                              });
+        if (onlyDots)
+            return component.toString();
+    }
+    return {};
+}
+
 QString destinationPathOf(const QString& destinationParent, const QString& sourcePath) {
+    if (!pathFlawOf(destinationParent).isEmpty() || !pathFlawOf(sourcePath).isEmpty())
+        return {};
     QString path = destinationParent;
     if (!path.endsWith(Backslash))
         path += Backslash;

@@ -1,5 +1,6 @@
 #include "Sid.h"
 
+#include <array>
 #include <cctype>
 #include <charconv>
 
@@ -29,18 +30,24 @@ Sid Sid::make(std::uint64_t authority, std::initializer_list<std::uint32_t> subA
 }
 
 std::optional<Sid> Sid::fromString(std::string_view text) {
-    if (text.size() < 2 || (text[0] != 'S' && text[0] != 's') || text[1] != '-')
+    if (text.size() > MaxTextLength || text.size() < 2 || (text[0] != 'S' && text[0] != 's') ||
+        text[1] != '-')
         return std::nullopt;
     text.remove_prefix(2);
-    std::vector<std::string_view> parts;
+    // Revision, authority and the sub-authorities; a text with more parts is refused when the
+    // first one too many turns up.
+    std::array<std::string_view, 2 + MaxSubAuthorities> parts;
+    std::size_t count = 0;
     while (true) {
+        if (count == parts.size())
+            return std::nullopt;
         const auto dash = text.find('-');
-        parts.push_back(text.substr(0, dash));
+        parts[count++] = text.substr(0, dash);
         if (dash == std::string_view::npos)
             break;
         text.remove_prefix(dash + 1);
     }
-    if (parts.size() < 2 || parts.size() - 2 > MaxSubAuthorities)
+    if (count < 2)
         return std::nullopt;
     auto parse = [](std::string_view part, std::uint64_t max) -> std::optional<std::uint64_t> {
         int base = 10;
@@ -62,10 +69,10 @@ std::optional<Sid> Sid::fromString(std::string_view text) {
         return std::nullopt;
     Sid sid;
     sid.m_bytes.push_back(1);
-    sid.m_bytes.push_back(static_cast<std::uint8_t>(parts.size() - 2));
+    sid.m_bytes.push_back(static_cast<std::uint8_t>(count - 2));
     for (int shift = 40; shift >= 0; shift -= 8)
         sid.m_bytes.push_back(static_cast<std::uint8_t>(*authority >> shift));
-    for (std::size_t i = 2; i < parts.size(); ++i) {
+    for (std::size_t i = 2; i < count; ++i) {
         const auto sub = parse(parts[i], 0xFFFFFFFFull);
         if (!sub)
             return std::nullopt;

@@ -14,6 +14,8 @@ namespace corvane {
 class Sid {
 public:
     static constexpr std::size_t MaxSubAuthorities = 15;
+    // The longest string form taken; the longest SID written plainly needs 184 characters.
+    static constexpr std::size_t MaxTextLength = 256;
 
     Sid() = default;
 
@@ -21,7 +23,8 @@ public:
     // truncated or malformed SID.
     static std::optional<Sid> fromBytes(std::span<const std::uint8_t> bytes);
     // Parses "S-1-5-32-544" (decimal authority, or 0x-prefixed hexadecimal as the platform
-    // also accepts for large authorities).
+    // also accepts for large authorities). Text longer than MaxTextLength or with more
+    // than MaxSubAuthorities sub-authorities is refused before anything is built from it.
     static std::optional<Sid> fromString(std::string_view text);
     static Sid make(std::uint64_t authority, std::initializer_list<std::uint32_t> subAuthorities);
 

@@ -99,7 +99,9 @@ private slots:
             {QStringLiteral("CORVANE2\\bob"), QStringLiteral("S-1-1-0"), QStringLiteral("Deny"),
              QStringLiteral("0x001301BF")},
             {std::nullopt, std::nullopt, QStringLiteral("0x05"), QStringLiteral("Read")}};
-        file.shares.push_back(share("Open", "D:\\Projects")); // no limit, no descriptor
+        file.shares.push_back(share("Open", "D:\\Projects"));             // no limit, no descriptor
+        file.shares.push_back(share("Edge", "D:\\Edge", {}, 0xFFFFFFFE)); // largest values
+        file.shares.back().record.type = 0xFFFFFFFF;
         const ShareFileReadResult read = readShareFile(writeShareFile(file));
         QVERIFY2(read.file, qPrintable(read.error));
         QCOMPARE(*read.file, file);
@@ -141,6 +143,9 @@ private slots:
             "Share 1 (Data): field \"maxUsers\" must be -1 (no limit) or a whole number from 0.");
         row("descriptor not base64", fileWith("securityDescriptor", "\"AQAE*A==\""),
             "Share 1 (Data): field \"securityDescriptor\" is not base64.");
+        row("descriptor without its padding",
+            fileWith("securityDescriptor", "\"AQAEgAAAAAAAAAAAAAAAAAAAAAA\""),
+            "Share 1 (Data): field \"securityDescriptor\" is not base64.");
         row("descriptor cut short", fileWith("securityDescriptor", "\"AQAEgBQAAAA=\""),
             "Share 1 (Data): field \"securityDescriptor\" does not parse as a security "
             "descriptor.");
@@ -151,6 +156,17 @@ private slots:
                                 "\"access\": \"Read\"}]"),
             "Share 1 (Data), entry 1: field \"sid\" is not a SID.");
         row("over 64 MiB", QByteArray(), "The file is larger than 64 MiB.");
+        row("a text over 1 MiB", fileWith("comment", '"' + QString(1024 * 1024 + 1, 'x') + '"'),
+            "The text at byte 93 is longer than 1 MiB.");
+        row("raw control character", fileWith("comment", "\"a\tb\""),
+            "The text at byte 95 holds a control character that is not escaped.");
+        row("too many shares",
+            fileWith("version", "1").replace("[{", "[" + QByteArray("0, ").repeated(10000) + "{"),
+            "The file holds 10001 shares; one file may hold at most 10000.");
+    }
+    void readerRefusesBytesOverItsLimit() { // as when a file grew after its size was checked
+        const QByteArray bytes(MaxShareFileSize + 1, ' ');
+        QCOMPARE(readShareFile(bytes).error, QStringLiteral("The file is larger than 64 MiB."));
     }
     void malformedFilesAreRefusedBeforeAnyCall() {
         QFETCH(QByteArray, content);
@@ -197,14 +213,15 @@ private slots:
         QTest::addColumn<quint32>("existingMask");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("sentPath");
+        QTest::addColumn<quint32>("type");
         // The file's share: comment "c", limit 5, Everyone allowed 0x10000000.
         const auto row = [](const char* label, QString name, QString path, QString parent,
                             Status status, QString existingPath, QString existingComment,
                             quint32 existingLimit, quint32 existingMask, QString state,
-                            QString sentPath) {
+                            QString sentPath, quint32 type = StypeDisktree) {
             QTest::newRow(label) << name << path << parent << quint32(status) << existingPath
                                  << existingComment << existingLimit << existingMask << state
-                                 << sentPath;
+                                 << sentPath << type;
         };
         const Status none = status::NetNameNotFound;
         const Status ok = status::Success;
@@ -229,12 +246,23 @@ private slots:
         row("re-rooting a drive root", "Data", "D:\\", "E:\\Shares", none, "", "", 0, 0,
             "invalid: the path D:\\ has no directory to put under the new parent",
             "E:\\Shares\\D:");
+        row("IPC share not re-rooted", "IPC$", "", "E:\\Shares", ok, "", "c", 5, 0x10000000, "same",
+            "", StypeIpc | StypeSpecial);
+        row("imported path ending in ..", "Data", "X:\\data\\..", "", none, "", "", 0, 0,
+            "invalid: the path X:\\data\\.. holds a \"..\" component, which names no directory "
+            "of its own",
+            "X:\\data\\..");
+        row("parent with a slash", "Data", p, "E:/Shares", none, "", "", 0, 0,
+            "invalid: the path E:/Shares holds a \"/\", which the server would read as a separator",
+            p);
         row("no path", "Data", "", "", none, "", "", 0, 0, "invalid: no path", "");
         row("no name", "", p, "", none, "", "", 0, 0, "invalid: no name", p);
         row("name with a backslash", "Da\\ta", p, "", none, "", "", 0, 0,
             "invalid: the name holds a character share names cannot hold", p);
         row("name over 80 characters", QString(81, 'n'), p, "", none, "", "", 0, 0,
             "invalid: the name is longer than 80 characters", p);
+        row("name of 80 characters", QString(80, 'n'), p, "", none, "", "", 0, 0, "new", p);
+        row("name with a space", "Public Files", p, "", none, "", "", 0, 0, "new", p);
         row("name twice in the file", "first", p, "", none, "", "", 0, 0,
             "invalid: a share of this name comes earlier in the file", p);
         row("unreadable on the computer", "Data", p, "", status::AccessDenied, "", "", 0, 0,
@@ -251,10 +279,13 @@ private slots:
         QFETCH(quint32, existingMask);
         QFETCH(QString, state);
         QFETCH(QString, sentPath);
+        QFETCH(quint32, type);
         ShareFile file;
-        // A share before it, which "first" repeats in another letter case.
-        file.shares.push_back(share("FIRST", "D:\\Old\\First"));
+        // A printer share before it, which "first" repeats in another letter case.
+        file.shares.push_back(share("FIRST", ""));
+        file.shares.back().record.type = StypePrintq;
         file.shares.push_back(share(name, path, "c", 5, 0x10000000));
+        file.shares.back().record.type = type;
         std::vector<ExistingShare> existing(2);
         existing[1].status = existingStatus;
         existing[1].record =
@@ -266,6 +297,65 @@ private slots:
         QCOMPARE(stateText(rows[1]), state);
         QCOMPARE(fromU16(rows[1].record.path), sentPath);
         QCOMPARE(tickedByDefault(rows[1]), state == "new" || state.startsWith("differs"));
+    }
+
+    void oneCancelEndsThePreviewRead() {
+        ServicesFixture f;
+        ShareFile file;
+        file.shares = {share("A", "D:\\A"), share("B", "D:\\B")};
+        f.net.failNext(fake::Call::GetInfo, status::Cancelled);
+        QVERIFY(!readExisting(f.net, Server, file));
+        QCOMPARE(f.calls(), QStringList{"GetInfo A!1223"});
+    }
+
+    // Replacing on a computer that keeps a share's path on a change, as Windows does. The
+    // share there: path D:\Old, comment "comment of {name}", limit 7, a descriptor.
+    void replacingChangesTheShareTheComputerHolds_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<bool>("descriptorInFile"); // the computer's; else none
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("report");
+        const auto row = [](const char* label, QString fileName, QString path, QString comment,
+                            bool descriptorInFile, QString state, QString report) {
+            QTest::newRow(label) << fileName << path << comment << descriptorInFile << state
+                                 << report;
+        };
+        const QString kept = "the file holds none; the computer's are kept.";
+        row("name in other case", "DATA", "D:\\Old", "new", true, "differs: comment",
+            "Data: Replaced.");
+        row("new path", "Data", "D:\\New", "comment of Data", true, "differs: path",
+            "Data: Replaced.");
+        row("no descriptor in the file", "Data", "D:\\Old", "new", false,
+            "differs: comment, permissions (none in the file)",
+            "Data: Replaced, but not the permissions: " + kept);
+        row("only the descriptor missing", "Data", "D:\\Old", "comment of Data", false,
+            "differs: permissions (none in the file)",
+            "Data: Not replaced: only the permissions differ, and " + kept);
+    }
+    void replacingChangesTheShareTheComputerHolds() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, path);
+        QFETCH(QString, comment);
+        QFETCH(bool, descriptorInFile);
+        QFETCH(QString, state);
+        QFETCH(QString, report);
+        ServicesFixture f;
+        const ShareInfo502 before = f.addShare(u"Data", u"D:\\Old");
+        ShareFile file;
+        file.shares = {share(fileName, path, comment, 7)};
+        if (descriptorInFile)
+            file.shares[0].record.securityDescriptor = before.securityDescriptor;
+        const std::vector<ImportRow> rows =
+            planImport(file, {}, *readExisting(f.net, Server, file));
+        QCOMPARE(stateText(rows[0]), state);
+        QCOMPARE(importShare(f.net, Server, rows[0], true).statusLine, report);
+        const ShareInfo502 now = *f.net.findShare(Server, u"data");
+        QCOMPARE(fromU16(now.netname), QStringLiteral("Data"));
+        QCOMPARE(fromU16(now.path), path);
+        QCOMPARE(fromU16(now.remark), comment);
+        QVERIFY(now.securityDescriptor == before.securityDescriptor);
     }
 };
 

@@ -89,6 +89,16 @@ void BulkPathsTest::destinationPath_data() {
     QTest::newRow("same parent as source") << R"(D:\Old\)"
                                            << R"(D:\Old\Data)"
                                            << R"(D:\Old\Data)";
+    // Re-rooted, these would leave the parent: E:\Shares\.. is E:\, Old/Data is two levels.
+    QTest::newRow("source ending in ..") << R"(E:\Shares)"
+                                         << R"(X:\data\..)"
+                                         << "";
+    QTest::newRow("slash in the source") << R"(E:\Shares)"
+                                         << R"(D:\Old/Data)"
+                                         << "";
+    QTest::newRow("dots in the parent") << R"(E:\Shares\...)"
+                                        << R"(D:\Old\Data)"
+                                        << "";
 }
 
 void BulkPathsTest::destinationPath() {
