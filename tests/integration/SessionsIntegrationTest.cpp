@@ -138,6 +138,12 @@ TEST(SessionCalls, ASecondClientIsListedAndItsFileAndSessionCanBeEnded) {
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].openFiles, 1u);
     EXPECT_FALSE(listed[0].client.empty());
+    // Our own session comes from the same address as alice's: only ours is the program's.
+    const auto own = sessionsOf(net, addr, server.adminUser());
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(own[0].client, listed[0].client);
+    EXPECT_TRUE(own[0].thisProgram);
+    EXPECT_FALSE(listed[0].thisProgram);
 
     // Closing the file: gone from the list, and the client's handle is closed.
     EXPECT_EQ(net.closeFile(addr, files[0].id), status::Success);

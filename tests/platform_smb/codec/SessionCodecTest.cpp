@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 using namespace corvane;
 using namespace corvane::smb;
 using corvane::smb::test::hex;
@@ -104,3 +107,56 @@ TEST(SessionCodec, CloseAndDeleteRequestsNameTheirTarget) {
     EXPECT_EQ(sessions::encodeFileClose(u"\\\\S", 42),
               hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000 2a000000"));
 }
+
+struct OwnRow {
+    const char* name;
+    std::u16string client, user;
+    std::set<std::string> ourAddresses;
+    std::u16string ourAccount;
+    bool own;
+};
+
+class OwnSessions : public ::testing::TestWithParam<OwnRow> {};
+
+TEST_P(OwnSessions, AreThoseFromOurAddressUnderOurAccount) {
+    const OwnRow& row = GetParam();
+    std::vector<SessionInfo> listed{{row.client, row.user}};
+    sessions::markOwnSessions(listed, row.ourAddresses, row.ourAccount);
+    EXPECT_EQ(listed[0].thisProgram, row.own);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OwnSessions,
+    ::testing::Values(
+        OwnRow{"SameAddressAndUser",
+               u"127.0.0.1",
+               u"corvaneadmin",
+               {"127.0.0.1"},
+               u"CorvaneAdmin",
+               true},
+        OwnRow{"AnotherUserFromOurAddress",
+               u"127.0.0.1",
+               u"alice",
+               {"127.0.0.1"},
+               u"corvaneadmin",
+               false},
+        OwnRow{"OurUserFromAnotherComputer",
+               u"10.0.0.9",
+               u"corvaneadmin",
+               {"127.0.0.1"},
+               u"corvaneadmin",
+               false},
+        OwnRow{"ListedWithItsDomain",
+               u"10.0.0.5",
+               u"CORVANE\\alice",
+               {"10.0.0.5"},
+               u"alice@CORVANE.TEST",
+               true},
+        OwnRow{
+            "MappedAndBracketed", u"\\\\[::FFFF:10.0.0.5]", u"alice", {"10.0.0.5"}, u"alice", true},
+        OwnRow{"IPv6", u"[fe80::1]", u"alice", {"fe80::1", "10.0.0.5"}, u"alice", true},
+        // What is not known narrows nothing.
+        OwnRow{"AddressUnknown", u"10.0.0.9", u"alice", {}, u"alice", true},
+        OwnRow{"AccountUnknown", u"10.0.0.5", u"bob", {"10.0.0.5"}, u"", true},
+        OwnRow{"NothingKnown", u"10.0.0.5", u"bob", {}, u"", false}),
+    [](const auto& info) { return std::string(info.param.name); });
