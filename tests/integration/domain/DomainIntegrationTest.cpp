@@ -85,6 +85,26 @@ TEST_F(DomainTest, TicketOpensTheControllerByNameWithoutAsking) {
     EXPECT_EQ(s.network.add(dc().name(), info), status::AccessDenied);
 }
 
+// With a ticket the program knows its account only from the ticket: the server lists its
+// session under that account, and it is marked as the program's own; alice's session from the
+// same address is not.
+TEST_F(DomainTest, TicketSessionIsThisProgramsOwn) {
+    const auto alicePath = newTicketCachePath("alice-too");
+    ASSERT_TRUE(dc().ticket("alice", alicePath));
+    DomainSession alice(alicePath);
+    ASSERT_TRUE(listsShare(alice.network, dc().name(), u"Staff"));
+    const auto path = newTicketCachePath("admin");
+    ASSERT_TRUE(dc().ticket("Administrator", path));
+    DomainSession s(path);
+    std::vector<SessionInfo> listed;
+    std::uint32_t resume = 0;
+    ASSERT_EQ(s.network.enumerateSessions(dc().name(), listed, resume), status::Success);
+    ASSERT_EQ(listed.size(), 2u);
+    for (const SessionInfo& i : listed)
+        EXPECT_EQ(i.thisProgram, i.user.find(u"lice") == std::u16string::npos)
+            << smb::toUtf8(i.client) << " " << smb::toUtf8(i.user);
+}
+
 // An expired ticket is refused by the server; the program then asks, and the answer works.
 TEST_F(DomainTest, ExpiredTicketAsksForALogon) {
     const auto path = newTicketCachePath("expired");
