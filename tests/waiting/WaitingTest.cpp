@@ -161,8 +161,7 @@ private slots:
         QVERIFY(answer);
         QCOMPARE(answer->user, std::u16string(u"alice"));
         QVERIFY(answer->password.view() == u"secret");
-        // A short password too crosses the threads in the buffer it was typed into: no copy of
-        // it is left behind on the way.
+        // Even a short password crosses the threads in its one buffer, leaving no copy behind.
         QCOMPARE(answer->password.view().data(), noting.typed);
         QCOMPARE(w.shares()->topLevelItemCount(), 1);
     }
