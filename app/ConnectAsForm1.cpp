@@ -74,8 +74,10 @@ std::optional<smb::Credentials> ConnectAsForm1::ask(const QString& server, const
         // DOMAIN\user and user@realm carry their own domain.
         std::tie(answer->user, answer->domain) =
             splitLogonName(UserName1->text().toStdU16String(), Domain1->text().toStdU16String());
-        answer->password.assign(reinterpret_cast<const char16_t*>(password.constData()),
-                                static_cast<std::size_t>(password.size()));
+        // The one buffer the password travels in from here on, moved and never copied.
+        answer->password =
+            smb::Secret(std::u16string_view(reinterpret_cast<const char16_t*>(password.constData()),
+                                            static_cast<std::size_t>(password.size())));
     }
     password.fill(QChar(u'\0')); // sole owner now: fills in place
     return answer;

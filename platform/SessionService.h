@@ -16,6 +16,10 @@ struct SessionInfo {
     std::uint32_t activeSeconds = 0;
     std::uint32_t idleSeconds = 0;
     bool guest = false;
+    // One of this program's own connections to the server (as the backend tells them), whose
+    // ending would cut this program off, and with it every other connection of that user
+    // from this computer.
+    bool thisProgram = false;
 };
 
 // Open-mode bits of an open file.

@@ -3,6 +3,7 @@
 #include "platform/SessionService.h"
 
 #include <QString>
+#include <QStringList>
 
 // Every text the sessions window shows in its message boxes and its note line. Built the one way
 // the program builds texts (see maintenance/Messages.h).
@@ -27,6 +28,37 @@ inline QString disconnectFailed(const QString& user, const QString& client) {
 }
 inline QString closeFailed(const QString& path) {
     return QStringLiteral("Could not close %1").arg(path);
+}
+
+// Why a selected session is not ended, one line per session.
+inline QString ownSession(const QString& user, const QString& client) {
+    return QStringLiteral("%1 from %2 is this program's own session: ending it would cut this "
+                          "program off, and every other connection of %1 from %2 with it.")
+        .arg(user, client);
+}
+inline QString sessionWithoutUser(const QString& client) {
+    return QStringLiteral("The session from %1 has no user name: the server could take the "
+                          "request for every user of %1, this program included.")
+        .arg(client);
+}
+// Above those lines: "This session is not disconnected:" / "These 2 sessions are not ...".
+inline QString notDisconnected(int count, const QStringList& reasons) {
+    const QString head =
+        count == 1
+            ? QStringLiteral("This session is not disconnected:")
+            : QStringLiteral("These %1 sessions are not disconnected:").arg(QString::number(count));
+    return QStringLiteral("%1\n%2").arg(head, reasons.join(QChar(u'\n')));
+}
+
+// Files the user chose whose id the server now gives to another open: not closed.
+inline QString noLongerOpenAsListed(const QStringList& paths) {
+    if (paths.size() == 1)
+        return QStringLiteral("%1 is no longer open as listed, so it was not closed. The list "
+                              "has been read again.")
+            .arg(paths.front());
+    return QStringLiteral("%1 of the selected files are no longer open as listed, so they "
+                          "were not closed:\n%2\nThe list has been read again.")
+        .arg(QString::number(paths.size()), paths.join(QChar(u'\n')));
 }
 
 // "Disconnect the selected session?" / "Disconnect the 3 selected sessions?" and the same for

@@ -1,5 +1,7 @@
 #include "SessionsLogic.h"
 
+#include <algorithm>
+
 namespace corvane::sessions {
 
 QString openModeText(std::uint32_t permissions) {
@@ -40,6 +42,23 @@ Outcome outcomeOf(Status result, std::optional<bool> listedAfter) {
     const bool notFound = result == status::ClientNameNotFound ||
                           result == status::FileIdNotFound || result == status::FileNotFound;
     return notFound ? Outcome::Gone : Outcome::Failed;
+}
+
+Refusal disconnectRefusal(const SessionInfo& session) {
+    if (session.thisProgram)
+        return Refusal::ThisProgram;
+    if (session.user.empty())
+        return Refusal::NoUser;
+    return Refusal::None;
+}
+
+FileCheck checkBeforeClose(const OpenFileInfo& chosen, const std::vector<OpenFileInfo>& current) {
+    const auto it = std::find_if(current.begin(), current.end(),
+                                 [&](const OpenFileInfo& f) { return f.id == chosen.id; });
+    if (it == current.end())
+        return FileCheck::Closed;
+    return it->path == chosen.path && it->user == chosen.user ? FileCheck::Close
+                                                              : FileCheck::Changed;
 }
 
 namespace {

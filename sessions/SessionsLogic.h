@@ -26,6 +26,20 @@ enum class Outcome { Done, Gone, Failed };
 // file" when the list could not be read, went away on its own and is not an error.
 Outcome outcomeOf(Status result, std::optional<bool> listedAfter);
 
+// Why a listed session may not be ended from here; None when it may. The program's own
+// sessions are never ended (that would cut it off, and with it every other connection of that
+// user from this computer), nor a session without a user name: a server may take a request
+// without a user as one for every user of that client.
+enum class Refusal { None, ThisProgram, NoUser };
+Refusal disconnectRefusal(const SessionInfo& session);
+
+// An open file chosen from the list, checked against the open files read again just before
+// closing: only the same id with the same path and user is the same open (a server may give a
+// closed file's id to another open). Closed: the id is gone, the file was closed meanwhile;
+// Changed: the id now names another open.
+enum class FileCheck { Close, Closed, Changed };
+FileCheck checkBeforeClose(const OpenFileInfo& chosen, const std::vector<OpenFileInfo>& current);
+
 // Every part of an enumeration, following MoreData, at most MaxParts calls.
 inline constexpr int MaxParts = 10000;
 Status readAllSessions(SessionService& service, const std::u16string& server,

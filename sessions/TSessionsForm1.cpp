@@ -21,8 +21,9 @@ namespace corvane {
 
 namespace {
 
-constexpr int SortKeyRole = Qt::UserRole;    // numbers sort by value, not by text
-constexpr int TargetRole = Qt::UserRole + 1; // session: client; file: id
+constexpr int SortKeyRole = Qt::UserRole;     // numbers sort by value, not by text
+constexpr int TargetRole = Qt::UserRole + 1;  // session: client; file: id
+constexpr int RefusalRole = Qt::UserRole + 2; // session: why it is not ended, if it is not
 
 class Row : public QTreeWidgetItem {
 public:
@@ -106,7 +107,8 @@ TSessionsForm1::TSessionsForm1(SessionService& service, MessageBoxes& messages, 
     SessionsList1 =
         makeList(QStringLiteral("SessionsList1"),
                  {QStringLiteral("Computer"), QStringLiteral("User"), QStringLiteral("Open files"),
-                  QStringLiteral("Connected"), QStringLiteral("Idle"), QStringLiteral("Guest")},
+                  QStringLiteral("Connected"), QStringLiteral("Idle"), QStringLiteral("Guest"),
+                  QStringLiteral("Note")},
                  sessionsPage);
     sessionsLayout->addWidget(SessionsList1, 1);
     DisconnectSession1 = new QPushButton(QStringLiteral("&Disconnect"), sessionsPage);
@@ -224,6 +226,9 @@ bool TSessionsForm1::refresh() {
         setNumber(row, 3, sessions::durationText(s.activeSeconds), s.activeSeconds);
         setNumber(row, 4, sessions::durationText(s.idleSeconds), s.idleSeconds);
         row->setText(5, s.guest ? QStringLiteral("Yes") : QStringLiteral("No"));
+        if (s.thisProgram)
+            row->setText(6, QStringLiteral("this program"));
+        row->setData(0, RefusalRole, int(sessions::disconnectRefusal(s)));
     }
     SessionsList1->setSortingEnabled(true);
 
@@ -254,8 +259,25 @@ void TSessionsForm1::DisconnectSession1Click() {
         Status result = status::Success;
     };
     std::vector<Target> targets;
-    for (const QTreeWidgetItem* row : visibleSelection(SessionsList1))
-        targets.push_back({row->data(0, TargetRole).toString(), row->text(1)});
+    QStringList refusals;
+    for (const QTreeWidgetItem* row : visibleSelection(SessionsList1)) {
+        Target t{row->data(0, TargetRole).toString(), row->text(1)};
+        switch (sessions::Refusal(row->data(0, RefusalRole).toInt())) {
+        case sessions::Refusal::None:
+            targets.push_back(std::move(t));
+            break;
+        case sessions::Refusal::ThisProgram:
+            refusals << sessions_text::ownSession(t.user, t.client);
+            break;
+        case sessions::Refusal::NoUser:
+            refusals << sessions_text::sessionWithoutUser(t.client);
+            break;
+        }
+    }
+    if (!refusals.isEmpty())
+        m_messages.show(this, QString(),
+                        sessions_text::notDisconnected(int(refusals.size()), refusals),
+                        MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok);
     if (targets.empty())
         return;
     if (!m_messages.confirm(this, sessions_text::confirmDisconnect(int(targets.size()))))
@@ -283,34 +305,64 @@ void TSessionsForm1::DisconnectSession1Click() {
 
 void TSessionsForm1::CloseFile1Click() {
     struct Target {
-        uint id = 0;
-        QString path;
+        OpenFileInfo file; // as listed
         Status result = status::Success;
+        bool changed = false; // its id names another open now: not closed
     };
     std::vector<Target> targets;
     for (const QTreeWidgetItem* row : visibleSelection(OpenFilesList1))
-        targets.push_back({row->data(0, TargetRole).toUInt(), row->text(0)});
+        targets.push_back({{row->data(0, TargetRole).toUInt(), 0, 0, row->text(0).toStdU16String(),
+                            row->text(1).toStdU16String()}});
     if (targets.empty())
         return;
     if (!m_messages.confirm(this, sessions_text::confirmClose(int(targets.size()))))
         return;
+    QStringList changed;
     {
         BusyCursor busy;
         const std::u16string server = m_computer.toStdU16String();
-        for (Target& t : targets)
-            t.result = m_service.closeFile(server, t.id);
+        // An id read at the last refresh may have gone to another open since: read them again
+        // and close only what is still open as listed.
+        std::vector<OpenFileInfo> current;
+        if (Status s = sessions::readAllFiles(m_service, server, current); s != status::Success) {
+            m_messages.error(
+                this, sessions_text::failure(sessions_text::readFilesFailed(), s, m_computer));
+            return;
+        }
+        for (Target& t : targets) {
+            switch (sessions::checkBeforeClose(t.file, current)) {
+            case sessions::FileCheck::Close:
+                t.result = m_service.closeFile(server, t.file.id);
+                break;
+            case sessions::FileCheck::Closed:
+                t.result = status::FileIdNotFound; // not sent: gone already
+                break;
+            case sessions::FileCheck::Changed:
+                t.changed = true;
+                changed << qs(t.file.path);
+                break;
+            }
+        }
     }
     const bool listsRead = refresh();
+    std::erase_if(targets, [](const Target& t) { return t.changed; });
     const auto [gone, failed] = tally(targets, listsRead, [&](const Target& t) {
-        for (int i = 0; i < OpenFilesList1->topLevelItemCount(); ++i)
-            if (OpenFilesList1->topLevelItem(i)->data(0, TargetRole).toUInt() == t.id)
+        for (int i = 0; i < OpenFilesList1->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = OpenFilesList1->topLevelItem(i);
+            if (row->data(0, TargetRole).toUInt() == t.file.id && row->text(0) == qs(t.file.path) &&
+                row->text(1) == qs(t.file.user))
                 return true;
+        }
         return false;
     });
     showNote(sessions_text::goneFiles(gone));
+    if (!changed.isEmpty())
+        m_messages.show(this, QString(), sessions_text::noLongerOpenAsListed(changed),
+                        MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
     if (failed)
-        m_messages.error(this, sessions_text::failure(sessions_text::closeFailed(failed->path),
-                                                      failed->result, m_computer));
+        m_messages.error(this,
+                         sessions_text::failure(sessions_text::closeFailed(qs(failed->file.path)),
+                                                failed->result, m_computer));
 }
 
 void TSessionsForm1::applyFilter() {

@@ -9,7 +9,8 @@ namespace corvane {
 
 // Asks `inner` (the "Connect as" dialog) on the user-interface thread for a call that runs on
 // the dispatcher's worker, and waits for the answer there. No answer (cancel) when the call's
-// wait was given up before the question could be shown.
+// wait was given up before the question could be shown. The answer is moved from thread to
+// thread, never copied: its password stays in the one buffer it was typed into.
 class UiThreadCredentials : public smb::CredentialProvider {
 public:
     UiThreadCredentials(CallDispatcher& dispatcher, smb::CredentialProvider& inner)

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace corvane::smb {
@@ -24,24 +25,28 @@ struct SmbSocket {
     std::uint64_t received;
 };
 
+// The text and port of an address; an empty text for other families.
+std::pair<std::string, std::uint16_t> addressText(const sockaddr_storage& addr) {
+    char text[INET6_ADDRSTRLEN] = {};
+    if (addr.ss_family == AF_INET) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(&addr);
+        ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
+        return {text, ntohs(in->sin_port)};
+    }
+    if (addr.ss_family == AF_INET6) {
+        const auto* in = reinterpret_cast<const sockaddr_in6*>(&addr);
+        ::inet_ntop(AF_INET6, &in->sin6_addr, text, sizeof text);
+        return {text, ntohs(in->sin6_port)};
+    }
+    return {};
+}
+
 std::string peerOf(int fd) {
     sockaddr_storage addr{};
     socklen_t length = sizeof addr;
     if (::getpeername(fd, reinterpret_cast<sockaddr*>(&addr), &length) != 0)
         return {};
-    char text[INET6_ADDRSTRLEN] = {};
-    std::uint16_t port = 0;
-    if (addr.ss_family == AF_INET) {
-        const auto* in = reinterpret_cast<const sockaddr_in*>(&addr);
-        ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
-        port = ntohs(in->sin_port);
-    } else if (addr.ss_family == AF_INET6) {
-        const auto* in = reinterpret_cast<const sockaddr_in6*>(&addr);
-        ::inet_ntop(AF_INET6, &in->sin6_addr, text, sizeof text);
-        port = ntohs(in->sin6_port);
-    } else {
-        return {};
-    }
+    auto [text, port] = addressText(addr);
     if (port != 445 && port != 139)
         return {};
     return text;
@@ -187,6 +192,20 @@ void CallWatchdog::resetConnections(const std::set<std::string>& peers) {
     for (const auto& s : smbSockets())
         if (!s.peer.empty() && peers.contains(s.peer))
             reset(s);
+}
+
+std::set<std::string> CallWatchdog::localAddresses(const std::set<std::string>& peers) {
+    std::set<std::string> out;
+    for (const auto& s : smbSockets()) {
+        if (s.peer.empty() || !peers.contains(s.peer))
+            continue;
+        sockaddr_storage local{};
+        socklen_t length = sizeof local;
+        if (::getsockname(s.fd, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+            if (auto text = addressText(local).first; !text.empty())
+                out.insert(std::move(text));
+    }
+    return out;
 }
 
 void CallWatchdog::run() {

@@ -57,6 +57,9 @@ public:
     void cancel();
     // Resets every connection to `peers` (a server given up on), so nothing stays half-read.
     static void resetConnections(const std::set<std::string>& peers);
+    // The addresses this process's open connections to `peers` come from, as the server sees
+    // them (without a translating router in between).
+    static std::set<std::string> localAddresses(const std::set<std::string>& peers);
 
 private:
     void run();

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "Secret.h"
+
 #include <optional>
 #include <string>
 
 namespace corvane::smb {
 
-// A logon for one server. Kept in memory for the run only; never written or logged.
+// A logon for one server. Kept in memory for the run only; never written or logged. Moved,
+// never copied: the password stays in its one buffer on its way to the backend.
 struct Credentials {
     std::u16string user;
     std::u16string domain; // empty: the server's own
-    std::u16string password;
+    Secret password;
 };
 
 // Asked for the logon to a server the first time the program connects to it, and again, with

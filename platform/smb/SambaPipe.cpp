@@ -3,6 +3,7 @@
 #include "SambaRpcGlue.h"
 #include "SmbContext.h"
 #include "codec/StatusMapping.h"
+#include "codec/Utf.h"
 
 #include <cerrno>
 #include <new>
@@ -81,6 +82,7 @@ Status SambaPipe::connect() {
             ++m_bindCount;
             std::uint32_t recv = 0;
             corvane_rpc_fragments(m_pipe, &m_sendFragment, &recv);
+            m_account = fromUtf8(corvane_rpc_account(m_pipe));
             return status::Success;
         }
         if (pipe)

@@ -52,6 +52,9 @@ public:
     void drop() override;
     // The largest fragment the server takes from us, as the bind settled it (0 when unbound).
     std::uint32_t sendFragment() const { return m_sendFragment; }
+    // The account of the last logon that opened the pipe (a user name, or a ticket's
+    // principal); empty before the first.
+    const std::u16string& account() const { return m_account; }
 
 private:
     Status connect();
@@ -65,6 +68,7 @@ private:
     corvane_rpc_pipe* m_pipe = nullptr;
     std::uint32_t m_bindCount = 0;
     std::uint32_t m_sendFragment = 0;
+    std::u16string m_account;
 };
 
 } // namespace corvane::smb

@@ -19,6 +19,7 @@ struct corvane_rpc_library {
 struct corvane_rpc_pipe {
     struct dcerpc_pipe* pipe;
     struct ndr_interface_table table;
+    const char* account;
 };
 
 corvane_rpc_library* corvane_rpc_library_new(void) {
@@ -121,12 +122,19 @@ uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const c
     /* The caller bounds every wait by the progress it sees; the library's own limit on a
      * whole request (a minute) would cut off a long answer that is still arriving. */
     dcerpc_binding_handle_set_timeout(p->pipe->binding_handle, 0x7FFFFFFF / 1000);
+    /* With a ticket the account is the ticket's principal, known only here. */
+    p->account =
+        logon->use_ticket ? cli_credentials_get_principal(creds, p) : talloc_strdup(p, logon->user);
     *out = p;
     return 0;
 }
 
 int corvane_rpc_connected(const corvane_rpc_pipe* p) {
     return dcerpc_binding_handle_is_connected(p->pipe->binding_handle) ? 1 : 0;
+}
+
+const char* corvane_rpc_account(const corvane_rpc_pipe* p) {
+    return p->account != NULL ? p->account : "";
 }
 
 void corvane_rpc_fragments(const corvane_rpc_pipe* p, uint32_t* max_xmit, uint32_t* max_recv) {

@@ -38,6 +38,10 @@ uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const c
 /* Whether the connection still stands as far as the library knows. */
 int corvane_rpc_connected(const corvane_rpc_pipe* p);
 
+/* The account the connection logged on with: the user name given, or the ticket's principal
+ * (user@REALM); empty when not known. */
+const char* corvane_rpc_account(const corvane_rpc_pipe* p);
+
 /* The fragment sizes the bind settled on. */
 void corvane_rpc_fragments(const corvane_rpc_pipe* p, uint32_t* max_xmit, uint32_t* max_recv);
 

@@ -42,20 +42,14 @@ std::string lowerAscii(std::string text) {
     return text;
 }
 
-void wipe(std::string& secret) {
-    // Over the whole capacity: a shorter password may have been assigned over a longer one.
-    secret.resize(secret.capacity());
-    explicit_bzero(secret.data(), secret.size());
-    secret.clear();
+// The UTF-8 of a password, converted straight into its own buffer.
+Utf8Secret utf8Secret(const Secret& password) {
+    auto out = Utf8Secret::ofSize(utf8Length(password.view()));
+    writeUtf8(password.view(), out.data());
+    return out;
 }
 
-void wipe(std::u16string& secret) {
-    secret.resize(secret.capacity());
-    explicit_bzero(secret.data(), secret.size() * sizeof(char16_t));
-    secret.clear();
-}
-
-void copyOut(const std::string& value, char* buffer, int length) {
+void copyOut(std::string_view value, char* buffer, int length) {
     if (!buffer || length <= 0)
         return;
     const auto n = std::min(value.size(), static_cast<std::size_t>(length - 1));
@@ -170,8 +164,6 @@ SmbContext::SmbContext(CredentialProvider& provider, const SmbOptions& options)
 SmbContext::~SmbContext() {
     if (m_ctx)
         smbc_free_context(m_ctx, 1);
-    for (auto& [key, logon] : m_logons)
-        wipe(logon.password);
 }
 
 void SmbContext::authenticate(SMBCCTX* ctx, const char* server, const char*, char* workgroup,
@@ -184,16 +176,13 @@ void SmbContext::authenticate(SMBCCTX* ctx, const char* server, const char*, cha
     if (it == self->m_logons.end() || (self->m_secured && self->m_secured->kerberosOnly))
         return; // a ticket cache, when present, does the logon
     copyOut(it->second.user, user, userLength);
-    copyOut(it->second.password, password, passwordLength);
+    copyOut(it->second.password.view(), password, passwordLength);
     if (!it->second.domain.empty())
         copyOut(it->second.domain, workgroup, workgroupLength);
 }
 
 void SmbContext::forget(const std::string& key) {
-    if (auto it = m_logons.find(key); it != m_logons.end()) {
-        wipe(it->second.password);
-        m_logons.erase(it);
-    }
+    m_logons.erase(key); // the password is wiped as it goes
 }
 
 const SmbContext::Logon* SmbContext::logonFor(const std::u16string& server,
@@ -208,10 +197,8 @@ const SmbContext::Logon* SmbContext::logonFor(const std::u16string& server,
     Logon& logon = m_logons[key];
     logon.user = toUtf8(answer->user);
     logon.domain = toUtf8(answer->domain);
-    logon.password.reserve(answer->password.size() * 3);
-    appendUtf8(logon.password, answer->password);
-    wipe(answer->password);
-    return &logon;
+    logon.password = utf8Secret(answer->password);
+    return &logon; // the answer's own copy is wiped as it goes
 }
 
 void SmbContext::forgetLogon(const std::u16string& server) {

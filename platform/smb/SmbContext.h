@@ -27,7 +27,8 @@ public:
 
     // Logons of this run, as UTF-8 for the libraries.
     struct Logon {
-        std::string user, domain, password;
+        std::string user, domain;
+        Utf8Secret password;
     };
     // The logon kept for `server`, asking the provider (with `failure` as the reason) when none
     // is kept; nullptr when the user cancelled.

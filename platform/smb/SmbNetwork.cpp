@@ -377,7 +377,11 @@ Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<S
     sessions::SessionEnumReply decoded;
     if (Status s = sessions::decodeSessionEnum(reply, decoded); s != status::Success)
         return s;
-    return takeEnumRecords(decoded, resumeHandle, out);
+    const Status taken = takeEnumRecords(decoded, resumeHandle, out);
+    // The pipe that just answered is open: its connection is one of the program's own.
+    const Server& s = serverFor(server);
+    sessions::markOwnSessions(out, CallWatchdog::localAddresses(s.peers), s.srvsvc->account());
+    return taken;
 }
 
 Status SmbNetwork::enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
@@ -413,6 +417,9 @@ Status SmbNetwork::sessionCall(const std::u16string& server, std::uint16_t opnum
 Status SmbNetwork::deleteSession(const std::u16string& server, const std::u16string& client,
                                  const std::u16string& user) {
     const CallScope scope(*this, CallKind::Change);
+    // A server may take an empty user as every user of that client, this program included.
+    if (user.empty())
+        return status::InvalidParameter;
     return sessionCall(
         server, sessions::OpNetSessionDel,
         sessions::encodeSessionDel(srvsvc::serverArgument(connectName(server)), client, user));

@@ -1,5 +1,6 @@
 // Sessions and open files of the real test server, with a second client holding a file open.
 #include "TestServer.h"
+#include "platform/smb/CallWatchdog.h"
 #include "platform/smb/codec/Utf.h"
 #include "sessions/SessionsLogic.h"
 
@@ -138,6 +139,16 @@ TEST(SessionCalls, ASecondClientIsListedAndItsFileAndSessionCanBeEnded) {
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].openFiles, 1u);
     EXPECT_FALSE(listed[0].client.empty());
+    // Our own session comes from the same address as alice's: only ours is the program's.
+    const auto own = sessionsOf(net, addr, server.adminUser());
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(own[0].client, listed[0].client);
+    EXPECT_TRUE(own[0].thisProgram);
+    EXPECT_FALSE(listed[0].thisProgram);
+    // The server lists the very address the backend finds on its own connection.
+    EXPECT_TRUE(smb::CallWatchdog::localAddresses({server.addressUtf8()})
+                    .contains(smb::toUtf8(own[0].client)))
+        << smb::toUtf8(own[0].client);
 
     // Closing the file: gone from the list, and the client's handle is closed.
     EXPECT_EQ(net.closeFile(addr, files[0].id), status::Success);

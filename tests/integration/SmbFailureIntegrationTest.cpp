@@ -18,7 +18,7 @@ TEST(Logon, WrongPasswordGivesLogonFailureAfterAskingAgain) {
     const auto& server = TestServer::primary();
     auto wrong = server.adminCredentials();
     wrong.password = u"not-the-password";
-    smb::StaticCredentials credentials(wrong);
+    smb::StaticCredentials credentials(std::move(wrong));
     smb::SmbNetwork net(credentials, integrationOptions());
     std::vector<ShareInfo502> shares;
     std::uint32_t resume = 0;

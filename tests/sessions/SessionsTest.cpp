@@ -181,6 +181,45 @@ private slots:
         QCOMPARE(Window::column(w.sessions(), 0), QStringList({"PC2", "PC3"}));
     }
 
+    void disconnectNeverEndsThisProgramNorASessionWithoutUser() {
+        Window w;
+        auto& c = w.net.computer(Server);
+        c.sessions[0].thisProgram = true;
+        c.sessions.push_back({u"PC4", u"", 0, 1, 1, false});
+        w.form.showSessions();
+        QCOMPARE(Window::column(w.sessions(), 6), QStringList({"this program", "", "", ""}));
+        Window::select(w.sessions(), {"PC1", "PC2", "PC4"});
+        w.form.DisconnectSession1Click();
+        QCOMPARE(test::callLog(w.net, Call::DeleteSession),
+                 QStringList({"DeleteSession PC2\\bob"}));
+        QCOMPARE(w.messages.texts_shown(),
+                 QStringList({"These 2 sessions are not disconnected:\n"
+                              "alice from PC1 is this program's own session: ending it would cut "
+                              "this program off, and every other connection of alice from PC1 "
+                              "with it.\n"
+                              "The session from PC4 has no user name: the server could take the "
+                              "request for every user of PC4, this program included.",
+                              "Disconnect the selected session?"}));
+        QCOMPARE(Window::column(w.sessions(), 0), QStringList({"PC1", "PC3", "PC4"}));
+    }
+
+    void closeTakesOnlyAFileStillOpenAsListed() {
+        Window w;
+        w.form.showOpenFiles({});
+        Window::select(w.files(), {"C:\\Data\\a.txt", "C:\\Work\\b.doc"});
+        // Since the list was read, a.txt was closed and its id given to another open, and
+        // b.doc was closed.
+        w.net.computer(Server).openFiles = {{7, PermFileRead, 0, u"C:\\Data\\x.txt", u"bob"},
+                                            {9, PermFileWrite, 0, u"C:\\data\\c.txt", u"bob"}};
+        w.form.CloseFile1Click();
+        QVERIFY(w.net.callsOf(Call::CloseFile).empty());
+        QCOMPARE(w.messages.texts_shown().value(1),
+                 QString("C:\\Data\\a.txt is no longer open as listed, so it was not closed. "
+                         "The list has been read again."));
+        QCOMPARE(w.note(), QString("1 of the selected files was already closed."));
+        QCOMPARE(Window::column(w.files(), 0), QStringList({"C:\\data\\c.txt", "C:\\Data\\x.txt"}));
+    }
+
     void aRefusedListingShowsOneBoxAndEmptyLists() {
         Window w;
         w.net.failNext(Call::EnumerateSessions, status::AccessDenied);

@@ -26,14 +26,20 @@ public:
         if (!failure.empty())
             return std::nullopt;
         if (auto it = m_byServer.find(server); it != m_byServer.end())
-            return it->second;
-        return m_default;
+            return copyOf(it->second);
+        if (!m_default)
+            return std::nullopt;
+        return copyOf(*m_default);
     }
 
     int timesAsked() const { return m_asked; }
     const std::u16string& lastFailure() const { return m_lastFailure; }
 
 private:
+    static Credentials copyOf(const Credentials& c) {
+        return {c.user, c.domain, c.password.view()};
+    }
+
     std::optional<Credentials> m_default;
     std::map<std::u16string, Credentials> m_byServer;
     int m_asked = 0;

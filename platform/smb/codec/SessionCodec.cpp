@@ -1,6 +1,8 @@
 #include "SessionCodec.h"
 
 #include "Ndr.h"
+#include "Utf.h"
+#include "platform/WellKnownAccounts.h"
 
 namespace corvane::smb::sessions {
 
@@ -54,7 +56,42 @@ std::u16string withBackslashes(std::u16string_view client) {
     return out;
 }
 
+// A client address as one text: no leading backslashes, no brackets, an IPv4 address mapped
+// into IPv6 as the IPv4 address itself.
+std::u16string plainAddress(std::u16string_view client) {
+    while (!client.empty() && client.front() == u'\\')
+        client.remove_prefix(1);
+    if (client.size() >= 2 && client.front() == u'[' && client.back() == u']')
+        client = client.substr(1, client.size() - 2);
+    std::u16string out = asciiLower(client);
+    constexpr std::u16string_view Mapped = u"::ffff:";
+    if (out.starts_with(Mapped) && out.find(u'.') != std::u16string::npos)
+        out.erase(0, Mapped.size());
+    return out;
+}
+
+// The user name alone: DOMAIN\user and user@REALM without their domain.
+std::u16string plainUser(std::u16string_view user) {
+    if (const auto slash = user.rfind(u'\\'); slash != std::u16string_view::npos)
+        user.remove_prefix(slash + 1);
+    if (const auto at = user.find(u'@'); at != std::u16string_view::npos)
+        user = user.substr(0, at);
+    return asciiLower(user);
+}
+
 } // namespace
+
+void markOwnSessions(std::vector<SessionInfo>& sessions,
+                     const std::set<std::string>& clientAddresses, std::u16string_view account) {
+    const std::u16string user = plainUser(account);
+    std::set<std::u16string> clients;
+    for (const std::string& a : clientAddresses)
+        clients.insert(plainAddress(fromUtf8(a)));
+    for (SessionInfo& s : sessions)
+        s.thisProgram = (!user.empty() || !clients.empty()) &&
+                        (user.empty() || plainUser(s.user) == user) &&
+                        (clients.empty() || clients.contains(plainAddress(s.client)));
+}
 
 std::vector<std::uint8_t> encodeSessionEnum(std::u16string_view server, std::uint32_t resumeHandle,
                                             std::uint32_t preferredLength) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -45,6 +46,16 @@ Status decodeSessionEnum(std::span<const std::uint8_t> stub, SessionEnumReply& o
 Status decodeFileEnum(std::span<const std::uint8_t> stub, FileEnumReply& out);
 // NetrSessionDel and NetrFileClose answer with the result alone.
 Status decodeResult(std::span<const std::uint8_t> stub, Status& result);
+
+// Marks the sessions the program's own connections make (SessionInfo::thisProgram): listed
+// from one of `clientAddresses`, the addresses the server sees those connections come from,
+// under `account`, the user they logged on as (user, DOMAIN\user or a ticket's user@REALM).
+// Servers name both their own way: the client with or without brackets or the IPv4-in-IPv6
+// prefix, the user with or without its domain; letter case does not count. What is not known
+// (no address, no account) narrows nothing: refusing one session too many is safe, ending the
+// program's own is not.
+void markOwnSessions(std::vector<SessionInfo>& sessions,
+                     const std::set<std::string>& clientAddresses, std::u16string_view account);
 
 } // namespace sessions
 } // namespace corvane::smb

@@ -4,21 +4,22 @@ namespace corvane::smb {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t c) {
+// Calls `put` with each byte of the UTF-8 of `c`.
+template <typename Put> void encodeUtf8(char32_t c, Put&& put) {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        put(static_cast<char>(c));
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        put(static_cast<char>(0xC0 | (c >> 6)));
+        put(static_cast<char>(0x80 | (c & 0x3F)));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        put(static_cast<char>(0xE0 | (c >> 12)));
+        put(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        put(static_cast<char>(0x80 | (c & 0x3F)));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        put(static_cast<char>(0xF0 | (c >> 18)));
+        put(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        put(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        put(static_cast<char>(0x80 | (c & 0x3F)));
     }
 }
 
@@ -34,16 +35,7 @@ void appendUtf16(std::u16string& out, char32_t c) {
 
 constexpr char32_t Replacement = 0xFFFD;
 
-} // namespace
-
-std::string toUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    appendUtf8(out, text);
-    return out;
-}
-
-void appendUtf8(std::string& out, std::u16string_view text) {
+template <typename Put> void encodeUtf8(std::u16string_view text, Put&& put) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF) {
@@ -56,8 +48,27 @@ void appendUtf8(std::string& out, std::u16string_view text) {
         } else if (c >= 0xDC00 && c <= 0xDFFF) {
             c = Replacement;
         }
-        appendUtf8(out, c);
+        encodeUtf8(c, put);
     }
+}
+
+} // namespace
+
+std::string toUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    encodeUtf8(text, [&](char b) { out += b; });
+    return out;
+}
+
+std::size_t utf8Length(std::u16string_view text) {
+    std::size_t n = 0;
+    encodeUtf8(text, [&](char) { ++n; });
+    return n;
+}
+
+void writeUtf8(std::u16string_view text, char* out) {
+    encodeUtf8(text, [&](char b) { *out++ = b; });
 }
 
 std::u16string fromUtf8(std::string_view text) {

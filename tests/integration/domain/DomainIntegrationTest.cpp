@@ -85,6 +85,23 @@ TEST_F(DomainTest, TicketOpensTheControllerByNameWithoutAsking) {
     EXPECT_EQ(s.network.add(dc().name(), info), status::AccessDenied);
 }
 
+// With a ticket the program knows its account only from the ticket: its own session is marked,
+// alice's from the same address is not.
+TEST_F(DomainTest, TicketSessionIsThisProgramsOwn) {
+    const auto alicePath = newTicketCachePath("alice-too"), path = newTicketCachePath("admin");
+    ASSERT_TRUE(dc().ticket("alice", alicePath) && dc().ticket("Administrator", path));
+    DomainSession alice(alicePath);
+    ASSERT_TRUE(listsShare(alice.network, dc().name(), u"Staff"));
+    DomainSession s(path);
+    std::vector<SessionInfo> listed;
+    std::uint32_t resume = 0;
+    ASSERT_EQ(s.network.enumerateSessions(dc().name(), listed, resume), status::Success);
+    ASSERT_EQ(listed.size(), 2u);
+    for (const SessionInfo& i : listed)
+        EXPECT_EQ(i.thisProgram, i.user.find(u"lice") == std::u16string::npos)
+            << smb::toUtf8(i.user);
+}
+
 // An expired ticket is refused by the server; the program then asks, and the answer works.
 TEST_F(DomainTest, ExpiredTicketAsksForALogon) {
     const auto path = newTicketCachePath("expired");

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 using namespace corvane;
 using namespace corvane::smb;
 using corvane::smb::test::hex;
@@ -104,3 +107,38 @@ TEST(SessionCodec, CloseAndDeleteRequestsNameTheirTarget) {
     EXPECT_EQ(sessions::encodeFileClose(u"\\\\S", 42),
               hex("00000200 04000000 00000000 04000000 5c00 5c00 5300 0000 2a000000"));
 }
+
+struct OwnRow {
+    const char* name;
+    std::u16string client, user; // as listed
+    const char* ourAddress;      // "" when not known
+    std::u16string ourAccount;
+    bool own;
+};
+
+class OwnSessions : public ::testing::TestWithParam<OwnRow> {};
+
+TEST_P(OwnSessions, AreThoseFromOurAddressUnderOurAccount) {
+    const OwnRow& row = GetParam();
+    std::vector<SessionInfo> listed{{row.client, row.user}};
+    // Connections over IPv4 and IPv6, or none whose address could be read.
+    std::set<std::string> ours;
+    if (*row.ourAddress)
+        ours = {row.ourAddress, "fe80::1"};
+    sessions::markOwnSessions(listed, ours, row.ourAccount);
+    EXPECT_EQ(listed[0].thisProgram, row.own);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OwnSessions,
+    ::testing::Values(
+        OwnRow{"Same", u"10.0.0.5", u"alice", "10.0.0.5", u"Alice", true},
+        OwnRow{"OurUserElsewhere", u"10.0.0.9", u"alice", "10.0.0.5", u"alice", false},
+        OwnRow{"WithDomains", u"10.0.0.5", u"DOM\\alice", "10.0.0.5", u"alice@DOM", true},
+        OwnRow{"Mapped", u"\\\\[::FFFF:10.0.0.5]", u"alice", "10.0.0.5", u"alice", true},
+        OwnRow{"IPv6", u"[FE80::1]", u"alice", "10.0.0.5", u"alice", true},
+        // What is not known narrows nothing.
+        OwnRow{"NoAddress", u"10.0.0.9", u"alice", "", u"alice", true},
+        OwnRow{"NoAccount", u"10.0.0.5", u"bob", "10.0.0.5", u"", true},
+        OwnRow{"NothingKnown", u"10.0.0.5", u"bob", "", u"", false}),
+    [](const auto& info) { return std::string(info.param.name); });
