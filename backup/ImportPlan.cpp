@@ -171,11 +171,14 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
                                                                      : text::leftDiffering()),
                 {}};
     case ImportAction::Create: {
-        const Status added = service.add(computer, row.record);
-        if (added == status::Success)
+        const ChangeOutcome added = addShare(service, computer, row.record);
+        if (added.done())
             return {true, line(row.record, text::created()), {}};
-        return {false, line(row.record, text::notCreated(added)),
-                text::creationFailed(name, added)};
+        if (added.kind == ChangeOutcome::Kind::Unknown)
+            return {false, line(row.record, text::creationUnanswered(added.status)),
+                    text::creationUnansweredGoOn(name, added.status)};
+        return {false, line(row.record, text::notCreated(added.status)),
+                text::creationFailed(name, added.status)};
     }
     case ImportAction::Replace:
         break;

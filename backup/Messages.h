@@ -121,6 +121,11 @@ inline QString creationFailed(const QString& shareName, Status status) {
         .arg(shareName, QString::number(status));
 }
 
+inline QString creationUnansweredGoOn(const QString& shareName, Status status) {
+    return QStringLiteral("The server did not answer whether share %1 was created (%2).\nContinue?")
+        .arg(shareName, QString::number(status));
+}
+
 // Why a share of the file cannot be imported.
 inline QString noName() {
     return QStringLiteral("no name");
@@ -199,6 +204,10 @@ inline QString leftDiffering() {
 }
 inline QString created() {
     return QStringLiteral("Created.");
+}
+inline QString creationUnanswered(Status status) {
+    return QStringLiteral("The server did not answer whether it was created (%1); it may be there.")
+        .arg(QString::number(status));
 }
 inline QString notCreated(Status status) {
     return QStringLiteral("Could not be created (%1).").arg(QString::number(status));
