@@ -1,6 +1,7 @@
 #include "ConnectAsForm1.h"
 #include "TForm1.h"
 #include "app/Version.h"
+#include "journal/ChangeJournal.h"
 #include "platform/smb/SmbNetwork.h"
 #include "ui/MessageBoxes.h"
 #include "waiting/CallDispatcher.h"
@@ -51,10 +52,12 @@ int main(int argc, char** argv) {
     corvane::DispatchedSessions sessions(dispatcher, *network);
     corvane::WaitIndicator waits(dispatcher);
     corvane::QtMessageBoxes messages;
+    corvane::ChangeJournal journal(corvane::ChangeJournal::defaultDirectory());
 
     try {
         corvane::TForm1 form(services, services, services, messages);
         form.setSessionService(&sessions);
+        form.setChangeJournal(&journal);
         waits.setHome(&form);
         if (form.constructedOk()) {
             form.show();

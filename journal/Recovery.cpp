@@ -1,0 +1,56 @@
+#include "Recovery.h"
+
+#include "Messages.h"
+#include "RecoverSharesForm1.h"
+
+namespace corvane {
+
+namespace text = journal_text;
+
+int restoreShares(ChangeJournal& journal, ShareService& shares, MessageBoxes& messages,
+                  QWidget* owner, const QString& computer,
+                  const std::vector<journal::Offer>& offers) {
+    int restored = 0;
+    for (const journal::Offer& offer : offers) {
+        const Status added = shares.add(computer.toStdU16String(), offer.entry.share);
+        if (added == status::Success || added == status::DuplicateShare) {
+            const QString outcome =
+                added == status::Success ? text::outcomeRestored() : text::outcomePresent();
+            journal.finish(computer, offer.entry.id, outcome);
+            for (const QString& id : offer.alsoSettles)
+                journal.finish(computer, id, outcome);
+            restored += added == status::Success ? 1 : 0;
+            continue;
+        }
+        if (!messages.errorGoOn(
+                owner,
+                text::restoreFailed(QString::fromStdU16String(offer.entry.share.netname), added)))
+            break;
+    }
+    return restored;
+}
+
+RecoveryResult recoverAtOpen(ChangeJournal& journal, ShareService& shares, MessageBoxes& messages,
+                             QWidget* owner, const QString& computer,
+                             const std::vector<std::u16string>& listed) {
+    RecoveryResult result;
+    ChangeJournal::Opened opened = journal.open(computer, QDateTime::currentDateTimeUtc());
+    result.notes = opened.notes;
+    const journal::RecoveryPlan plan = journal::planRecovery(opened.unfinished, listed);
+    for (const QString& id : plan.settled)
+        journal.finish(computer, id, text::outcomePresent());
+    if (plan.offers.empty())
+        return result;
+    RecoverSharesForm1 form(computer, plan.offers, owner);
+    if (form.exec() != QDialog::Accepted)
+        return result;
+    std::vector<journal::Offer> chosen;
+    for (std::size_t i : form.checkedOffers())
+        chosen.push_back(plan.offers[i]);
+    result.restored = restoreShares(journal, shares, messages, owner, computer, chosen);
+    if (result.restored > 0)
+        result.notes << text::restoredNote(result.restored, computer);
+    return result;
+}
+
+} // namespace corvane
