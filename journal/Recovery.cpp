@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "RecoverSharesForm1.h"
+#include "ui/BusyCursor.h"
 
 namespace corvane {
 
@@ -42,8 +43,12 @@ RecoveryResult recoverAtOpen(ChangeJournal& journal, ShareService& shares, Messa
     if (plan.offers.empty())
         return result;
     RecoverSharesForm1 form(computer, plan.offers, owner);
-    if (form.exec() != QDialog::Accepted)
-        return result;
+    {
+        // An open holds the busy cursor; a dialog waiting for an answer must not look busy.
+        const NormalCursor pointer;
+        if (form.exec() != QDialog::Accepted)
+            return result;
+    }
     std::vector<journal::Offer> chosen;
     for (std::size_t i : form.checkedOffers())
         chosen.push_back(plan.offers[i]);
