@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QStringList>
 
 #include <cerrno>
 #include <cstring>
@@ -203,13 +204,18 @@ QString ChangeJournal::finish(const QString& server, const QString& id, const QS
 QString ChangeJournal::appendLine(const QString& server, const QByteArray& line) {
     const QString path = pathFor(server);
     if (!QFileInfo(m_directory).isDir()) {
-        const QString parent = QFileInfo(m_directory).absolutePath();
+        // Each folder made must be durable in its parent, or the file in it is not.
+        QStringList parents;
+        for (QFileInfo missing(m_directory); !missing.exists();
+             missing = QFileInfo(missing.absolutePath()))
+            parents << missing.absolutePath();
         if (!QDir().mkpath(m_directory))
             return text::writeFailed(path, text::noDirectory(m_directory));
         // The records may name accounts and paths: for the user alone.
         ::chmod(nativePath(m_directory).constData(), 0700);
-        if (!syncDirectory(parent))
-            return text::writeFailed(path, reason(errno));
+        for (const QString& parent : parents)
+            if (!syncDirectory(parent))
+                return text::writeFailed(path, reason(errno));
     }
     const DirectoryLock lock(m_directory);
     if (!lock.locked())

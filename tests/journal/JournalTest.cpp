@@ -269,7 +269,7 @@ private slots:
         QCOMPARE(journal.open("fs1", Now).unfinished.size(), std::size_t(3));
     }
 
-    void cancelKeepsTheOfferAndAFailedRestoreStaysOpen() {
+    void cancelOrAFailedRestoreKeepsTheOfferAShareFoundSettlesIt() {
         QTemporaryDir dir;
         ChangeJournal journal(dir.path());
         QVERIFY(journal.begin("SRV", Walk::Apply, entry("").share, u"work", u"D:\\x").ok());
@@ -292,6 +292,12 @@ private slots:
                  QStringList{"Could not restore share work(5).\nIt stays in the change journal "
                              "for the next open.\nContinue?"});
         QCOMPARE(journal.open("SRV", Now).unfinished.size(), std::size_t(1));
+        // Made again by someone else meanwhile: there, so settled without a word.
+        net.addShare(u"SRV", entry("").share);
+        answer("Ok1");
+        QCOMPARE(recoverAtOpen(journal, net, messages, nullptr, "SRV", {}).restored, 0);
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(journal.open("SRV", Now).unfinished.empty());
     }
 };
 
