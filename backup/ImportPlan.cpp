@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "bulk/BulkPaths.h"
+#include "journal/Messages.h"
 #include "maintenance/Messages.h"
 #include "maintenance/RecreateShare.h"
 #include "ui/Text.h"
@@ -147,7 +148,8 @@ ImportAction importAction(ImportRow::State state, bool replaceExisting) {
 }
 
 ImportOutcome importShare(ShareService& service, const std::u16string& computer,
-                          const ImportRow& row, bool replaceExisting) {
+                          const ImportRow& row, bool replaceExisting,
+                          ChangeJournal* changeJournal) {
     const QString name = fromU16(row.record.netname);
     switch (importAction(row.state, replaceExisting)) {
     case ImportAction::Skip:
@@ -174,14 +176,17 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     if (fetched != status::Success)
         return {false, line(row.record, text::notRead(fetched)),
                 maintenance::fetchFailed(name, fetched)};
-    const RecreateResult result =
-        RecreateShare(service, computer, present.netname, row.record, present);
+    const RecreateResult result = RecreateShare(service, computer, present.netname, row.record,
+                                                present, {changeJournal, journal::Walk::Import});
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
         return {true, line(row.record, text::replaced()), {}};
     case RecreateResult::Outcome::Untouched:
         return {false, line(row.record, text::notReplacedLeftAsItWas(result.status)),
                 maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
+    case RecreateResult::Outcome::NotRecorded:
+        return {false, line(row.record, text::notReplacedNotRecorded()),
+                maintenance::goOnAfter(journal_text::changeNotRecorded(name, result.journalError))};
     case RecreateResult::Outcome::ChangeFailed: // still there, perhaps partly changed
         return {false, line(row.record, text::notReplaced(result.status)),
                 maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};

@@ -10,6 +10,8 @@
 
 namespace corvane {
 
+class ChangeJournal;
+
 // What the opened computer holds under the name of one share of the file: `status` is Success
 // with the share in `record`, NetNameNotFound when there is none, anything else when it could
 // not be read.
@@ -59,8 +61,9 @@ struct ImportOutcome {
 
 // Creates the share, or replaces the existing one by the rule Apply follows: in place when the
 // name and path are unchanged, otherwise removed and added again, and restored when the
-// addition fails.
+// addition fails. A re-creation is recorded in `changeJournal` first.
 ImportOutcome importShare(ShareService& service, const std::u16string& computer,
-                          const ImportRow& row, bool replaceExisting);
+                          const ImportRow& row, bool replaceExisting,
+                          ChangeJournal* changeJournal = nullptr);
 
 } // namespace corvane
