@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "RecoverSharesForm1.h"
+#include "shares/ShareChanges.h"
 #include "ui/BusyCursor.h"
 
 namespace corvane {
@@ -13,19 +14,20 @@ int restoreShares(ChangeJournal& journal, ShareService& shares, MessageBoxes& me
                   const std::vector<journal::Offer>& offers) {
     int restored = 0;
     for (const journal::Offer& offer : offers) {
-        const Status added = shares.add(computer.toStdU16String(), offer.entry.share);
-        if (added == status::Success || added == status::DuplicateShare) {
-            const QString outcome =
-                added == status::Success ? text::outcomeRestored() : text::outcomePresent();
+        const ChangeOutcome added = addShare(shares, computer.toStdU16String(), offer.entry.share);
+        const bool present =
+            added.kind == ChangeOutcome::Kind::NotDone && added.status == status::DuplicateShare;
+        if (added.done() || present) {
+            const QString outcome = added.done() ? text::outcomeRestored() : text::outcomePresent();
             journal.finish(computer, offer.entry.id, outcome);
             for (const QString& id : offer.alsoSettles)
                 journal.finish(computer, id, outcome);
-            restored += added == status::Success ? 1 : 0;
+            restored += added.done() ? 1 : 0;
             continue;
         }
         if (!messages.errorGoOn(
-                owner,
-                text::restoreFailed(QString::fromStdU16String(offer.entry.share.netname), added)))
+                owner, text::restoreFailed(QString::fromStdU16String(offer.entry.share.netname),
+                                           added.status)))
             break;
     }
     return restored;

@@ -27,9 +27,10 @@ RecoveryResult recoverAtOpen(ChangeJournal& journal, ShareService& shares, Messa
                              QWidget* owner, const QString& computer,
                              const std::vector<std::u16string>& listed);
 
-// Adds each offered share back as the journal recorded it. A share the server then holds
-// (added, or refused as already there) has its entries finished; any other failure is
-// reported, its entry stays open, and No ends the walk. Returns the number added.
+// Adds each offered share back as the journal recorded it, by the ordinary addition (a lost
+// answer is settled by reading the share back). A share the server then holds (added, or
+// refused as already there) has its entries finished; any other failure is reported, its entry
+// stays open, and No ends the walk. Returns the number added.
 int restoreShares(ChangeJournal& journal, ShareService& shares, MessageBoxes& messages,
                   QWidget* owner, const QString& computer,
                   const std::vector<journal::Offer>& offers);
