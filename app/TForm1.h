@@ -29,6 +29,7 @@ class TAboutForm1;
 class TFindReplaceTextForm1;
 class TSecurityForm1;
 class TSessionsForm1;
+struct Preferences;
 class SessionService;
 
 // The main window: the computer box, the shares list, the three tab pages, the menus, and the
@@ -49,11 +50,16 @@ public:
     void About1Click();
     void Sessions1Click();
     void ShowOpenFiles1Click();
+    void Preferences1Click();
 
     // The journal the walks record their changes in and an open recovers from.
     void setChangeJournal(ChangeJournal* journal) { m_context.journal = journal; }
     // The service behind the sessions window; without one its menu items stay disabled.
     void setSessionService(SessionService* service) { m_sessions = service; }
+    // Told when the user changed the connection preferences.
+    void setPreferencesHandler(std::function<void(const Preferences&)> handler) {
+        m_preferencesChanged = std::move(handler);
+    }
     // Made when first opened.
     TSessionsForm1* sessionsForm() const { return m_sessionsForm; }
 
@@ -104,6 +110,7 @@ private:
     QAction* ImportShares1 = nullptr;
     QAction* ShowOpenFiles1 = nullptr;
     QAction* Sessions1 = nullptr;
+    QAction* Preferences1 = nullptr;
 
     TFindReplaceTextForm1* m_findReplace = nullptr;
     TAboutForm1* m_about = nullptr;
@@ -115,6 +122,7 @@ private:
     ShareBackup* m_backup = nullptr;
     SessionService* m_sessions = nullptr;
     TSessionsForm1* m_sessionsForm = nullptr;
+    std::function<void(const Preferences&)> m_preferencesChanged;
 };
 
 } // namespace corvane
