@@ -7,6 +7,7 @@
 #include "backup/ShareBackup.h"
 #include "bulk/CopyFromPage.h"
 #include "bulk/CreateFromDirectoryPage.h"
+#include "journal/Recovery.h"
 #include "maintenance/ShareMenuHandlers.h"
 #include "maintenance/SharePropertiesPage.h"
 #include "maintenance/TFindReplaceTextForm1.h"
@@ -17,6 +18,7 @@
 #include "shares/FillSharesList.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
+#include "ui/Text.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -30,6 +32,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -280,6 +283,21 @@ void TForm1::OpenComputer1Click() {
     m_createPage->computerOpened();
     if (m_sessionsForm)
         m_sessionsForm->setComputer(name);
+    recoverFromJournal(name);
+}
+
+void TForm1::recoverFromJournal(const QString& computer) {
+    if (!m_context.journal)
+        return;
+    std::vector<std::u16string> listed;
+    for (int i = 0; i < SharesList1->topLevelItemCount(); ++i)
+        listed.push_back(toU16(SharesList1->topLevelItem(i)->text(0)));
+    const RecoveryResult result = recoverAtOpen(*m_context.journal, m_context.shares,
+                                                m_context.messages, this, computer, listed);
+    if (result.restored > 0)
+        m_context.reloadSharesList();
+    if (!result.notes.isEmpty())
+        statusBar()->showMessage(result.notes.join(QLatin1Char(' ')));
 }
 
 void TForm1::Close1Click() {

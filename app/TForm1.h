@@ -19,6 +19,7 @@ class QTreeWidget;
 
 namespace corvane {
 
+class ChangeJournal;
 class CopyFromPage;
 class CreateFromDirectoryPage;
 class SharePropertiesPage;
@@ -51,6 +52,8 @@ public:
     void ShowOpenFiles1Click();
     void Preferences1Click();
 
+    // The journal the walks record their changes in and an open recovers from.
+    void setChangeJournal(ChangeJournal* journal) { m_context.journal = journal; }
     // The service behind the sessions window; without one its menu items stay disabled.
     void setSessionService(SessionService* service) { m_sessions = service; }
     // Told when the user changed the connection preferences.
@@ -83,6 +86,8 @@ private:
     void buildPages();
     void showSharesMenu(const QPoint& pos);
     TSessionsForm1* sessionsWindow(); // null until a computer is opened
+    // Offers back the shares of the opened computer that a crash left missing.
+    void recoverFromJournal(const QString& computer);
 
     ImageList m_images;
     SharedState m_state;

@@ -2,6 +2,7 @@
 #include "Preferences.h"
 #include "TForm1.h"
 #include "app/Version.h"
+#include "journal/ChangeJournal.h"
 #include "platform/smb/SmbNetwork.h"
 #include "ui/MessageBoxes.h"
 #include "waiting/CallDispatcher.h"
@@ -58,10 +59,12 @@ int main(int argc, char** argv) {
     corvane::DispatchedSessions sessions(dispatcher, *network);
     corvane::WaitIndicator waits(dispatcher);
     corvane::QtMessageBoxes messages;
+    corvane::ChangeJournal journal(corvane::ChangeJournal::defaultDirectory());
 
     try {
         corvane::TForm1 form(services, services, services, messages);
         form.setSessionService(&sessions);
+        form.setChangeJournal(&journal);
         form.setPreferencesHandler([&](const corvane::Preferences& chosen) {
             corvane::smb::SmbOptions changed;
             corvane::applyPreferences(chosen, changed);

@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "bulk/BulkPaths.h"
+#include "journal/Messages.h"
 #include "maintenance/Messages.h"
 #include "maintenance/RecreateShare.h"
 #include "ui/Text.h"
@@ -160,7 +161,8 @@ ImportAction importAction(ImportRow::State state, bool replaceExisting) {
 }
 
 ImportOutcome importShare(ShareService& service, const std::u16string& computer,
-                          const ImportRow& row, bool replaceExisting) {
+                          const ImportRow& row, bool replaceExisting,
+                          ChangeJournal* changeJournal) {
     const QString name = fromU16(row.record.netname);
     switch (importAction(row.state, replaceExisting)) {
     case ImportAction::Skip:
@@ -200,8 +202,8 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
         if (differencesOf(record, present).isEmpty())
             return {false, line(record, text::permissionsNotReplaced()), {}};
     }
-    const RecreateResult result =
-        RecreateShare(service, computer, present.netname, record, present);
+    const RecreateResult result = RecreateShare(service, computer, present.netname, record, present,
+                                                {changeJournal, journal::Walk::Import});
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
         return {true,
@@ -210,6 +212,9 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     case RecreateResult::Outcome::Untouched:
         return {false, line(row.record, text::notReplacedLeftAsItWas(result.status)),
                 maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
+    case RecreateResult::Outcome::NotRecorded:
+        return {false, line(row.record, text::notReplacedNotRecorded()),
+                maintenance::goOnAfter(journal_text::changeNotRecorded(name, result.journalError))};
     case RecreateResult::Outcome::ChangeFailed: // still there, perhaps partly changed
         return {false, line(row.record, text::notReplaced(result.status)),
                 maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};

@@ -11,6 +11,8 @@
 
 namespace corvane {
 
+class ChangeJournal;
+
 // What the opened computer holds under the name of one share of the file: `status` is Success
 // with the share in `record`, NetNameNotFound when there is none, anything else when it could
 // not be read.
@@ -64,8 +66,10 @@ struct ImportOutcome {
 // Creates the share, or replaces the existing one by the rule Apply follows: in place when the
 // name and path are unchanged, otherwise removed and added again, and restored when the
 // addition fails. A share the file holds no descriptor for keeps the computer's permissions,
-// and the report says they were not replaced: the file does not say who may use it.
+// and the report says they were not replaced: the file does not say who may use it. A
+// re-creation is recorded in `changeJournal` first.
 ImportOutcome importShare(ShareService& service, const std::u16string& computer,
-                          const ImportRow& row, bool replaceExisting);
+                          const ImportRow& row, bool replaceExisting,
+                          ChangeJournal* changeJournal = nullptr);
 
 } // namespace corvane

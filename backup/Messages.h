@@ -234,6 +234,10 @@ inline QString notReplacedLeftAsItWas(Status status) {
     return QStringLiteral("Could not be replaced (%1); left as it was.")
         .arg(QString::number(status));
 }
+// The change journal could not record the replacement, so nothing was sent.
+inline QString notReplacedNotRecorded() {
+    return QStringLiteral("Not replaced: the change could not be recorded; left as it was.");
+}
 // `consequence`: what the failed re-creation left behind.
 inline QString notReplacedWith(Status status, const QString& consequence) {
     return QStringLiteral("Could not be replaced (%1). %2")

@@ -133,7 +133,8 @@ void TImportSharesForm1::Ok1Click() {
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (!m_ticked[i] || m_rows[i].state == ImportRow::State::Invalid)
             continue;
-        const ImportOutcome outcome = importShare(m_ctx.shares, computer, m_rows[i], replace);
+        const ImportOutcome outcome =
+            importShare(m_ctx.shares, computer, m_rows[i], replace, m_ctx.journal);
         ImportStatusList1->addItem(outcome.statusLine);
         if (!outcome.errorText.isEmpty() && !m_ctx.messages.errorGoOn(this, outcome.errorText))
             break;

@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "RecreateShare.h"
+#include "journal/Messages.h"
 #include "ui/Text.h"
 
 #include <QList>
@@ -73,7 +74,7 @@ std::optional<QString> replaceFirstIgnoringCase(const QString& value, const QStr
 
 ShareReplacement replaceInShare(ShareService& service, const std::u16string& computer,
                                 const QString& shareName, SearchField field, const QString& find,
-                                const QString& replacement) {
+                                const QString& replacement, ChangeJournal* changeJournal) {
     using Kind = ShareReplacement::Kind;
     ShareReplacement out;
     ShareInfo502 record;
@@ -97,7 +98,8 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     value = toU16(*newValue);
 
     const RecreateResult result =
-        RecreateShare(service, computer, original.netname, record, original);
+        RecreateShare(service, computer, original.netname, record, original,
+                      {changeJournal, journal::Walk::FindReplace});
     out.status = result.status;
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
@@ -108,6 +110,11 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     case RecreateResult::Outcome::ChangeFailed:
         out.kind = Kind::Untouched;
         out.errorText = text::updateFailed(shareName, result.status, text::goOnQuestion());
+        break;
+    case RecreateResult::Outcome::NotRecorded:
+        out.kind = Kind::Untouched;
+        out.errorText =
+            text::goOnAfter(journal_text::changeNotRecorded(shareName, result.journalError));
         break;
     case RecreateResult::Outcome::AdditionFailedRestored:
         out.kind = Kind::AdditionFailedRestored;

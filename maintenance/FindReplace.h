@@ -9,6 +9,8 @@
 
 namespace corvane {
 
+class ChangeJournal;
+
 // Replaces the first occurrence of `find` in `value`, matching without regard to letter case
 // (Unicode simple case folding, code point by code point). The parts of `value` before and
 // after the occurrence are kept exactly; `replacement` is inserted as typed. nullopt when
@@ -38,9 +40,9 @@ struct ShareReplacement {
 
 // Fetches `shareName`, replaces the first occurrence of `find` in its name or path and
 // re-creates it from the fetched record (descriptor included) with that one value changed,
-// also when the new value equals the old one.
+// also when the new value equals the old one. The re-creation is recorded in `changeJournal` first.
 ShareReplacement replaceInShare(ShareService& service, const std::u16string& computer,
                                 const QString& shareName, SearchField field, const QString& find,
-                                const QString& replacement);
+                                const QString& replacement, ChangeJournal* changeJournal = nullptr);
 
 } // namespace corvane

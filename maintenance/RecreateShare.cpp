@@ -1,5 +1,7 @@
 #include "RecreateShare.h"
 
+#include "journal/PendingChange.h"
+
 namespace corvane {
 
 namespace {
@@ -40,11 +42,32 @@ RecreateResult changeInPlace(ShareService& service, const std::u16string& comput
     return {set.done() ? Outcome::Done : Outcome::ChangeFailed, set.status};
 }
 
-} // namespace
+// What the journal's finish line says the re-creation came to.
+QString outcomeName(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Done:
+        return QStringLiteral("done");
+    case Outcome::Untouched:
+        return QStringLiteral("left as it was");
+    case Outcome::ChangeFailed:
+        return QStringLiteral("changed in place in part");
+    case Outcome::AdditionFailedRestored:
+        return QStringLiteral("restored");
+    case Outcome::BothNames:
+        return QStringLiteral("under both names");
+    case Outcome::NewNameUnanswered:
+        return QStringLiteral("under its old name");
+    case Outcome::AdditionFailedLost:
+    case Outcome::Unanswered:
+    case Outcome::NotRecorded:
+        break;
+    }
+    return {};
+}
 
-RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
-                             const std::u16string& presentName, const ShareInfo502& record,
-                             const ShareInfo502& original) {
+RecreateResult recreate(ShareService& service, const std::u16string& computer,
+                        const std::u16string& presentName, const ShareInfo502& record,
+                        const ShareInfo502& original) {
     if (!sameShareName(presentName, record.netname)) {
         const ChangeOutcome added = addShare(service, computer, record);
         if (added.kind == Kind::NotDone)
@@ -56,9 +79,6 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
             return {Outcome::BothNames, removed.status};
         return {Outcome::Done, status::Success};
     }
-    // Neither name nor path changes: the share is only changed.
-    if (presentName == record.netname && record.path == original.path)
-        return changeInPlace(service, computer, presentName, record, original);
     if (presentName == record.netname) {
         // The share never leaves the server on this road. The path is sent first with the
         // share as it was, so that a server that keeps its paths (Windows) is left exactly as
@@ -86,6 +106,24 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
             return {Outcome::Untouched, set};
     }
     return removeThenAdd(service, computer, presentName, record, original);
+}
+
+} // namespace
+
+RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
+                             const std::u16string& presentName, const ShareInfo502& record,
+                             const ShareInfo502& original, const JournalTarget& journal) {
+    // Neither name nor path changes: the share is only changed, never removed.
+    if (presentName == record.netname && record.path == original.path)
+        return changeInPlace(service, computer, presentName, record, original);
+    PendingChange change(journal.journal, QString::fromStdU16String(computer), journal.walk,
+                         original, record.netname, record.path);
+    if (!change.recorded())
+        return {Outcome::NotRecorded, status::Success, change.error()};
+    const RecreateResult result = recreate(service, computer, presentName, record, original);
+    if (result.outcome != Outcome::AdditionFailedLost && result.outcome != Outcome::Unanswered)
+        change.finish(outcomeName(result.outcome));
+    return result;
 }
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/JournalFormat.h"
 #include "platform/ShareInfo.h"
 #include "platform/ShareService.h"
 #include "shares/ShareChanges.h"
@@ -7,6 +8,8 @@
 #include <QString>
 
 namespace corvane {
+
+class ChangeJournal;
 
 struct RecreateResult {
     enum class Outcome {
@@ -22,9 +25,21 @@ struct RecreateResult {
                                 // (or perhaps only the new one, when the removal went unanswered)
         NewNameUnanswered,      // renamed: the old share stays, and whether the new one was
                                 // added could not be learnt
+        NotRecorded,            // the journal could not record the change: nothing was sent
     };
+    RecreateResult(Outcome outcome = Outcome::Done, Status status = status::Success,
+                   QString journalError = {})
+        : outcome(outcome), status(status), journalError(std::move(journalError)) {}
     Outcome outcome = Outcome::Done;
     Status status = status::Success; // the failing call's result
+    QString journalError;            // for NotRecorded: why, with the journal's path
+};
+
+// Where a re-creation that removes the share or changes its name or path is recorded before
+// its first call: the journal (none records nothing) and the walk it belongs to.
+struct JournalTarget {
+    ChangeJournal* journal = nullptr;
+    journal::Walk walk = journal::Walk::Apply;
 };
 
 // Re-creates one share from `record`, so that a failure at any point, a server that dies
@@ -38,8 +53,11 @@ struct RecreateResult {
 // - under the same name in other letter case, or where the change in place did not take the
 //   path, it has to be removed first. When the addition then fails it is added again from
 //   `original` (the record as it was fetched), so it is lost only when that fails too.
+// Every road but the plain change is first recorded in the journal with `original`; the entry
+// is finished when the share is known to be there, and left open when it is or may be gone, so
+// that the next open offers it back.
 RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
                              const std::u16string& presentName, const ShareInfo502& record,
-                             const ShareInfo502& original);
+                             const ShareInfo502& original, const JournalTarget& journal = {});
 
 } // namespace corvane

@@ -2,6 +2,8 @@
 
 #include "Messages.h"
 #include "TFindReplaceTextForm1.h"
+#include "journal/Messages.h"
+#include "journal/PendingChange.h"
 #include "ui/BusyCursor.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
@@ -45,11 +47,33 @@ void ShareMenuHandlers::DeleteSelected1Click() {
         return;
     const std::u16string computer = toU16(m_ctx.state.computerName);
     for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
+        // The record goes into the journal for the administrator's eyes; a delete is never
+        // offered back, and a share that cannot be read is deleted all the same.
+        ShareInfo502 record;
+        if (m_ctx.journal &&
+            m_ctx.shares.getInfo(computer, toU16(name), record) != status::Success) {
+            record = ShareInfo502();
+            record.netname = toU16(name);
+        }
+        PendingChange change(m_ctx.journal, m_ctx.state.computerName, journal::Walk::Delete, record,
+                             {}, {});
+        if (!change.recorded()) {
+            if (!goOnUnrecorded(name, change))
+                return;
+            continue;
+        }
         const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
+        if (removed.kind != ChangeOutcome::Kind::Unknown)
+            change.finish(removed.done() ? QStringLiteral("deleted") : QStringLiteral("kept"));
         if (!removed.done() && !goOnAfterFailedRemoval(name, removed))
             return;
     }
     m_ctx.reloadSharesList();
+}
+
+bool ShareMenuHandlers::goOnUnrecorded(const QString& name, const PendingChange& change) {
+    return m_ctx.messages.errorGoOn(
+        m_owner, text::goOnAfter(journal_text::changeNotRecorded(name, change.error())));
 }
 
 bool ShareMenuHandlers::goOnAfterFailedRemoval(const QString& name, const ChangeOutcome& removed) {
@@ -75,11 +99,19 @@ void ShareMenuHandlers::HideSelected1Click() {
         }
         if (!record.netname.empty() && record.netname.back() == u'$')
             continue;
+        PendingChange change(m_ctx.journal, m_ctx.state.computerName, journal::Walk::Hide, record,
+                             record.netname + u'$', record.path);
+        if (!change.recorded()) {
+            if (!goOnUnrecorded(name, change))
+                return;
+            continue;
+        }
         // The hidden share is added before the old one is removed, so a failure leaves the
         // share reachable under at least one name.
         record.netname += u'$';
         const ChangeOutcome added = addShare(m_ctx.shares, computer, record);
         if (!added.done()) {
+            change.finish(QStringLiteral("under its old name"));
             const QString hidden = fromU16(record.netname);
             if (!m_ctx.messages.errorGoOn(
                     m_owner, added.kind == ChangeOutcome::Kind::Unknown
@@ -89,6 +121,8 @@ void ShareMenuHandlers::HideSelected1Click() {
             continue;
         }
         const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
+        change.finish(removed.done() ? QStringLiteral("hidden")
+                                     : QStringLiteral("hidden, the old name perhaps kept"));
         if (!removed.done() && !goOnAfterFailedRemoval(name, removed))
             return;
     }

@@ -10,6 +10,7 @@ class QWidget;
 
 namespace corvane {
 
+class PendingChange;
 class TFindReplaceTextForm1;
 
 // Which items of the shares menu are enabled, from the number of rows and of selected rows.
@@ -38,6 +39,8 @@ public:
 private:
     // Asks whether to go on after a share could not be removed; true for Yes.
     bool goOnAfterFailedRemoval(const QString& name, const ChangeOutcome& removed);
+    // Asks whether to go on after a change could not be recorded in the journal (nothing sent).
+    bool goOnUnrecorded(const QString& name, const PendingChange& change);
     AppContext& m_ctx;
     QWidget* m_owner;
     TFindReplaceTextForm1* m_findReplaceForm;

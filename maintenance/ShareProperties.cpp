@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "RecreateShare.h"
+#include "journal/Messages.h"
 #include "platform/SecurityDescriptor.h"
 #include "ui/Text.h"
 
@@ -69,7 +70,7 @@ ShareInfo502 editedRecord(const ShareInfo502& record, const ShareEdits& edits,
 
 ApplyResult applyShareChanges(ShareService& service, const QString& computer, ShareInfo502& current,
                               const ShareInfo502& loaded, const ShareEdits& edits,
-                              const std::optional<Acl>& acl) {
+                              const std::optional<Acl>& acl, ChangeJournal* changeJournal) {
     // An emptied name or path box would remove the share and fail to add it back (a share that
     // never had a path, such as IPC$, may keep it empty).
     if (edits.name.isEmpty())
@@ -84,7 +85,8 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
     const auto failedListed = [](const QString& text) { return ApplyResult{false, text, true}; };
     if (recreate) {
         // A failed addition restores the share from the record as the server last held it.
-        const RecreateResult result = RecreateShare(service, server, presentName, record, loaded);
+        const RecreateResult result = RecreateShare(service, server, presentName, record, loaded,
+                                                    {changeJournal, journal::Walk::Apply});
         switch (result.outcome) {
         case RecreateResult::Outcome::Done:
             break;
@@ -98,10 +100,15 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
                 result.status, text::renameConsequence(result.outcome, presentName, record.netname,
                                                        result.status)));
         case RecreateResult::Outcome::AdditionFailedRestored:
+            return failed(text::applyFailedLeaving(
+                result.status, text::additionFailureConsequence(result.outcome)));
         case RecreateResult::Outcome::AdditionFailedLost:
         case RecreateResult::Outcome::Unanswered:
             return failedListed(text::applyFailedLeaving(
                 result.status, text::additionFailureConsequence(result.outcome)));
+        case RecreateResult::Outcome::NotRecorded:
+            return failed(
+                journal_text::changeNotRecorded(fromU16(presentName), result.journalError));
         }
     } else {
         const ChangeOutcome changed = changeShare(service, server, presentName, record, loaded);

@@ -11,6 +11,8 @@
 
 namespace corvane {
 
+class ChangeJournal;
+
 // Whether a share without a security descriptor is one of the platform's own: IPC$ and
 // ADMIN$ in any letter case, or a drive letter followed by "$".
 bool isDefaultShare(const QString& name);
@@ -65,9 +67,11 @@ struct ApplyResult {
 // Writes the edits to the share `current` names on `computer`: set-info in place, or
 // re-creation when the name or path changed. `loaded` is the share as it was fetched, from
 // which a failed re-creation restores it. On success `current` holds the applied record. An
-// empty name, or an empty path for a share that has one, is refused before any call.
+// empty name, or an empty path for a share that has one, is refused before any call. A
+// re-creation is recorded in `changeJournal` first (RecreateShare).
 ApplyResult applyShareChanges(ShareService& service, const QString& computer, ShareInfo502& current,
                               const ShareInfo502& loaded, const ShareEdits& edits,
-                              const std::optional<Acl>& acl);
+                              const std::optional<Acl>& acl,
+                              ChangeJournal* changeJournal = nullptr);
 
 } // namespace corvane

@@ -221,7 +221,7 @@ void SharePropertiesPage::ApplyButton1Click() {
                            MaxUsers1->value()};
     const ApplyResult result =
         applyShareChanges(m_ctx.shares, state.computerName, *state.currentShareInfo,
-                          *state.loadedShareInfo, edits, state.currentAcl);
+                          *state.loadedShareInfo, edits, state.currentAcl, m_ctx.journal);
     if (!result.ok) {
         m_ctx.messages.error(this, result.message);
         if (result.listed)

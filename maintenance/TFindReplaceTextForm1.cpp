@@ -164,7 +164,7 @@ bool TFindReplaceTextForm1::replaceOne(const std::u16string& computer, const QSt
                                        SearchField field, const QString& find,
                                        const QString& replacement) {
     const ShareReplacement r =
-        replaceInShare(m_ctx.shares, computer, shareName, field, find, replacement);
+        replaceInShare(m_ctx.shares, computer, shareName, field, find, replacement, m_ctx.journal);
     if (!r.statusLine.isEmpty())
         StatusList1->addItem(r.statusLine);
     if (r.errorText.isEmpty())

@@ -11,6 +11,8 @@ class QTreeWidget;
 
 namespace corvane {
 
+class ChangeJournal;
+
 // What the main window hands to each of its pages and dialogs: the services, the message seam,
 // the pictures, the shared state and the main shares list.
 struct AppContext {
@@ -21,6 +23,9 @@ struct AppContext {
     const ImageList& images;
     SharedState& state;
     QTreeWidget* sharesList = nullptr; // SharesList1
+    // Where changes that remove a share or change its name or path are recorded before they go
+    // out; none in tests that do not look at it.
+    ChangeJournal* journal = nullptr;
 
     // Refills SharesList1 from the opened computer (the reload after every change).
     bool reloadSharesList();
