@@ -56,5 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
             "connection steps", {{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 2}, {0, 2}, {0, 2}}, false},
         // A closed connection takes its bytes with it; that is no progress of the rest.
         ClockRow{"connection closed",
-                 {{5000, 2}, {200, 1}, {200, 1}, {200, 1}, {200, 1}, {200, 1}, {200, 1}},
+                 {{5000, 2}, {200, 1}, {200, 1}, {200, 1}, {200, 1}, {200, 1}},
+                 true},
+        // One more connection is one step, not progress for the rest of the call.
+        ClockRow{"connection opened, then silence",
+                 {{0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1}},
                  true}));
