@@ -47,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
             "steady answer",
             {{0, 1}, {1000, 1}, {2000, 1}, {3000, 1}, {4000, 1}, {5000, 1}, {6000, 1}, {7000, 1}},
             false},
+        ClockRow{"exactly one step",
+                 {{0, 1}, {1000, 1}, {1000, 1}, {1000, 1}, {1000, 1}, {1000, 1}},
+                 false},
         // Steps count from the last progress, not from the start.
         ClockRow{"progress then silence",
                  {{0, 1}, {1500, 1}, {1500, 1}, {1500, 1}, {1500, 1}, {1500, 1}, {1500, 1}},
