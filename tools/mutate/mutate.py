@@ -188,6 +188,19 @@ def failed_tests(output):
     return ", ".join(names) or "tests"
 
 
+def judge(build_command, names, build, args):
+    """Builds the mutated tree and runs the tests `names`: the verdict and a detail."""
+    code, output = run(build_command, ROOT, args.run_timeout)
+    if code != 0:
+        return "not built", output.strip().splitlines()[-1:]
+    code, output = run(test_command(names, args.timeout, args.jobs), build, args.run_timeout)
+    if code is None:
+        return "killed", ["run timed out"]
+    if code != 0:
+        return "killed", [failed_tests(output)]
+    return "survived", []
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -246,20 +259,10 @@ def main():
             try:
                 restorer.mutate(mutant.file, original, mutated_text(mutant, index))
                 names = affected(build, tests, args.jobs, args.run_timeout)
-                code, output = run(build_command, ROOT, args.run_timeout)
-                if code != 0:
-                    verdict, detail = "not built", output.strip().splitlines()[-1:]
-                elif not names:
-                    verdict, detail = "survived", ["no unit test depends on the file"]
-                else:
-                    command = test_command(names, args.timeout, args.jobs)
-                    code, output = run(command, build, args.run_timeout)
-                    if code is None:
-                        verdict, detail = "killed", ["run timed out"]
-                    elif code != 0:
-                        verdict, detail = "killed", [failed_tests(output)]
-                    else:
-                        verdict, detail = "survived", []
+                stale = sorted({tests[n] for n in names if tests[n]})
+                verdict, detail = "survived", ["no unit test depends on the file"]
+                if names:
+                    verdict, detail = judge(build_command[:4] + stale, names, build, args)
             finally:
                 restorer.restore(mutant.file, original)
             results[verdict] += 1
