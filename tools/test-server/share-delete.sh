@@ -4,5 +4,6 @@ set -u
 . "$(dirname -- "${BASH_SOURCE[0]}")/share-hook-lib.sh"
 hook_init "$1"
 hook_log "delete '$2'"
-hook_net conf delshare "$2" || exit 1
-exit 0
+hook_faults delete
+hook_net conf delshare "$2" || hook_exit 1
+hook_exit 0

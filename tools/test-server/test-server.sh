@@ -42,9 +42,22 @@ commands:
   bulk-shares N    make exactly N extra shares Bulk00001.. (0 removes them), one transaction
   check            exercise the running server with rpcclient and smbclient
   destroy          stop and delete the instance directory
+  crash            kill smbd and every helper at once (SIGKILL, no clean-up), verified
+  revive           start smbd again after a crash, without the set-up steps of start
+  fault [SPEC...]  set faults of the share commands, read on every call (no restart);
+                   without SPEC prints those in force. SPEC is one of
+                     fail-OP[=COUNT]       the next COUNT OP commands (default 1, 0 every
+                                           one) do nothing and fail: the server refuses
+                     slow-OP=SEC[/COUNT]   the next COUNT OP commands (default 0, every one)
+                                           do their work, then return after SEC seconds
+                     no-move | move        the change command ignores a new path (as
+                                           Windows' NetShareSetInfo does), or moves again
+                     clear                 drop every fail and slow fault
+                   OP is add, change or delete
 options:
   --addr A         loopback address to bind (127.x.y.z), default 127.0.0.2
   --dir DIR        instance directory, default $BASE/<addr>
+  --no-move-in-place   (start) the server cannot move a share in place: as "fault no-move"
 EOF
 }
 
@@ -54,12 +67,14 @@ CMD=${1-}
 [[ -n $CMD ]] || { usage >&2; exit 2; }
 shift
 ARGS=()
+NO_MOVE=0
 while (($#)); do
     case $1 in
         --addr) ADDR=${2?--addr needs a value}; shift 2 ;;
         --addr=*) ADDR=${1#*=}; shift ;;
         --dir) DIR=${2?--dir needs a value}; shift 2 ;;
         --dir=*) DIR=${1#*=}; shift ;;
+        --no-move-in-place) NO_MOVE=1; shift ;;
         -h | --help) usage; exit 0 ;;
         *) ARGS+=("$1"); shift ;;
     esac
@@ -445,8 +460,17 @@ reset_shares() {
 
 # ---------------------------------------------------------------- commands
 
+# A start begins without the share commands' faults; the server cannot move shares in place
+# only when started with --no-move-in-place.
+reset_faults() {
+    [[ -d $DIR ]] || return 0
+    rm -f "$DIR/faults"
+    if ((NO_MOVE)); then touch "$DIR/no-move-in-place"; else rm -f "$DIR/no-move-in-place"; fi
+}
+
 cmd_start() {
     need_root
+    reset_faults
     if is_running; then
         note "already running on $ADDR (pid $(main_pid))"
         write_env_file
@@ -466,6 +490,16 @@ cmd_start() {
         [[ -f $DIR/state/demo-loaded ]] || reset_shares
     } 2>>"$DIR/log/setup.log" || die "setting up accounts or shares failed; see $DIR/log/setup.log"
     open_state_dbs
+    reset_faults
+    launch_smbd
+    write_env_file
+    note "running on $ADDR:445 (pid $(main_pid || echo '?')), directory $DIR"
+    note "administrator $NETBIOS\\$ADMIN_USER password $ADMIN_PASS; users $USER1/$USER1_PASS, $USER2/$USER2_PASS"
+    print_env
+}
+
+# Starts smbd on the prepared instance and waits until it answers.
+launch_smbd() {
     rm -f "$DIR"/run/smbd*.pid
     # -l keeps the logs of smbd and of the RPC helpers it starts (which ignore "log file")
     # inside the instance directory.
@@ -480,12 +514,8 @@ cmd_start() {
             cmd_stop >/dev/null || true
             exit 1
         fi
-        sleep 0.1
+        sleep 0.05
     done
-    write_env_file
-    note "running on $ADDR:445 (pid $(main_pid || echo '?')), directory $DIR"
-    note "administrator $NETBIOS\\$ADMIN_USER password $ADMIN_PASS; users $USER1/$USER1_PASS, $USER2/$USER2_PASS"
-    print_env
 }
 
 cmd_stop() {
@@ -608,8 +638,86 @@ cmd_destroy() {
     echo "removed $DIR"
 }
 
+# Kills the whole instance at once, as a crash or a power cut would: nothing is told to stop.
+cmd_crash() {
+    need_root
+    local pids i
+    for ((i = 0; i < 100; i++)); do
+        pids=$(instance_pids)
+        [[ -n $pids ]] || break
+        kill -KILL $pids 2>/dev/null || true
+        sleep 0.05
+    done
+    [[ -z $pids ]] || die "processes survived SIGKILL: $pids"
+    ! port_open || die "port $ADDR:445 still answers after the crash (another server?)"
+    echo "crashed"
+}
+
+# Starts smbd again on an instance that start prepared (accounts, shares and configuration
+# survive a crash), skipping those steps so the server is back in a fraction of a second.
+cmd_revive() {
+    need_root
+    [[ -f $CONF ]] || die "no instance in $DIR (run start first)"
+    if is_running; then
+        echo "running on $ADDR:445 (pid $(main_pid))"
+        return 0
+    fi
+    [[ -z $(instance_pids) ]] || cmd_crash >/dev/null
+    ! port_open || die "$ADDR:445 is already served by something else"
+    launch_smbd
+    echo "running on $ADDR:445 (pid $(main_pid || echo '?'))"
+}
+
+cmd_fault() {
+    need_root
+    [[ -f $CONF ]] || die "no instance in $DIR (run start first)"
+    local file=$DIR/faults spec op rest secs count lines=()
+    if ((${#ARGS[@]} == 0)); then
+        [[ -e $DIR/no-move-in-place ]] && echo "no-move"
+        [[ -s $file ]] && cat "$file"
+        return 0
+    fi
+    exec 9<>"$file.lock"
+    flock 9
+    [[ -f $file ]] && mapfile -t lines <"$file"
+    for spec in "${ARGS[@]}"; do
+        case $spec in
+            no-move) touch "$DIR/no-move-in-place" ;;
+            move) rm -f "$DIR/no-move-in-place" ;;
+            clear) lines=() ;;
+            fail-add* | fail-change* | fail-delete*)
+                rest=${spec#fail-}
+                op=${rest%%=*}
+                count=1
+                [[ $rest == *=* ]] && count=${rest#*=}
+                [[ $op =~ ^(add|change|delete)$ && $count =~ ^[0-9]+$ ]] || die "bad fault '$spec'"
+                lines+=("fail $op $count")
+                ;;
+            slow-add=* | slow-change=* | slow-delete=*)
+                rest=${spec#slow-}
+                op=${rest%%=*}
+                secs=${rest#*=}
+                count=0
+                if [[ $secs == */* ]]; then
+                    count=${secs#*/}
+                    secs=${secs%%/*}
+                fi
+                [[ $secs =~ ^[0-9]+(\.[0-9]+)?$ && $count =~ ^[0-9]+$ ]] || die "bad fault '$spec'"
+                lines+=("slow $op $secs $count")
+                ;;
+            *) die "unknown fault '$spec' (see --help)" ;;
+        esac
+    done
+    if ((${#lines[@]})); then printf '%s\n' "${lines[@]}" >"$file.new"; else : >"$file.new"; fi
+    mv -f "$file.new" "$file"
+    flock -u 9
+}
+
 case $CMD in
     start) cmd_start ;;
+    crash) cmd_crash ;;
+    revive) cmd_revive ;;
+    fault) cmd_fault ;;
     stop) cmd_stop ;;
     restart) cmd_stop >/dev/null; cmd_start ;;
     status) cmd_status ;;
