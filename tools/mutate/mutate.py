@@ -152,7 +152,7 @@ class Restorer:
 
 def unit_tests(build, pattern):
     """The unit tests (ctest's, integration tests aside) as {name: executable as a ninja
-    target}; a test whose command is not built here has no target."""
+    target}; a test whose executable is not built yet, or not by ninja, has none."""
     selection = ["-LE", "integration"] + (["-R", pattern] if pattern else [])
     code, output = run(["ctest", "--show-only=json-v1"] + selection, build, 120)
     if code != 0:
@@ -237,6 +237,12 @@ def main():
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
     tests = unit_tests(build, args.tests)
+    if None in tests.values():
+        # ctest names the executable of a test only once it exists: build everything first.
+        code, output = run(["ninja", "-C", str(build), f"-j{args.jobs}"], ROOT, args.run_timeout)
+        if code != 0:
+            sys.exit(f"the unmutated tree does not build:\n{output[-3000:]}")
+        tests = unit_tests(build, args.tests)
     targets = sorted({t for t in tests.values() if t})
     build_command = ["ninja", "-C", str(build), f"-j{args.jobs}"] + targets
     print(f"{len(located)} mutants, {len(tests)} unit tests")
