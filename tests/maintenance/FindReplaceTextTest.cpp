@@ -122,8 +122,11 @@ private slots:
             << QString::fromUtf8("\xF0\x90\x90\xA8")   // its small letter
             << "z"
             << "xzy";
-        QTest::newRow("no match inside a surrogate pair")
-            << QString::fromUtf8("\xF0\x90\x90\x80") << QString(QChar(0xDC00)) << "z" << QString();
+        QTest::newRow("no match starting inside a surrogate pair")
+            << QString::fromUtf8("\xF0\x90\x90\xA8") << QString(QChar(0xDC28)) << "z" << QString();
+        QTest::newRow("no match ending inside a surrogate pair")
+            << QString::fromUtf8("x\xF0\x90\x90\xA8") << QString("x") + QChar(0xD801) << "z"
+            << QString();
     }
     void replaceFirst() {
         QFETCH(QString, value);

@@ -55,6 +55,12 @@ private slots:
             << QList<Step>{{Call::GetInfo, status::SemaphoreTimeout},
                            {Call::GetInfo, status::SemaphoreTimeout}}
             << Outcome::ChangeFailed << status::SemaphoreTimeout << "Data=C:\\New";
+        row("path change unanswered, not taken: read back, removed and added")
+            << false << "Data" << newPath << QList<Step>{{Call::SetInfo, status::SemaphoreTimeout}}
+            << Outcome::Done << status::Success << "Data=C:\\New";
+        row("path change cancelled, not taken")
+            << false << "Data" << newPath << QList<Step>{{Call::SetInfo, status::Cancelled}}
+            << Outcome::Untouched << status::Cancelled << "Data=C:\\Old";
         row("removal refused") << false << "Data" << newPath
                                << QList<Step>{{Call::Remove, status::AccessDenied}}
                                << Outcome::Untouched << status::AccessDenied << "Data=C:\\Old";
@@ -150,6 +156,29 @@ private slots:
         // Where the server changes paths in place, a new path never takes the share away.
         if (inPlace && newName == "Data")
             QVERIFY(net.callsOf(Call::Remove).empty());
+    }
+
+    // A new path with a new comment: the path moves first, then the rest is set in place; a
+    // refusal of that second change is no success.
+    void pathAndCommentTogether_data() {
+        QTest::addColumn<bool>("secondRefused");
+        QTest::newRow("both set") << false;
+        QTest::newRow("second change refused") << true;
+    }
+    void pathAndCommentTogether() {
+        QFETCH(bool, secondRefused);
+        fake::FakeNetwork net;
+        net.computer(Server).pathChangesInPlace = true;
+        const ShareInfo502 original = net.addDiskShare(Server, u"Data", u"C:\\Old", u"comment");
+        if (secondRefused)
+            net.failNext(Call::SetInfo, status::AccessDenied, {}, 1);
+        ShareInfo502 record = original;
+        record.path = u"C:\\New";
+        record.remark = u"new comment";
+        const RecreateResult result = RecreateShare(net, Server, u"Data", record, original);
+        QCOMPARE(result.outcome, secondRefused ? Outcome::ChangeFailed : Outcome::Done);
+        QCOMPARE(net.findShare(Server, u"Data")->remark,
+                 secondRefused ? original.remark : record.remark);
     }
 
     void pathsCompare_data() {

@@ -47,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
             "steady answer",
             {{0, 1}, {1000, 1}, {2000, 1}, {3000, 1}, {4000, 1}, {5000, 1}, {6000, 1}, {7000, 1}},
             false},
+        ClockRow{"exactly one step",
+                 {{0, 1}, {1000, 1}, {1000, 1}, {1000, 1}, {1000, 1}, {1000, 1}},
+                 false},
         // Steps count from the last progress, not from the start.
         ClockRow{"progress then silence",
                  {{0, 1}, {1500, 1}, {1500, 1}, {1500, 1}, {1500, 1}, {1500, 1}, {1500, 1}},
@@ -56,5 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
             "connection steps", {{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 2}, {0, 2}, {0, 2}}, false},
         // A closed connection takes its bytes with it; that is no progress of the rest.
         ClockRow{"connection closed",
-                 {{5000, 2}, {200, 1}, {200, 1}, {200, 1}, {200, 1}, {200, 1}, {200, 1}},
+                 {{5000, 2}, {200, 1}, {200, 1}, {200, 1}, {200, 1}, {200, 1}},
+                 true},
+        // One more connection is one step, not progress for the rest of the call.
+        ClockRow{"connection opened, then silence",
+                 {{0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1}, {0, 1}},
                  true}));

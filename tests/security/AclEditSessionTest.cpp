@@ -240,4 +240,29 @@ INSTANTIATE_TEST_SUITE_P(
                   "001000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// No list at all lets everyone in: the main window shows Full Control, the security dialog
+// nothing; neither builds a list by showing it.
+TEST(AclEditSession, NoListShowsFullControlInTheMainWindowOnly) {
+    for (const bool mainWindow : {true, false}) {
+        std::optional<Acl> none;
+        AclEditSession session(mainWindow ? MainWindow : Dialog);
+        session.bind(&none);
+        session.select(sidOf("alice"));
+        EXPECT_EQ(boxesOf(session), mainWindow ? "111000" : "000000");
+        EXPECT_FALSE(none);
+    }
+}
+
+// A new entry goes before inherited Deny entries; the panel stays on the selected user's.
+TEST(AclEditSession, AddKeepsThePanelOnTheSelectedEntry) {
+    std::optional<Acl> acl = listOf({"D:bob:80000000:13", "A:alice:10000000"});
+    AclEditSession session(MainWindow);
+    session.bind(&acl);
+    session.select(sidOf("bob"));
+    ASSERT_TRUE(session.add(sidOf("carol")));
+    EXPECT_EQ(entriesIn(acl),
+              (Entries{"A:carol:10000000", "D:bob:80000000:13", "A:alice:10000000"}));
+    EXPECT_EQ(session.selectedAce(), std::optional<std::size_t>(1));
+}
+
 } // namespace

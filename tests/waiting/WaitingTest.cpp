@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 using namespace corvane;
@@ -66,6 +67,21 @@ struct ThreadNoting : smb::CredentialProvider {
             typed = answer->password.view().data();
         return answer;
     }
+};
+
+// Ends the call out on the network when told to, by what `onCancel` does.
+struct FakeCanceller : CallCanceller {
+    std::function<void()> onCancel;
+    void cancelCurrentCall() override { onCancel(); }
+};
+
+// Counts the waits that showed the panel.
+struct CountingObserver : WaitObserver {
+    int waits = 0;
+    void waitStarted(const QString&) override { ++waits; }
+    void waitEnded() override {}
+    void questionStarted() override {}
+    void questionEnded() override {}
 };
 
 std::unique_ptr<CancellableFake> oneServer() {
@@ -164,6 +180,72 @@ private slots:
         // Even a short password crosses the threads in its one buffer, leaving no copy behind.
         QCOMPARE(answer->password.view().data(), noting.typed);
         QCOMPARE(w.shares()->topLevelItemCount(), 1);
+    }
+
+    // A call cancelled while queued never runs; a call made inside a wait is refused at once
+    // instead of queuing behind the call the wait is for; closing the program ends the call
+    // still out before it waits for the worker.
+    void queueCancelNestingAndShutdown() {
+        Gate gate;
+        bool closing = false, endedOnClose = false;
+        FakeCanceller canceller;
+        canceller.onCancel = [&] {
+            if (closing) {
+                endedOnClose = true;
+                gate.open();
+            }
+        };
+        auto d = std::make_unique<CallDispatcher>();
+        d->setCanceller(&canceller);
+        std::optional<Status> nested;
+        QTimer::singleShot(50, [&] {
+            nested = d->call("nested", [] { return status::Success; });
+            d->cancel();
+        });
+        QVERIFY(!d->call("held", [&] { return gate.hold(), status::Success; }));
+        QCOMPARE(nested.value_or(status::Success), status::NetworkBusy);
+        bool queuedRan = false;
+        QTimer::singleShot(50, [&] { d->cancel(); });
+        QVERIFY(!d->call("queued", [&] { return queuedRan = true, status::Success; }));
+        closing = true;
+        d.reset();
+        QVERIFY(endedOnClose);
+        QVERIFY(!queuedRan);
+    }
+
+    // A call soon after a wait blocks the window only for a moment, then shows the panel.
+    void quickCallsOnlyAreWaitedForWithoutThePanel() {
+        CallDispatcher d;
+        CountingObserver observer;
+        d.setObserver(&observer);
+        const auto slow = [] { return QThread::msleep(30), status::Success; };
+        d.call("first", slow);
+        d.call("soon after", slow);
+        QCOMPARE(observer.waits, 2);
+    }
+
+    // A logon question whose call is cancelled before the question shows is not asked.
+    void questionOfACancelledCallIsDropped() {
+        CallDispatcher d;
+        std::atomic<bool> cancelling = false, asking = false, asked = false, shown = false;
+        QTimer::singleShot(0, [&] {
+            cancelling = true;
+            while (!asking)
+                QThread::msleep(1);
+            QThread::msleep(50); // the question is posted by now and cannot run before this ends
+            d.cancel();
+        });
+        d.call("asks", [&] {
+            while (!cancelling)
+                QThread::msleep(1);
+            asking = true;
+            asked = d.askOnUiThread([&] { shown = true; });
+            return status::Success;
+        });
+        QTest::qWait(100);
+        d.runOnWorker([] {});
+        QVERIFY(!shown);
+        QVERIFY(!asked);
     }
 };
 
