@@ -1,0 +1,1052 @@
+// The fault matrix: every change the program makes, driven through the real main window as a
+// user would, against real Samba servers, with a fault at each of its server-service calls in
+// turn. A dry run of each walk counts its calls (through the forwarding proxy, which decodes
+// them) and records the intended end state; then, for each call and each fault, a cell resets
+// the shares, arms the fault, runs the walk, and checks on a fresh connection:
+//   (a) every share that was there is still there, under its old or its new name, with its
+//       whole record (path, comment, limit, descriptor) equal to the old one or the intended one;
+//   (b) what the program said (message boxes, status lines, the list) matches what the server
+//       holds now;
+//   (c) no wait lasted longer than the bound without the wait panel.
+// The faults: the answer comes after the bound (the server did the work), the answer is lost
+// (work done, connection dropped), the request is lost (work not done, connection dropped), the
+// server is killed and started again, the server refuses with an error status (its share
+// command fails). Walks run on several servers at once, one child process per server.
+#include "../Proxy.h"
+#include "../TestServer.h"
+#include "app/TForm1.h"
+#include "backup/ShareBackup.h"
+#include "integration/WindowOnServer.h"
+#include "maintenance/TFindReplaceTextForm1.h"
+#include "platform/smb/codec/Utf.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "ui/Text.h"
+#include "waiting/CallDispatcher.h"
+#include "waiting/DispatchedServices.h"
+#include "waiting/WaitPanel.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace corvane;
+using namespace corvane::integration;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Answer = MessageBoxes::Answer;
+
+namespace {
+
+// The backend's progress bound in this test: short, so that late answers stay cheap.
+constexpr auto Bound = 2s;
+// How long the proxy holds a late answer (the client has given up by then).
+constexpr int LateHoldMs = 4000;
+// A cell that runs longer than this is stuck: the shard ends with what it has.
+constexpr auto CellLimit = 120s;
+
+constexpr std::uint16_t OpAdd = 14, OpEnum = 15, OpGetInfo = 16, OpSetInfo = 17, OpDel = 18;
+
+QString opName(std::uint16_t op) {
+    switch (op) {
+    case OpAdd:
+        return QStringLiteral("Add");
+    case OpEnum:
+        return QStringLiteral("Enum");
+    case OpGetInfo:
+        return QStringLiteral("GetInfo");
+    case OpSetInfo:
+        return QStringLiteral("SetInfo");
+    case OpDel:
+        return QStringLiteral("Del");
+    default:
+        return QStringLiteral("op%1").arg(op);
+    }
+}
+
+enum class Fault { Late, LostAnswer, LostRequest, Killed, Refused };
+const Fault AllFaults[] = {Fault::Late, Fault::LostAnswer, Fault::LostRequest, Fault::Killed,
+                           Fault::Refused};
+QString faultName(Fault f) {
+    switch (f) {
+    case Fault::Late:
+        return QStringLiteral("late answer");
+    case Fault::LostAnswer:
+        return QStringLiteral("answer lost");
+    case Fault::LostRequest:
+        return QStringLiteral("request lost");
+    case Fault::Killed:
+        return QStringLiteral("server killed");
+    case Fault::Refused:
+        return QStringLiteral("refused");
+    }
+    return {};
+}
+
+// ------------------------------------------------------------------ what a server holds
+
+// A share's whole record as the checks compare it.
+struct Record {
+    std::u16string path, remark;
+    std::uint32_t type = 0, maxUses = 0;
+    std::vector<std::uint8_t> descriptor;
+    friend bool operator==(const Record&, const Record&) = default;
+};
+using State = std::map<std::u16string, Record>;
+
+QString q(const std::u16string& s) {
+    return fromU16(s);
+}
+
+// Reads every share over a fresh connection (a listing first, so Samba answers from its
+// current definitions); false when the server did not answer.
+bool readState(const TestServer& server, State& out) {
+    Session fresh(server);
+    Status result = status::Success;
+    const auto shares = enumerateAll(fresh.network, server.address(), &result);
+    if (result != status::Success)
+        return false;
+    out.clear();
+    for (const ShareInfo502& listed : shares) {
+        if (listed.netname == u"IPC$")
+            continue;
+        ShareInfo502 info;
+        if (fresh.network.getInfo(server.address(), listed.netname, info) != status::Success)
+            return false;
+        out[listed.netname] = {info.path, info.remark, info.type, info.maxUses,
+                               info.securityDescriptor};
+    }
+    return true;
+}
+
+ShareInfo502 toInfo(const std::u16string& name, const Record& r) {
+    ShareInfo502 info;
+    info.netname = name;
+    info.type = r.type;
+    info.remark = r.remark;
+    info.maxUses = r.maxUses;
+    info.path = r.path;
+    info.securityDescriptor = r.descriptor;
+    return info;
+}
+
+// Makes the server hold exactly `wanted`, over a connection of its own; false when it could not.
+bool restore(const TestServer& server, const State& wanted) {
+    State now;
+    for (int round = 0; round < 3; ++round) {
+        if (!readState(server, now))
+            return false;
+        if (now == wanted)
+            return true;
+        Session fresh(server);
+        enumerateAll(fresh.network, server.address());
+        for (const auto& [name, record] : now)
+            if (!wanted.count(name))
+                fresh.network.remove(server.address(), name);
+        for (const auto& [name, record] : wanted) {
+            const auto it = now.find(name);
+            if (it == now.end())
+                fresh.network.add(server.address(), toInfo(name, record));
+            else if (!(it->second == record))
+                fresh.network.setInfo(server.address(), name, toInfo(name, record));
+        }
+    }
+    return readState(server, now) && now == wanted;
+}
+
+QString describe(const Record& r) {
+    return QStringLiteral("path %1, comment \"%2\", limit %3, descriptor %4 bytes")
+        .arg(q(r.path), q(r.remark),
+             r.maxUses == NoUserLimit ? QStringLiteral("none") : QString::number(r.maxUses))
+        .arg(r.descriptor.size());
+}
+
+// ------------------------------------------------------------------ the window
+
+// The wait indicator of the program, which also notes each wait and whether its panel showed.
+class RecordingIndicator : public WaitIndicator {
+public:
+    using WaitIndicator::WaitIndicator;
+    struct Wait {
+        Clock::time_point start, end;
+        bool panel = false;
+        QString work;
+    };
+    std::vector<Wait> waits;
+    bool open = false;
+
+    void waitStarted(const QString& work) override {
+        WaitIndicator::waitStarted(work);
+        waits.push_back({Clock::now(), {}, false, work});
+        open = true;
+    }
+    void waitEnded() override {
+        WaitIndicator::waitEnded();
+        if (open)
+            waits.back().end = Clock::now();
+        open = false;
+    }
+};
+
+// The main window wired as the program wires it, on a backend with the short bound.
+struct Window {
+    CallDispatcher dispatcher;
+    smb::StaticCredentials credentials;
+    std::unique_ptr<smb::SmbNetwork> network;
+    std::unique_ptr<DispatchedServices> services;
+    RecordingIndicator waits{dispatcher};
+    test::ScriptedMessageBoxes messages;
+    std::unique_ptr<TForm1> form;
+    QStringList statusLines; // what the walk's dialog listed
+
+    explicit Window(const TestServer& server) : credentials(server.adminCredentials()) {
+        dispatcher.runOnWorker([this] {
+            network = std::make_unique<smb::SmbNetwork>(credentials, integrationOptions(Bound));
+        });
+        dispatcher.setCanceller(network.get());
+        services = std::make_unique<DispatchedServices>(dispatcher, *network, *network, *network);
+        form = std::make_unique<TForm1>(*services, *services, *services, messages);
+        waits.setHome(form.get());
+        form->show();
+    }
+    ~Window() {
+        form.reset();
+        dispatcher.setCanceller(nullptr);
+        dispatcher.runOnWorker([this] { network.reset(); });
+    }
+
+    template <typename T> T* find(const char* name, QWidget* in = nullptr) const {
+        QWidget* root = in ? in : form.get();
+        T* w = root->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QWidget* page(const char* name) const { return find<QWidget>(name); }
+    QTreeWidget* shares() const { return find<QTreeWidget>("SharesList1"); }
+
+    bool open(const QString& computer) {
+        find<QLineEdit>("Computer1")->setText(computer);
+        form->OpenComputer1Click();
+        return form->state().computerName == computer;
+    }
+    QStringList rows() const {
+        QStringList out;
+        for (int i = 0; i < shares()->topLevelItemCount(); ++i)
+            out << shares()->topLevelItem(i)->text(0);
+        return out;
+    }
+    bool select(QTreeWidget* list, const QStringList& names) {
+        list->clearSelection();
+        int found = 0;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* row = list->topLevelItem(i);
+            if (names.contains(row->text(0))) {
+                row->setSelected(true);
+                ++found;
+            }
+        }
+        return found == names.size();
+    }
+    // Opens the shares menu (which sets the items' enabling) and triggers the item.
+    bool trigger(const char* action) {
+        auto* menu = find<QMenu>("SharesMenu1");
+        auto* item = find<QAction>(action);
+        menu->popup(QPoint(0, 0));
+        const bool enabled = item->isEnabled();
+        menu->hide();
+        if (enabled)
+            item->trigger();
+        return enabled;
+    }
+};
+
+class AnsweredFileDialogs : public FileDialogs {
+public:
+    QString fileName;
+    QString saveFileName(QWidget*, const QString&) override { return fileName; }
+    QString openFileName(QWidget*) override { return fileName; }
+};
+
+// Exports the named shares of `server` to `file` through a window of the program.
+bool exportShares(const TestServer& server, const QStringList& names, const QString& file) {
+    WindowOnServer w(server);
+    if (!w.open() || !w.select(names))
+        return false;
+    AnsweredFileDialogs dialogs;
+    dialogs.fileName = file;
+    w.form.findChild<ShareBackup*>("ShareBackup")->setFileDialogs(dialogs);
+    return w.trigger("ExportShares1") && w.messages.shown.isEmpty() && QFile::exists(file);
+}
+
+// ------------------------------------------------------------------ the walks
+
+// Where a walk runs: the server it changes, the proxy address the program opens, the other
+// server (a copy's source) and the files made for the imports.
+struct Place {
+    const TestServer& server;
+    QString proxyAddress;
+    const TestServer& other;
+    QString importNew;     // shares of the other server, made for this test
+    QString importReplace; // Alpha and Beta of this server as they were
+    AnsweredFileDialogs dialogs;
+};
+
+// One share a walk concerns: its name before and after (empty before: a new share; empty
+// after: deleted).
+struct Target {
+    std::u16string from, to;
+};
+
+struct Walk {
+    const char* name;
+    bool noMove = false; // the server cannot move a share in place
+    std::vector<Target> targets;
+    // Changes the state the walk starts from (after the reset to the demo shares).
+    std::function<void(State&, const Place&)> prepare;
+    // In the window, before the counted calls: selections, pages, dialogs' inputs.
+    std::function<bool(Window&, Place&)> setup;
+    // The walk itself.
+    std::function<void(Window&, Place&)> act;
+};
+
+// Runs a find and replace over the selected shares (share names or paths).
+void findAndReplace(Window& w, bool paths, const QString& find, const QString& replacement) {
+    QTimer::singleShot(0, w.form.get(), [&w, paths, find, replacement] {
+        TFindReplaceTextForm1* dialog = w.form->findReplaceTextForm();
+        if (!dialog)
+            return;
+        dialog->findChild<QRadioButton*>(paths ? "LocalPath1" : "ShareName1")->setChecked(true);
+        dialog->findChild<QLineEdit*>("FindText1")->setText(find);
+        dialog->findChild<QLineEdit*>("ReplaceText1")->setText(replacement);
+        dialog->findChild<QPushButton*>("Ok1")->click();
+        auto* list = dialog->findChild<QListWidget*>("StatusList1");
+        for (int i = 0; i < list->count(); ++i)
+            w.statusLines << list->item(i)->text();
+        dialog->findChild<QPushButton*>("Close1")->click();
+    });
+    w.trigger("FindReplaceText1");
+}
+
+// Imports a file through the preview: types the new parent, sets "Replace existing", Ok.
+void importFile(Window& w, Place& place, const QString& file, const QString& newParent,
+                bool replace) {
+    place.dialogs.fileName = file;
+    QTimer::singleShot(0, w.form.get(), [&w, newParent, replace] {
+        auto* preview = w.form->findChild<QDialog*>("ImportSharesForm1");
+        if (!preview)
+            return;
+        preview->findChild<QLineEdit*>("ImportNewParentDir1")->setText(newParent);
+        preview->findChild<QCheckBox*>("ReplaceExisting1")->setChecked(replace);
+        preview->findChild<QPushButton*>("Ok1")->click();
+        auto* status = preview->findChild<QListWidget*>("ImportStatusList1");
+        for (int i = 0; i < status->count(); ++i)
+            w.statusLines << status->item(i)->text();
+        preview->findChild<QPushButton*>("Cancel1")->click();
+    });
+    w.form->findChild<ShareBackup*>("ShareBackup")->setFileDialogs(place.dialogs);
+    w.trigger("ImportShares1");
+}
+
+QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    return nullptr;
+}
+
+bool selectShare(Window& w, const QString& name) {
+    return w.select(w.shares(), {name});
+}
+
+void apply(Window& w) {
+    w.find<QPushButton>("Apply1", w.page("TabSheet1"))->click();
+}
+
+std::vector<Walk> walks() {
+    std::vector<Walk> out;
+    out.push_back(
+        {"Apply: comment, limit, access list",
+         false,
+         {{u"Beta", u"Beta"}},
+         nullptr,
+         [](Window& w, Place&) {
+             if (!selectShare(w, "Beta"))
+                 return false;
+             QWidget* sheet = w.page("TabSheet1");
+             w.find<QLineEdit>("Comment1", sheet)->setText("Changed by the fault matrix");
+             w.find<QSpinBox>("MaxUsers1", sheet)->setValue(12);
+             auto* users = w.find<QTreeWidget>("UsersList1", sheet);
+             if (users->topLevelItemCount() == 0)
+                 return false;
+             users->setCurrentItem(users->topLevelItem(0));
+             w.find<QCheckBox>("DenyRead1", sheet)->click();
+             return true;
+         },
+         [](Window& w, Place&) { apply(w); }});
+    out.push_back({"Apply: rename",
+                   false,
+                   {{u"Alpha", u"AlphaRenamed"}},
+                   nullptr,
+                   [](Window& w, Place&) {
+                       if (!selectShare(w, "Alpha"))
+                           return false;
+                       w.find<QLineEdit>("ShareName1", w.page("TabSheet1"))->setText("AlphaRenamed");
+                       return true;
+                   },
+                   [](Window& w, Place&) { apply(w); }});
+    for (bool noMove : {false, true}) {
+        out.push_back(
+            {noMove ? "Apply: new path, server cannot move" : "Apply: new path, moved in place",
+             noMove,
+             {{u"Beta", u"Beta"}},
+             nullptr,
+             [](Window& w, Place& place) {
+                 if (!selectShare(w, "Beta"))
+                     return false;
+                 w.find<QLineEdit>("LocalPath1", w.page("TabSheet1"))
+                     ->setText(q(place.server.serverPath("C", "Data/Alpha/Docs")));
+                 return true;
+             },
+             [](Window& w, Place&) { apply(w); }});
+    }
+    out.push_back({"Hide",
+                   false,
+                   {{u"Work", u"Work$"}},
+                   nullptr,
+                   [](Window& w, Place&) { return selectShare(w, "Work"); },
+                   [](Window& w, Place&) { w.trigger("HideSelected1"); }});
+    out.push_back({"Delete",
+                   false,
+                   {{u"Work", u""}, {u"Archive", u""}},
+                   nullptr,
+                   [](Window& w, Place&) { return w.select(w.shares(), {"Work", "Archive"}); },
+                   [](Window& w, Place&) { w.trigger("DeleteSelected1"); }});
+    out.push_back({"Find and replace: names",
+                   false,
+                   {{u"Data", u"Datum"}, {u"Beta", u"Betum"}},
+                   nullptr,
+                   [](Window& w, Place&) { return w.select(w.shares(), {"Data", "Beta"}); },
+                   [](Window& w, Place&) { findAndReplace(w, false, "ta", "tum"); }});
+    out.push_back({"Find and replace: paths",
+                   false,
+                   {{u"Alpha", u"Alpha"}, {u"Beta", u"Beta"}},
+                   nullptr,
+                   [](Window& w, Place&) { return w.select(w.shares(), {"Alpha", "Beta"}); },
+                   [](Window& w, Place& place) {
+                       findAndReplace(w, true, q(place.server.serverPath("C")),
+                                      q(place.other.serverPath("C")));
+                   }});
+    out.push_back(
+        {"Copy from another server",
+         false,
+         {{u"", u"CopyOne"}, {u"", u"CopyTwo"}},
+         nullptr,
+         [](Window& w, Place& place) {
+             QWidget* sheet = w.page("TabSheet2");
+             w.find<QLineEdit>("SourceComputer1", sheet)->setText(q(place.other.address()));
+             w.find<QPushButton>("OpenCopyComputer1", sheet)->click();
+             if (!w.select(w.find<QTreeWidget>("SourceComputerSharesList1", sheet),
+                           {"CopyOne", "CopyTwo"}))
+                 return false;
+             w.find<QLineEdit>("DestinationComputerParentDir1", sheet)
+                 ->setText(q(place.server.serverPath("D", "Projects")));
+             return true;
+         },
+         [](Window& w, Place&) { w.find<QPushButton>("Copy1", w.page("TabSheet2"))->click(); }});
+    out.push_back(
+        {"Create from directories",
+         false,
+         {{u"", u"Alpha$"}, {u"", u"Beta$"}},
+         nullptr,
+         [](Window& w, Place&) {
+             QWidget* sheet = w.page("TabSheet3");
+             auto* tree = w.find<QTreeWidget>("DirTree1", sheet);
+             if (tree->topLevelItemCount() == 0)
+                 return false;
+             QTreeWidgetItem* c = childNamed(tree->topLevelItem(0), "C:");
+             if (!c)
+                 return false;
+             c->setExpanded(true);
+             QTreeWidgetItem* data = childNamed(c, "Data");
+             if (!data)
+                 return false;
+             tree->setCurrentItem(data);
+             w.find<QCheckBox>("CreateAllSharesHidden1", sheet)->setChecked(true);
+             return w.select(w.find<QTreeWidget>("DirList1", sheet), {"Alpha", "Beta"});
+         },
+         [](Window& w, Place&) { w.find<QPushButton>("Create1", w.page("TabSheet3"))->click(); }});
+    out.push_back({"Import: new shares",
+                   false,
+                   {{u"", u"CopyOne"}, {u"", u"CopyTwo"}},
+                   nullptr,
+                   [](Window& w, Place&) {
+                       w.shares()->clearSelection();
+                       return true;
+                   },
+                   [](Window& w, Place& place) {
+                       importFile(w, place, place.importNew,
+                                  q(place.server.serverPath("D", "Projects")), false);
+                   }});
+    out.push_back({"Import: replace existing",
+                   false,
+                   {{u"Alpha", u"Alpha"}, {u"Beta", u"Beta"}},
+                   [](State& s, const Place& place) {
+                       s[u"Alpha"].remark = u"Drifted since the export";
+                       s[u"Beta"].path = place.server.serverPath("C", "Data/Alpha/Docs");
+                   },
+                   [](Window& w, Place&) {
+                       w.shares()->clearSelection();
+                       return true;
+                   },
+                   [](Window& w, Place& place) {
+                       importFile(w, place, place.importReplace, QString(), true);
+                   }});
+    return out;
+}
+
+// ------------------------------------------------------------------ one cell
+
+struct Outcome {
+    bool pass = true;
+    bool applicable = true; // false: the fault never met the call (no share command ran)
+    QString text;
+    State after;
+    std::vector<std::uint16_t> calls;
+};
+
+// The instance's fault switches, written as test-server.sh's `fault` command writes them.
+struct Switches {
+    std::string dir;
+    void set(bool noMove, const std::string& faults = {}) const {
+        if (noMove)
+            std::ofstream(dir + "/no-move-in-place").flush();
+        else
+            std::remove((dir + "/no-move-in-place").c_str());
+        std::ofstream(dir + "/faults", std::ios::trunc) << faults;
+    }
+    std::string faults() const {
+        std::ifstream in(dir + "/faults");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+};
+
+enum class Held { Old, Done, Both, Lost, Mangled };
+enum class Claim { Done, NotDone, Both, Gone, Unknown };
+
+QString heldName(Held h) {
+    static const char* const names[] = {"as it was", "done", "under both names", "LOST",
+                                        "MANGLED"};
+    return QLatin1String(names[static_cast<int>(h)]);
+}
+QString claimName(Claim c) {
+    static const char* const names[] = {"done", "not done", "both names", "gone", "may be gone"};
+    return QLatin1String(names[static_cast<int>(c)]);
+}
+
+bool successLine(const QString& line) {
+    return line.contains(QLatin1String("successfully")) || line.endsWith(QLatin1String("Created.")) ||
+           line.endsWith(QLatin1String("Replaced."));
+}
+
+// What the program said about one target: its failure texts (boxes with an error or warning
+// icon, status lines that are not successes) that name it or name no target at all.
+Claim claimFor(const Window& w, const Target& t, const std::vector<Target>& all) {
+    const auto names = [](const QString& text, const Target& x) {
+        return (!x.from.empty() && text.contains(q(x.from))) ||
+               (!x.to.empty() && text.contains(q(x.to)));
+    };
+    QStringList failures;
+    for (const auto& box : w.messages.shown)
+        if (box.icon == MessageBoxes::Icon::Error || box.icon == MessageBoxes::Icon::Warning)
+            failures << box.text;
+    for (const QString& line : w.statusLines)
+        if (!successLine(line))
+            failures << line;
+    QStringList mine;
+    for (const QString& text : failures) {
+        const bool namesAny =
+            std::any_of(all.begin(), all.end(), [&](const Target& x) { return names(text, x); });
+        if (names(text, t) || !namesAny)
+            mine << text;
+    }
+    if (mine.isEmpty())
+        return Claim::Done;
+    const QString joined = mine.join('\n');
+    if (joined.contains(QLatin1String("may be gone")) || joined.contains(QLatin1String("perhaps")) ||
+        joined.contains(QLatin1String("may have")))
+        return Claim::Unknown;
+    // ("Could not remove old share X": the new one was made, the old one is said to remain.)
+    if (joined.contains(QLatin1String("both names")) ||
+        joined.contains(QLatin1String("remove old share")))
+        return Claim::Both;
+    if (joined.contains(QLatin1String("had to be deleted")))
+        return Claim::Gone;
+    return Claim::NotDone;
+}
+
+Held heldFor(const Target& t, const State& before, const State& intended, const State& after) {
+    const auto has = [&after](const std::u16string& n) { return !n.empty() && after.count(n); };
+    if (t.from.empty())
+        return !has(t.to) ? Held::Old : after.at(t.to) == intended.at(t.to) ? Held::Done
+                                                                             : Held::Mangled;
+    if (t.to.empty())
+        return !has(t.from) ? Held::Done : after.at(t.from) == before.at(t.from) ? Held::Old
+                                                                                 : Held::Mangled;
+    if (t.from == t.to) {
+        if (!has(t.from))
+            return Held::Lost;
+        const Record& r = after.at(t.from);
+        return r == before.at(t.from) ? Held::Old : r == intended.at(t.to) ? Held::Done
+                                                                           : Held::Mangled;
+    }
+    const bool old = has(t.from), renamed = has(t.to);
+    if ((old && !(after.at(t.from) == before.at(t.from))) ||
+        (renamed && !(after.at(t.to) == intended.at(t.to))))
+        return Held::Mangled;
+    return old && renamed ? Held::Both : old ? Held::Old : renamed ? Held::Done : Held::Lost;
+}
+
+// The three invariants; `fault` null for the dry run (everything must be done, nothing said).
+void check(const Walk& walk, const State& before, const State& intended, const Window& w,
+           const std::optional<Fault>& fault, Outcome& out) {
+    QStringList problems, seen;
+    const State& after = out.after;
+    // (a) each target, and nothing else changed or came.
+    std::set<std::u16string> targetNames;
+    for (const Target& t : walk.targets) {
+        targetNames.insert(t.from);
+        targetNames.insert(t.to);
+        const Held held = heldFor(t, before, intended, after);
+        const Claim claim = claimFor(w, t, walk.targets);
+        const QString name = q(t.from.empty() ? t.to : t.from);
+        seen << QStringLiteral("%1 %2, said %3").arg(name, heldName(held), claimName(claim));
+        if (held == Held::Lost || held == Held::Mangled) {
+            QString detail = QStringLiteral("(a) %1 %2").arg(name, heldName(held));
+            for (const std::u16string& n : {t.from, t.to})
+                if (!n.empty() && after.count(n))
+                    detail += QStringLiteral("; %1 holds %2").arg(q(n), describe(after.at(n)));
+            problems << detail;
+        }
+        const bool killed = fault == Fault::Killed;
+        bool fits = false;
+        switch (held) {
+        case Held::Done:
+            fits = claim == Claim::Done || (killed && claim == Claim::Unknown);
+            break;
+        case Held::Old:
+            fits = claim == Claim::NotDone || (killed && claim == Claim::Unknown);
+            break;
+        case Held::Both:
+            fits = claim == Claim::Both || (killed && claim == Claim::Unknown);
+            break;
+        case Held::Lost:
+        case Held::Mangled:
+            fits = claim == Claim::Unknown || claim == Claim::Gone;
+            break;
+        }
+        if (!fits)
+            problems << QStringLiteral("(b) %1 is %2 but the program said %3")
+                            .arg(name, heldName(held), claimName(claim));
+        if (!fault && held != Held::Done)
+            problems << QStringLiteral("dry run: %1 not done").arg(name);
+    }
+    for (const auto& [name, record] : before)
+        if (!targetNames.count(name) && !(after.count(name) && after.at(name) == record))
+            problems << QStringLiteral("(a) %1 changed though the walk did not concern it")
+                            .arg(q(name));
+    for (const auto& [name, record] : after)
+        if (!before.count(name) && !targetNames.count(name))
+            problems << QStringLiteral("(a) %1 appeared").arg(q(name));
+    // (b) the list shows what the server holds.
+    QStringList listed = w.rows(), held;
+    listed.removeAll(QStringLiteral("IPC$"));
+    for (const auto& [name, record] : after)
+        held << q(name);
+    listed.sort();
+    held.sort();
+    if (listed != held) {
+        QStringList extra, missing;
+        for (const QString& n : listed)
+            if (!held.contains(n))
+                extra << n;
+        for (const QString& n : held)
+            if (!listed.contains(n))
+                missing << n;
+        problems << QStringLiteral("(b) the list shows [%1] the server has not, lacks [%2]")
+                        .arg(extra.join(','), missing.join(','));
+    }
+    // (c) no wait beyond the bound without the panel.
+    for (const auto& wait : w.waits.waits)
+        if (wait.end - wait.start > Bound + 200ms && !wait.panel)
+            problems << QStringLiteral("(c) %1 ms without the wait panel: %2")
+                            .arg(std::chrono::duration_cast<std::chrono::milliseconds>(wait.end -
+                                                                                        wait.start)
+                                     .count())
+                            .arg(wait.work);
+    out.pass = problems.isEmpty();
+    QStringList said;
+    for (const auto& box : w.messages.shown)
+        if (box.icon != MessageBoxes::Icon::Question)
+            said << box.text.simplified();
+    for (const QString& line : w.statusLines)
+        said << line.simplified();
+    out.text = seen.join("; ");
+    if (!out.pass)
+        out.text += QStringLiteral(" || %1 || program said: %2")
+                        .arg(problems.join(" | "), said.isEmpty() ? QStringLiteral("nothing")
+                                                                  : said.join(" / "));
+}
+
+struct Shard {
+    Place place;
+    Proxy& proxy;
+    Switches switches;
+    State baseline;
+};
+
+// Runs `walk` once: the dry run when `fault` is null, else with the fault at call `nth`.
+Outcome runCell(Shard& shard, const Walk& walk, const State& before, const State& intended,
+                std::size_t nth, std::uint16_t op, const std::optional<Fault>& fault) {
+    Outcome out;
+    const auto started = Clock::now();
+    Place& place = shard.place;
+    const TestServer& server = place.server;
+    shard.switches.set(false);
+    if (!restore(server, before)) {
+        out.pass = false;
+        out.text = "harness: the shares could not be reset";
+        return out;
+    }
+    shard.switches.set(walk.noMove);
+    std::atomic<bool> killed{false}, unused{false};
+    {
+        Window w(server);
+        QTimer sampler;
+        sampler.setInterval(20);
+        QObject::connect(&sampler, &QTimer::timeout, [&w] {
+            if (!w.waits.open)
+                return;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                for (QWidget* panel : widget->findChildren<QWidget*>(QStringLiteral("WaitPanel1")))
+                    if (panel->isVisible())
+                        w.waits.waits.back().panel = true;
+        });
+        sampler.start();
+        if (!w.open(place.proxyAddress) || !walk.setup(w, place)) {
+            out.pass = false;
+            out.text = "harness: the walk could not be set up";
+            return out;
+        }
+        w.messages.shown.clear();
+        shard.proxy.reset();
+        if (fault) {
+            switch (*fault) {
+            case Fault::Late:
+                shard.proxy.arm(nth, Proxy::Fault::Late, LateHoldMs);
+                break;
+            case Fault::LostAnswer:
+                shard.proxy.arm(nth, Proxy::Fault::LoseAnswer);
+                break;
+            case Fault::LostRequest:
+                shard.proxy.arm(nth, Proxy::Fault::LoseRequest);
+                break;
+            case Fault::Killed:
+                shard.proxy.onReached([&server, &killed, nth](std::size_t k) {
+                    if (k != nth)
+                        return;
+                    killed = true;
+                    server.run("crash");
+                    server.run("revive");
+                });
+                shard.proxy.arm(nth, Proxy::Fault::Pause);
+                break;
+            case Fault::Refused: {
+                // The server's command for this call fails; when the next call comes, a
+                // refusal still waiting shows that this call ran no command.
+                const std::string what = op == OpAdd ? "add" : op == OpDel ? "delete" : "change";
+                const Switches switches = shard.switches;
+                const bool noMove = walk.noMove;
+                shard.proxy.onReached([switches, what, noMove, nth, &unused](std::size_t k) {
+                    if (k == nth) {
+                        switches.set(noMove, "fail " + what + " 1\n");
+                    } else if (k == nth + 1) {
+                        unused = switches.faults().find("fail") != std::string::npos;
+                        switches.set(noMove);
+                    }
+                });
+                shard.proxy.arm(nth, Proxy::Fault::Pause);
+                break;
+            }
+            }
+        }
+        walk.act(w, place);
+        bool applied = false;
+        out.calls = shard.proxy.calls(&applied);
+        shard.proxy.onReached(nullptr);
+        if (fault == Fault::Refused &&
+            (unused || shard.switches.faults().find("fail") != std::string::npos))
+            out.applicable = false;
+        else if (fault && !applied)
+            out.applicable = false;
+        shard.switches.set(false);
+        if (killed)
+            server.run("revive");
+        if (!readState(server, out.after)) {
+            out.pass = false;
+            out.text = "harness: the server could not be read after the walk";
+            return out;
+        }
+        check(walk, before, fault ? intended : out.after, w, fault, out);
+    }
+    out.text = QStringLiteral("%1 ms; ").arg(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()) + out.text;
+    return out;
+}
+
+// ------------------------------------------------------------------ shards
+
+// Prints one matrix line: walk | call | fault | outcome.
+void printRow(const QString& walk, const QString& call, const QString& fault, const Outcome& o) {
+    const QString line = QStringLiteral("MATRIX %1 | %2 | %3 | %4 | %5\n")
+                             .arg(walk, call, fault,
+                                  !o.applicable ? QStringLiteral("n/a")
+                                  : o.pass      ? QStringLiteral("pass")
+                                                : QStringLiteral("FAIL"),
+                                  o.text);
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+int runShard(const QString& serverAddress, const QString& proxyAddress,
+             const QString& otherAddress, const QString& importNew,
+             const std::vector<int>& walkIndexes) {
+    const TestServer server(serverAddress.toStdString());
+    const TestServer other(otherAddress.toStdString());
+    if (!server.start() || !server.resetShares()) {
+        std::fprintf(stderr, "shard %s: the server did not start\n", qPrintable(serverAddress));
+        return 2;
+    }
+    Proxy proxy(proxyAddress.toStdString(), serverAddress.toStdString());
+    if (!proxy.ready()) {
+        std::fprintf(stderr, "shard %s: the proxy did not start\n", qPrintable(proxyAddress));
+        return 2;
+    }
+    QTemporaryDir files;
+    Shard shard{{server, proxyAddress, other, importNew, files.filePath("replace.json"), {}},
+                proxy,
+                {server.value("CORVANE_TEST_SERVER_DIR")},
+                {}};
+    if (!readState(server, shard.baseline) ||
+        !exportShares(server, {"Alpha", "Beta"}, shard.place.importReplace)) {
+        std::fprintf(stderr, "shard %s: no baseline\n", qPrintable(serverAddress));
+        return 2;
+    }
+
+    // A cell that hangs ends the shard, so the matrix still prints what it has.
+    std::atomic<Clock::rep> cellStart{Clock::now().time_since_epoch().count()};
+    std::atomic<bool> done{false};
+    std::thread guard([&] {
+        while (!done) {
+            std::this_thread::sleep_for(1s);
+            if (Clock::now().time_since_epoch().count() - cellStart > Clock::duration(CellLimit).count()) {
+                std::fprintf(stdout, "MATRIX stuck | | | FAIL | a cell ran longer than %lld s\n",
+                             static_cast<long long>(CellLimit.count()));
+                std::fflush(stdout);
+                ::_exit(3);
+            }
+        }
+    });
+
+    const auto all = walks();
+    for (int index : walkIndexes) {
+        const Walk& walk = all[static_cast<std::size_t>(index)];
+        State before = shard.baseline;
+        if (walk.prepare)
+            walk.prepare(before, shard.place);
+        cellStart = Clock::now().time_since_epoch().count();
+        const Outcome dry = runCell(shard, walk, before, before, 0, 0, std::nullopt);
+        QStringList ops;
+        for (std::uint16_t op : dry.calls)
+            ops << opName(op);
+        printRow(walk.name, QStringLiteral("dry run: %1 calls %2").arg(dry.calls.size()).arg(ops.join(' ')),
+                 QStringLiteral("none"), dry);
+        if (!dry.pass || dry.calls.empty())
+            continue;
+        const State intended = dry.after;
+        for (std::size_t nth = 1; nth <= dry.calls.size(); ++nth) {
+            const std::uint16_t op = dry.calls[nth - 1];
+            for (Fault fault : AllFaults) {
+                if (fault == Fault::Refused && op != OpAdd && op != OpSetInfo && op != OpDel)
+                    continue;
+                cellStart = Clock::now().time_since_epoch().count();
+                const Outcome o = runCell(shard, walk, before, intended, nth, op, fault);
+                printRow(walk.name, QStringLiteral("call %1 %2").arg(nth).arg(opName(op)),
+                         faultName(fault), o);
+            }
+        }
+    }
+    done = true;
+    guard.join();
+    restore(server, shard.baseline);
+    server.stop();
+    return 0;
+}
+
+// The servers: pairs of (server, proxy) addresses from the build's fault-matrix list.
+std::vector<std::pair<QString, QString>> shardAddresses() {
+    const QStringList addresses =
+        QString::fromLatin1(CORVANE_FAULT_ADDRESSES).split(',', Qt::SkipEmptyParts);
+    std::vector<std::pair<QString, QString>> out;
+    for (qsizetype i = 0; i + 1 < addresses.size(); i += 2)
+        out.emplace_back(addresses[i], addresses[i + 1]);
+    return out;
+}
+
+// Makes the shares the copy and the import take from the other server, and their file.
+bool prepareSource(const TestServer& other, const QString& file) {
+    Session session(other);
+    ShareInfo502 alpha;
+    if (session.network.getInfo(other.address(), u"Alpha", alpha) != status::Success)
+        return false;
+    using Source = std::tuple<const char16_t*, const char*, std::uint32_t>;
+    for (const auto& [name, dir, limit] :
+         {Source{u"CopyOne", "Projects/Orion", 7u}, Source{u"CopyTwo", "Projects/Vega", NoUserLimit}}) {
+        session.network.remove(other.address(), name);
+        ShareInfo502 share = alpha;
+        share.netname = name;
+        share.path = other.serverPath("D", dir);
+        share.remark = std::u16string(u"Copy source ") + name;
+        share.maxUses = limit;
+        if (session.network.add(other.address(), share) != status::Success)
+            return false;
+    }
+    return exportShares(other, {"CopyOne", "CopyTwo"}, file);
+}
+
+int runMatrix(const char* self) {
+    const auto shards = shardAddresses();
+    const TestServer& other = TestServer::secondary();
+    QTemporaryDir files;
+    const QString importNew = files.filePath("new.json");
+    if (shards.empty() || !prepareSource(other, importNew)) {
+        std::fprintf(stderr, "fault matrix: no shard addresses or no copy source\n");
+        return 1;
+    }
+    const auto start = Clock::now();
+    const std::size_t walkCount = walks().size();
+    // One child process per server, each writing its rows to a file of its own.
+    std::vector<std::pair<pid_t, QString>> children;
+    for (std::size_t s = 0; s < shards.size(); ++s) {
+        QStringList indexes;
+        for (std::size_t i = s; i < walkCount; i += shards.size())
+            indexes << QString::number(i);
+        if (indexes.isEmpty())
+            break;
+        const QString output = files.filePath(QStringLiteral("shard%1.txt").arg(s));
+        const QByteArray path = output.toLocal8Bit();
+        const QByteArray args[] = {"--shard",
+                                   shards[s].first.toLocal8Bit(),
+                                   shards[s].second.toLocal8Bit(),
+                                   q(other.address()).toLocal8Bit(),
+                                   importNew.toLocal8Bit(),
+                                   indexes.join(',').toLocal8Bit()};
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (!std::freopen(path.constData(), "w", stdout))
+                ::_exit(127);
+            ::execl(self, self, args[0].constData(), args[1].constData(), args[2].constData(),
+                    args[3].constData(), args[4].constData(), args[5].constData(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        if (pid > 0)
+            children.emplace_back(pid, output);
+    }
+    QStringList rows;
+    bool ok = true;
+    for (const auto& [pid, output] : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "fault matrix: a shard ended with status %d\n", status);
+            ok = false;
+        }
+        QFile file(output);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (line.startsWith("MATRIX "))
+                rows << QString::fromUtf8(line.mid(7));
+    }
+    Session session(other);
+    session.network.remove(other.address(), u"CopyOne");
+    session.network.remove(other.address(), u"CopyTwo");
+
+    int cells = 0, passed = 0, na = 0;
+    QStringList failing;
+    for (const QString& row : rows) {
+        const QStringList fields = row.split(QLatin1String(" | "));
+        const QString verdict = fields.value(3);
+        std::printf("%s\n", qPrintable(row));
+        if (fields.value(1).startsWith(QLatin1String("dry run"))) {
+            if (verdict != QLatin1String("pass"))
+                failing << row;
+            continue;
+        }
+        if (verdict == QLatin1String("n/a")) {
+            ++na;
+            continue;
+        }
+        ++cells;
+        if (verdict == QLatin1String("pass"))
+            ++passed;
+        else
+            failing << row;
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start);
+    std::printf("\nfault matrix: %d cells, %d pass, %d fail, %d not applicable, %lld s on %zu "
+                "servers\n",
+                cells, passed, cells - passed, na, static_cast<long long>(seconds.count()),
+                children.size());
+    for (const QString& row : failing)
+        std::printf("FAILING %s\n", qPrintable(row));
+    std::fflush(stdout);
+    return ok && failing.isEmpty() && cells > 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() >= 7 && args[1] == QLatin1String("--shard")) {
+        std::vector<int> indexes;
+        for (const QString& i : args[6].split(','))
+            indexes.push_back(i.toInt());
+        return runShard(args[2], args[3], args[4], args[5], indexes);
+    }
+    return runMatrix(argv[0]);
+}
