@@ -213,8 +213,8 @@ bool Connection::onRequestFrame(std::span<const std::uint8_t> frame) {
         std::unique_lock calls(g_calls.mutex);
         g_calls.opnums.push_back(pdu.opnum);
         const std::size_t index = g_calls.opnums.size();
-        const bool pausing = g_calls.kind == FaultKind::Pause && g_calls.armedAt != 0 &&
-                             index > g_calls.armedAt;
+        const bool pausing =
+            g_calls.kind == FaultKind::Pause && g_calls.armedAt != 0 && index > g_calls.armedAt;
         if (index != g_calls.armedAt && !pausing)
             continue;
         g_calls.applied = true;

@@ -23,9 +23,8 @@ constexpr std::uint8_t PtypeAlterContext = 14;
 constexpr std::uint8_t PfcFirstFrag = 0x01;
 
 // 4b324fc8-1670-01d3-1278-5a47bf6ee188 as it travels (little-endian fields first).
-constexpr std::array<std::uint8_t, 16> SrvsvcUuid = {0xc8, 0x4f, 0x32, 0x4b, 0x70, 0x16,
-                                                     0xd3, 0x01, 0x12, 0x78, 0x5a, 0x47,
-                                                     0xbf, 0x6e, 0xe1, 0x88};
+constexpr std::array<std::uint8_t, 16> SrvsvcUuid = {
+    0xc8, 0x4f, 0x32, 0x4b, 0x70, 0x16, 0xd3, 0x01, 0x12, 0x78, 0x5a, 0x47, 0xbf, 0x6e, 0xe1, 0x88};
 
 // Reads of a span that answer nullopt past its end.
 struct Reader {
@@ -184,9 +183,9 @@ FrameContents inspectFrame(std::span<const std::uint8_t> frame) {
         const auto next = header.le(20, 4);
         if (!next)
             break;
-        inspectMessage(Reader{*next ? message.first(std::min<std::size_t>(*next, message.size()))
-                                    : message},
-                       out);
+        inspectMessage(
+            Reader{*next ? message.first(std::min<std::size_t>(*next, message.size())) : message},
+            out);
         if (*next == 0 || *next < Smb2HeaderSize)
             break;
         at += *next;

@@ -20,11 +20,11 @@ struct RpcPdu {
     enum class Kind { Request, Bind, Response, Other } kind = Kind::Other;
     bool firstFragment = false;
     std::uint32_t callId = 0;
-    std::uint16_t opnum = 0;          // requests
-    bool bindsSrvsvc = false;         // binds and alter contexts naming the srvsvc interface
-    std::optional<FileId> fileId;     // writes and IOCTLs (requests and IOCTL answers)
-    std::uint64_t messageId = 0;      // of the SMB2 message
-    bool readAnswer = false;          // the answer of an SMB2 READ (match it by messageId)
+    std::uint16_t opnum = 0;      // requests
+    bool bindsSrvsvc = false;     // binds and alter contexts naming the srvsvc interface
+    std::optional<FileId> fileId; // writes and IOCTLs (requests and IOCTL answers)
+    std::uint64_t messageId = 0;  // of the SMB2 message
+    bool readAnswer = false;      // the answer of an SMB2 READ (match it by messageId)
 };
 
 // An SMB2 READ request for a pipe: its message id and file.

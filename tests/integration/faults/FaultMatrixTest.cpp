@@ -29,13 +29,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -106,36 +107,46 @@ QString faultName(Fault f) {
 
 // ------------------------------------------------------------------ what a server holds
 
-// A share's whole record as the checks compare it.
+// A share's whole record as the checks compare it. The limit is read only for the shares a walk
+// concerns (Samba gives it at level 2 alone, a call per share); unread, it matches any.
 struct Record {
     std::u16string path, remark;
-    std::uint32_t type = 0, maxUses = 0;
+    std::uint32_t type = 0;
+    std::optional<std::uint32_t> maxUses;
     std::vector<std::uint8_t> descriptor;
-    friend bool operator==(const Record&, const Record&) = default;
+    friend bool operator==(const Record& a, const Record& b) {
+        return a.path == b.path && a.remark == b.remark && a.type == b.type &&
+               a.descriptor == b.descriptor && (!a.maxUses || !b.maxUses || a.maxUses == b.maxUses);
+    }
 };
 using State = std::map<std::u16string, Record>;
+using Names = std::set<std::u16string>;
 
 QString q(const std::u16string& s) {
     return fromU16(s);
 }
 
-// Reads every share over a fresh connection (a listing first, so Samba answers from its
-// current definitions); false when the server did not answer.
-bool readState(const TestServer& server, State& out) {
-    Session fresh(server);
+// Reads every share over `session` (a listing first, so Samba answers from its current
+// definitions), the whole record of those in `detail` (all when null); false when the server
+// did not answer.
+bool readState(Session& session, const TestServer& server, State& out,
+               const Names* detail = nullptr) {
     Status result = status::Success;
-    const auto shares = enumerateAll(fresh.network, server.address(), &result);
+    const auto shares = enumerateAll(session.network, server.address(), &result);
     if (result != status::Success)
         return false;
     out.clear();
     for (const ShareInfo502& listed : shares) {
         if (listed.netname == u"IPC$")
             continue;
+        Record& r = out[listed.netname];
+        r = {listed.path, listed.remark, listed.type, std::nullopt, listed.securityDescriptor};
+        if (detail && !detail->count(listed.netname))
+            continue;
         ShareInfo502 info;
-        if (fresh.network.getInfo(server.address(), listed.netname, info) != status::Success)
+        if (session.network.getInfo(server.address(), listed.netname, info) != status::Success)
             return false;
-        out[listed.netname] = {info.path, info.remark, info.type, info.maxUses,
-                               info.securityDescriptor};
+        r = {info.path, info.remark, info.type, info.maxUses, info.securityDescriptor};
     }
     return true;
 }
@@ -145,41 +156,57 @@ ShareInfo502 toInfo(const std::u16string& name, const Record& r) {
     info.netname = name;
     info.type = r.type;
     info.remark = r.remark;
-    info.maxUses = r.maxUses;
+    info.maxUses = r.maxUses.value_or(NoUserLimit);
     info.path = r.path;
     info.securityDescriptor = r.descriptor;
     return info;
 }
 
-// Makes the server hold exactly `wanted`, over a connection of its own; false when it could not.
-bool restore(const TestServer& server, const State& wanted) {
-    State now;
+// Makes the server hold `wanted` (whole records), starting from `now` as last read over
+// `session`; false when it could not.
+bool restore(Session& session, const TestServer& server, State now, const State& wanted,
+             const Names& detail) {
     for (int round = 0; round < 3; ++round) {
-        if (!readState(server, now))
-            return false;
         if (now == wanted)
             return true;
-        Session fresh(server);
-        enumerateAll(fresh.network, server.address());
         for (const auto& [name, record] : now)
             if (!wanted.count(name))
-                fresh.network.remove(server.address(), name);
+                session.network.remove(server.address(), name);
         for (const auto& [name, record] : wanted) {
             const auto it = now.find(name);
             if (it == now.end())
-                fresh.network.add(server.address(), toInfo(name, record));
+                session.network.add(server.address(), toInfo(name, record));
             else if (!(it->second == record))
-                fresh.network.setInfo(server.address(), name, toInfo(name, record));
+                session.network.setInfo(server.address(), name, toInfo(name, record));
         }
+        if (!readState(session, server, now, &detail))
+            return false;
     }
-    return readState(server, now) && now == wanted;
+    return now == wanted;
 }
 
-QString describe(const Record& r) {
-    return QStringLiteral("path %1, comment \"%2\", limit %3, descriptor %4 bytes")
-        .arg(q(r.path), q(r.remark),
-             r.maxUses == NoUserLimit ? QStringLiteral("none") : QString::number(r.maxUses))
-        .arg(r.descriptor.size());
+// Each field of `r` as "old", "new" (the intended value) or the value itself.
+QString compare(const Record& r, const Record* old, const Record* meant) {
+    QStringList out;
+    const auto field = [&](const char* name, auto get, const QString& shown) {
+        const bool isOld = old && get(*old) == get(r), isNew = meant && get(*meant) == get(r);
+        out << QStringLiteral("%1 %2").arg(QLatin1String(name), isOld && isNew
+                                                                    ? QStringLiteral("unchanged")
+                                                                : isNew ? QStringLiteral("new")
+                                                                : isOld ? QStringLiteral("old")
+                                                                        : shown);
+    };
+    field(
+        "path", [](const Record& x) { return x.path; }, q(r.path));
+    field(
+        "comment", [](const Record& x) { return x.remark; }, q(r.remark));
+    field(
+        "limit", [](const Record& x) { return x.maxUses; },
+        r.maxUses ? QString::number(*r.maxUses) : QStringLiteral("unread"));
+    field(
+        "descriptor", [](const Record& x) { return x.descriptor; },
+        QStringLiteral("other (%1 bytes)").arg(r.descriptor.size()));
+    return out.join(", ");
 }
 
 // ------------------------------------------------------------------ the window
@@ -329,14 +356,30 @@ struct Walk {
     std::function<bool(Window&, Place&)> setup;
     // The walk itself.
     std::function<void(Window&, Place&)> act;
+    // Its calls as a dry run counted them, to share the work out evenly.
+    std::size_t expectedCalls = 0;
 };
+
+// Runs `action` once a window named `name` shows (a dialog the walk opens after its first calls).
+void whenShown(Window& w, const char* name, std::function<void(QWidget*)> action) {
+    auto* poll = new QTimer(w.form.get());
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, name, action] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() != QLatin1String(name) || !widget->isVisible())
+                continue;
+            poll->stop();
+            poll->deleteLater();
+            action(widget);
+            return;
+        }
+    });
+    poll->start();
+}
 
 // Runs a find and replace over the selected shares (share names or paths).
 void findAndReplace(Window& w, bool paths, const QString& find, const QString& replacement) {
-    QTimer::singleShot(0, w.form.get(), [&w, paths, find, replacement] {
-        TFindReplaceTextForm1* dialog = w.form->findReplaceTextForm();
-        if (!dialog)
-            return;
+    whenShown(w, "FindReplaceTextForm1", [&w, paths, find, replacement](QWidget* dialog) {
         dialog->findChild<QRadioButton*>(paths ? "LocalPath1" : "ShareName1")->setChecked(true);
         dialog->findChild<QLineEdit*>("FindText1")->setText(find);
         dialog->findChild<QLineEdit*>("ReplaceText1")->setText(replacement);
@@ -353,12 +396,15 @@ void findAndReplace(Window& w, bool paths, const QString& find, const QString& r
 void importFile(Window& w, Place& place, const QString& file, const QString& newParent,
                 bool replace) {
     place.dialogs.fileName = file;
-    QTimer::singleShot(0, w.form.get(), [&w, newParent, replace] {
-        auto* preview = w.form->findChild<QDialog*>("ImportSharesForm1");
-        if (!preview)
-            return;
+    whenShown(w, "ImportSharesForm1", [&w, newParent, replace](QWidget* preview) {
         preview->findChild<QLineEdit*>("ImportNewParentDir1")->setText(newParent);
         preview->findChild<QCheckBox*>("ReplaceExisting1")->setChecked(replace);
+        // A share the preview could not read is reported there.
+        auto* list = preview->findChild<QTreeWidget*>("ImportList1");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->text(1).contains(QLatin1String("could not")))
+                w.statusLines << list->topLevelItem(i)->text(0) + QLatin1String(": ") +
+                                     list->topLevelItem(i)->text(1);
         preview->findChild<QPushButton*>("Ok1")->click();
         auto* status = preview->findChild<QListWidget*>("ImportStatusList1");
         for (int i = 0; i < status->count(); ++i)
@@ -386,36 +432,36 @@ void apply(Window& w) {
 
 std::vector<Walk> walks() {
     std::vector<Walk> out;
-    out.push_back(
-        {"Apply: comment, limit, access list",
-         false,
-         {{u"Beta", u"Beta"}},
-         nullptr,
-         [](Window& w, Place&) {
-             if (!selectShare(w, "Beta"))
-                 return false;
-             QWidget* sheet = w.page("TabSheet1");
-             w.find<QLineEdit>("Comment1", sheet)->setText("Changed by the fault matrix");
-             w.find<QSpinBox>("MaxUsers1", sheet)->setValue(12);
-             auto* users = w.find<QTreeWidget>("UsersList1", sheet);
-             if (users->topLevelItemCount() == 0)
-                 return false;
-             users->setCurrentItem(users->topLevelItem(0));
-             w.find<QCheckBox>("DenyRead1", sheet)->click();
-             return true;
-         },
-         [](Window& w, Place&) { apply(w); }});
-    out.push_back({"Apply: rename",
+    out.push_back({"Apply: comment, limit, access list",
                    false,
-                   {{u"Alpha", u"AlphaRenamed"}},
+                   {{u"Beta", u"Beta"}},
                    nullptr,
                    [](Window& w, Place&) {
-                       if (!selectShare(w, "Alpha"))
+                       if (!selectShare(w, "Beta"))
                            return false;
-                       w.find<QLineEdit>("ShareName1", w.page("TabSheet1"))->setText("AlphaRenamed");
+                       QWidget* sheet = w.page("TabSheet1");
+                       w.find<QLineEdit>("Comment1", sheet)->setText("Changed by the fault matrix");
+                       w.find<QSpinBox>("MaxUsers1", sheet)->setValue(12);
+                       auto* users = w.find<QTreeWidget>("UsersList1", sheet);
+                       if (users->topLevelItemCount() == 0)
+                           return false;
+                       users->setCurrentItem(users->topLevelItem(0));
+                       w.find<QCheckBox>("DenyRead1", sheet)->click();
                        return true;
                    },
                    [](Window& w, Place&) { apply(w); }});
+    out.push_back(
+        {"Apply: rename",
+         false,
+         {{u"Alpha", u"AlphaRenamed"}},
+         nullptr,
+         [](Window& w, Place&) {
+             if (!selectShare(w, "Alpha"))
+                 return false;
+             w.find<QLineEdit>("ShareName1", w.page("TabSheet1"))->setText("AlphaRenamed");
+             return true;
+         },
+         [](Window& w, Place&) { apply(w); }});
     for (bool noMove : {false, true}) {
         out.push_back(
             {noMove ? "Apply: new path, server cannot move" : "Apply: new path, moved in place",
@@ -441,19 +487,25 @@ std::vector<Walk> walks() {
                    false,
                    {{u"Work", u""}, {u"Archive", u""}},
                    nullptr,
-                   [](Window& w, Place&) { return w.select(w.shares(), {"Work", "Archive"}); },
+                   [](Window& w, Place&) {
+                       return w.select(w.shares(), {"Work", "Archive"});
+                   },
                    [](Window& w, Place&) { w.trigger("DeleteSelected1"); }});
     out.push_back({"Find and replace: names",
                    false,
                    {{u"Data", u"Datum"}, {u"Beta", u"Betum"}},
                    nullptr,
-                   [](Window& w, Place&) { return w.select(w.shares(), {"Data", "Beta"}); },
+                   [](Window& w, Place&) {
+                       return w.select(w.shares(), {"Data", "Beta"});
+                   },
                    [](Window& w, Place&) { findAndReplace(w, false, "ta", "tum"); }});
     out.push_back({"Find and replace: paths",
                    false,
                    {{u"Alpha", u"Alpha"}, {u"Beta", u"Beta"}},
                    nullptr,
-                   [](Window& w, Place&) { return w.select(w.shares(), {"Alpha", "Beta"}); },
+                   [](Window& w, Place&) {
+                       return w.select(w.shares(), {"Alpha", "Beta"});
+                   },
                    [](Window& w, Place& place) {
                        findAndReplace(w, true, q(place.server.serverPath("C")),
                                       q(place.other.serverPath("C")));
@@ -466,10 +518,17 @@ std::vector<Walk> walks() {
          [](Window& w, Place& place) {
              QWidget* sheet = w.page("TabSheet2");
              w.find<QLineEdit>("SourceComputer1", sheet)->setText(q(place.other.address()));
-             w.find<QPushButton>("OpenCopyComputer1", sheet)->click();
-             if (!w.select(w.find<QTreeWidget>("SourceComputerSharesList1", sheet),
-                           {"CopyOne", "CopyTwo"}))
-                 return false;
+             // Samba's RPC workers may list the shares as they were when they last loaded
+             // them: Open again, as a user would, until the new ones show.
+             auto* source = w.find<QTreeWidget>("SourceComputerSharesList1", sheet);
+             for (int attempt = 0; attempt < 5; ++attempt) {
+                 w.find<QPushButton>("OpenCopyComputer1", sheet)->click();
+                 if (w.select(source, {"CopyOne", "CopyTwo"}))
+                     break;
+                 if (attempt == 4)
+                     return false;
+                 QThread::msleep(200);
+             }
              w.find<QLineEdit>("DestinationComputerParentDir1", sheet)
                  ->setText(q(place.server.serverPath("D", "Projects")));
              return true;
@@ -523,6 +582,20 @@ std::vector<Walk> walks() {
                    [](Window& w, Place& place) {
                        importFile(w, place, place.importReplace, QString(), true);
                    }});
+    const std::map<std::string, std::size_t> expected{{"Apply: comment, limit, access list", 4},
+                                                      {"Apply: rename", 3},
+                                                      {"Apply: new path, moved in place", 6},
+                                                      {"Apply: new path, server cannot move", 8},
+                                                      {"Hide", 5},
+                                                      {"Delete", 3},
+                                                      {"Find and replace: names", 9},
+                                                      {"Find and replace: paths", 15},
+                                                      {"Copy from another server", 6},
+                                                      {"Create from directories", 5},
+                                                      {"Import: new shares", 5},
+                                                      {"Import: replace existing", 20}};
+    for (Walk& walk : out)
+        walk.expectedCalls = expected.at(walk.name);
     return out;
 }
 
@@ -558,8 +631,7 @@ enum class Held { Old, Done, Both, Lost, Mangled };
 enum class Claim { Done, NotDone, Both, Gone, Unknown };
 
 QString heldName(Held h) {
-    static const char* const names[] = {"as it was", "done", "under both names", "LOST",
-                                        "MANGLED"};
+    static const char* const names[] = {"as it was", "done", "under both names", "LOST", "MANGLED"};
     return QLatin1String(names[static_cast<int>(h)]);
 }
 QString claimName(Claim c) {
@@ -568,8 +640,8 @@ QString claimName(Claim c) {
 }
 
 bool successLine(const QString& line) {
-    return line.contains(QLatin1String("successfully")) || line.endsWith(QLatin1String("Created.")) ||
-           line.endsWith(QLatin1String("Replaced."));
+    return line.contains(QLatin1String("successfully")) ||
+           line.endsWith(QLatin1String("Created.")) || line.endsWith(QLatin1String("Replaced."));
 }
 
 // What the program said about one target: its failure texts (boxes with an error or warning
@@ -596,8 +668,8 @@ Claim claimFor(const Window& w, const Target& t, const std::vector<Target>& all)
     if (mine.isEmpty())
         return Claim::Done;
     const QString joined = mine.join('\n');
-    if (joined.contains(QLatin1String("may be gone")) || joined.contains(QLatin1String("perhaps")) ||
-        joined.contains(QLatin1String("may have")))
+    if (joined.contains(QLatin1String("may be gone")) ||
+        joined.contains(QLatin1String("perhaps")) || joined.contains(QLatin1String("may have")))
         return Claim::Unknown;
     // ("Could not remove old share X": the new one was made, the old one is said to remain.)
     if (joined.contains(QLatin1String("both names")) ||
@@ -611,17 +683,20 @@ Claim claimFor(const Window& w, const Target& t, const std::vector<Target>& all)
 Held heldFor(const Target& t, const State& before, const State& intended, const State& after) {
     const auto has = [&after](const std::u16string& n) { return !n.empty() && after.count(n); };
     if (t.from.empty())
-        return !has(t.to) ? Held::Old : after.at(t.to) == intended.at(t.to) ? Held::Done
-                                                                             : Held::Mangled;
+        return !has(t.to)                            ? Held::Old
+               : after.at(t.to) == intended.at(t.to) ? Held::Done
+                                                     : Held::Mangled;
     if (t.to.empty())
-        return !has(t.from) ? Held::Done : after.at(t.from) == before.at(t.from) ? Held::Old
-                                                                                 : Held::Mangled;
+        return !has(t.from)                            ? Held::Done
+               : after.at(t.from) == before.at(t.from) ? Held::Old
+                                                       : Held::Mangled;
     if (t.from == t.to) {
         if (!has(t.from))
             return Held::Lost;
         const Record& r = after.at(t.from);
-        return r == before.at(t.from) ? Held::Old : r == intended.at(t.to) ? Held::Done
-                                                                           : Held::Mangled;
+        return r == before.at(t.from)   ? Held::Old
+               : r == intended.at(t.to) ? Held::Done
+                                        : Held::Mangled;
     }
     const bool old = has(t.from), renamed = has(t.to);
     if ((old && !(after.at(t.from) == before.at(t.from))) ||
@@ -646,9 +721,14 @@ void check(const Walk& walk, const State& before, const State& intended, const W
         seen << QStringLiteral("%1 %2, said %3").arg(name, heldName(held), claimName(claim));
         if (held == Held::Lost || held == Held::Mangled) {
             QString detail = QStringLiteral("(a) %1 %2").arg(name, heldName(held));
-            for (const std::u16string& n : {t.from, t.to})
-                if (!n.empty() && after.count(n))
-                    detail += QStringLiteral("; %1 holds %2").arg(q(n), describe(after.at(n)));
+            for (const std::u16string& n : {t.from, t.to}) {
+                if (n.empty() || !after.count(n) || (n == t.to && t.to == t.from))
+                    continue;
+                const Record* old = before.count(n) ? &before.at(n) : nullptr;
+                const Record* meant = intended.count(n) ? &intended.at(n) : nullptr;
+                detail +=
+                    QStringLiteral("; %1 holds %2").arg(q(n), compare(after.at(n), old, meant));
+            }
             problems << detail;
         }
         const bool killed = fault == Fault::Killed;
@@ -676,8 +756,8 @@ void check(const Walk& walk, const State& before, const State& intended, const W
     }
     for (const auto& [name, record] : before)
         if (!targetNames.count(name) && !(after.count(name) && after.at(name) == record))
-            problems << QStringLiteral("(a) %1 changed though the walk did not concern it")
-                            .arg(q(name));
+            problems
+                << QStringLiteral("(a) %1 changed though the walk did not concern it").arg(q(name));
     for (const auto& [name, record] : after)
         if (!before.count(name) && !targetNames.count(name))
             problems << QStringLiteral("(a) %1 appeared").arg(q(name));
@@ -704,7 +784,7 @@ void check(const Walk& walk, const State& before, const State& intended, const W
         if (wait.end - wait.start > Bound + 200ms && !wait.panel)
             problems << QStringLiteral("(c) %1 ms without the wait panel: %2")
                             .arg(std::chrono::duration_cast<std::chrono::milliseconds>(wait.end -
-                                                                                        wait.start)
+                                                                                       wait.start)
                                      .count())
                             .arg(wait.work);
     out.pass = problems.isEmpty();
@@ -717,8 +797,8 @@ void check(const Walk& walk, const State& before, const State& intended, const W
     out.text = seen.join("; ");
     if (!out.pass)
         out.text += QStringLiteral(" || %1 || program said: %2")
-                        .arg(problems.join(" | "), said.isEmpty() ? QStringLiteral("nothing")
-                                                                  : said.join(" / "));
+                        .arg(problems.join(" | "),
+                             said.isEmpty() ? QStringLiteral("nothing") : said.join(" / "));
 }
 
 struct Shard {
@@ -726,7 +806,19 @@ struct Shard {
     Proxy& proxy;
     Switches switches;
     State baseline;
+    // What the server held after the last cell, read with the last walk's details.
+    std::optional<State> known;
+    const Walk* knownFor = nullptr;
 };
+
+Names detailOf(const Walk& walk) {
+    Names out;
+    for (const Target& t : walk.targets)
+        for (const std::u16string& n : {t.from, t.to})
+            if (!n.empty())
+                out.insert(n);
+    return out;
+}
 
 // Runs `walk` once: the dry run when `fault` is null, else with the fault at call `nth`.
 Outcome runCell(Shard& shard, const Walk& walk, const State& before, const State& intended,
@@ -735,11 +827,21 @@ Outcome runCell(Shard& shard, const Walk& walk, const State& before, const State
     const auto started = Clock::now();
     Place& place = shard.place;
     const TestServer& server = place.server;
+    const Names detail = detailOf(walk);
     shard.switches.set(false);
-    if (!restore(server, before)) {
-        out.pass = false;
-        out.text = "harness: the shares could not be reset";
-        return out;
+    {
+        Session session(server);
+        State now;
+        if (shard.known && shard.knownFor == &walk)
+            now = *shard.known;
+        else if (!readState(session, server, now, &detail))
+            now.clear();
+        shard.known.reset();
+        if (!restore(session, server, now, before, detail)) {
+            out.pass = false;
+            out.text = "harness: the shares could not be reset";
+            return out;
+        }
     }
     shard.switches.set(walk.noMove);
     std::atomic<bool> killed{false}, unused{false};
@@ -815,14 +917,20 @@ Outcome runCell(Shard& shard, const Walk& walk, const State& before, const State
         shard.switches.set(false);
         if (killed)
             server.run("revive");
-        if (!readState(server, out.after)) {
+        Session fresh(server);
+        if (!readState(fresh, server, out.after, &detail)) {
             out.pass = false;
             out.text = "harness: the server could not be read after the walk";
             return out;
         }
+        shard.known = out.after;
+        shard.knownFor = &walk;
         check(walk, before, fault ? intended : out.after, w, fault, out);
     }
-    out.text = QStringLiteral("%1 ms; ").arg(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()) + out.text;
+    out.text =
+        QStringLiteral("%1 ms; ").arg(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()) +
+        out.text;
     return out;
 }
 
@@ -840,9 +948,25 @@ void printRow(const QString& walk, const QString& call, const QString& fault, co
     std::fflush(stdout);
 }
 
-int runShard(const QString& serverAddress, const QString& proxyAddress,
-             const QString& otherAddress, const QString& importNew,
-             const std::vector<int>& walkIndexes) {
+// A share of the work: the calls `first` to `last` (1-based, inclusive) of one walk.
+struct Unit {
+    int walk = 0;
+    std::size_t first = 1, last = 0;
+};
+
+// "walk:first-last" items, comma-separated.
+std::vector<Unit> parseUnits(const QString& text) {
+    std::vector<Unit> out;
+    for (const QString& item : text.split(',', Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(':');
+        const QStringList range = parts.value(1).split('-');
+        out.push_back({parts.value(0).toInt(), range.value(0).toULong(), range.value(1).toULong()});
+    }
+    return out;
+}
+
+int runShard(const QString& serverAddress, const QString& proxyAddress, const QString& otherAddress,
+             const QString& importNew, const std::vector<Unit>& units) {
     const TestServer server(serverAddress.toStdString());
     const TestServer other(otherAddress.toStdString());
     if (!server.start() || !server.resetShares()) {
@@ -858,11 +982,16 @@ int runShard(const QString& serverAddress, const QString& proxyAddress,
     Shard shard{{server, proxyAddress, other, importNew, files.filePath("replace.json"), {}},
                 proxy,
                 {server.value("CORVANE_TEST_SERVER_DIR")},
-                {}};
-    if (!readState(server, shard.baseline) ||
-        !exportShares(server, {"Alpha", "Beta"}, shard.place.importReplace)) {
-        std::fprintf(stderr, "shard %s: no baseline\n", qPrintable(serverAddress));
-        return 2;
+                {},
+                {},
+                nullptr};
+    {
+        Session session(server);
+        if (!readState(session, server, shard.baseline) ||
+            !exportShares(server, {"Alpha", "Beta"}, shard.place.importReplace)) {
+            std::fprintf(stderr, "shard %s: no baseline\n", qPrintable(serverAddress));
+            return 2;
+        }
     }
 
     // A cell that hangs ends the shard, so the matrix still prints what it has.
@@ -871,9 +1000,10 @@ int runShard(const QString& serverAddress, const QString& proxyAddress,
     std::thread guard([&] {
         while (!done) {
             std::this_thread::sleep_for(1s);
-            if (Clock::now().time_since_epoch().count() - cellStart > Clock::duration(CellLimit).count()) {
-                std::fprintf(stdout, "MATRIX stuck | | | FAIL | a cell ran longer than %lld s\n",
-                             static_cast<long long>(CellLimit.count()));
+            if (Clock::now().time_since_epoch().count() - cellStart >
+                Clock::duration(CellLimit).count()) {
+                std::printf("MATRIX stuck | %s | | FAIL | a cell ran longer than %lld s\n",
+                            qPrintable(serverAddress), static_cast<long long>(CellLimit.count()));
                 std::fflush(stdout);
                 ::_exit(3);
             }
@@ -881,28 +1011,44 @@ int runShard(const QString& serverAddress, const QString& proxyAddress,
     });
 
     const auto all = walks();
-    for (int index : walkIndexes) {
-        const Walk& walk = all[static_cast<std::size_t>(index)];
-        State before = shard.baseline;
-        if (walk.prepare)
-            walk.prepare(before, shard.place);
-        cellStart = Clock::now().time_since_epoch().count();
-        const Outcome dry = runCell(shard, walk, before, before, 0, 0, std::nullopt);
-        QStringList ops;
-        for (std::uint16_t op : dry.calls)
-            ops << opName(op);
-        printRow(walk.name, QStringLiteral("dry run: %1 calls %2").arg(dry.calls.size()).arg(ops.join(' ')),
-                 QStringLiteral("none"), dry);
-        if (!dry.pass || dry.calls.empty())
+    // Each walk's dry run once, before its first unit here.
+    struct Dry {
+        State before, intended;
+        std::vector<std::uint16_t> calls;
+        bool ok = false;
+    };
+    std::map<int, Dry> dryRuns;
+    for (const Unit& unit : units) {
+        const Walk& walk = all[static_cast<std::size_t>(unit.walk)];
+        if (!dryRuns.count(unit.walk)) {
+            Dry& dry = dryRuns[unit.walk];
+            dry.before = shard.baseline;
+            if (walk.prepare)
+                walk.prepare(dry.before, shard.place);
+            cellStart = Clock::now().time_since_epoch().count();
+            const Outcome o = runCell(shard, walk, dry.before, dry.before, 0, 0, std::nullopt);
+            dry.calls = o.calls;
+            dry.intended = o.after;
+            dry.ok = o.pass && !o.calls.empty();
+            QStringList ops;
+            for (std::uint16_t op : o.calls)
+                ops << opName(op);
+            printRow(walk.name,
+                     QStringLiteral("dry run: %1 calls %2").arg(o.calls.size()).arg(ops.join(' ')),
+                     QStringLiteral("none"), o);
+        }
+        const Dry& dry = dryRuns[unit.walk];
+        if (!dry.ok)
             continue;
-        const State intended = dry.after;
-        for (std::size_t nth = 1; nth <= dry.calls.size(); ++nth) {
+        const std::size_t last =
+            unit.last == 0 ? dry.calls.size() : std::min(unit.last, dry.calls.size());
+        for (std::size_t nth = unit.first; nth <= last; ++nth) {
             const std::uint16_t op = dry.calls[nth - 1];
             for (Fault fault : AllFaults) {
                 if (fault == Fault::Refused && op != OpAdd && op != OpSetInfo && op != OpDel)
                     continue;
                 cellStart = Clock::now().time_since_epoch().count();
-                const Outcome o = runCell(shard, walk, before, intended, nth, op, fault);
+                const Outcome o = runCell(shard, walk, dry.before, dry.intended, nth, op, fault);
                 printRow(walk.name, QStringLiteral("call %1 %2").arg(nth).arg(opName(op)),
                          faultName(fault), o);
             }
@@ -910,12 +1056,60 @@ int runShard(const QString& serverAddress, const QString& proxyAddress,
     }
     done = true;
     guard.join();
-    restore(server, shard.baseline);
+    {
+        Session session(server);
+        State now;
+        if (readState(session, server, now))
+            restore(session, server, now, shard.baseline, {});
+    }
     server.stop();
     return 0;
 }
 
-// The servers: pairs of (server, proxy) addresses from the build's fault-matrix list.
+// Splits the walks into units of a few calls and deals them to `shards` servers, the longest
+// first to the least loaded, counting a dry run for each walk a server has not run yet. A walk's
+// last unit is open-ended, so an estimate that falls short only unbalances.
+std::vector<std::vector<Unit>> deal(const std::vector<Walk>& all, std::size_t shards) {
+    constexpr std::size_t Chunk = 4;
+    struct Item {
+        Unit unit;
+        double cost;
+    };
+    std::vector<Item> items;
+    for (std::size_t w = 0; w < all.size(); ++w) {
+        if (all[w].expectedCalls == 0)
+            continue;
+        const std::size_t calls = all[w].expectedCalls;
+        for (std::size_t first = 1; first <= calls; first += Chunk) {
+            const bool last = first + Chunk > calls;
+            const std::size_t n = last ? calls - first + 1 : Chunk;
+            items.push_back({{int(w), first, last ? 0 : first + Chunk - 1}, double(n) * 4.5});
+        }
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.cost > b.cost; });
+    std::vector<std::vector<Unit>> out(shards);
+    std::vector<double> load(shards, 0);
+    const auto has = [&out](std::size_t s, int walk) {
+        return std::any_of(out[s].begin(), out[s].end(),
+                           [walk](const Unit& u) { return u.walk == walk; });
+    };
+    for (const Item& item : items) {
+        std::size_t best = 0;
+        double bestLoad = 1e18;
+        for (std::size_t s = 0; s < shards; ++s) {
+            const double l = load[s] + item.cost + (has(s, item.unit.walk) ? 0 : 1.5);
+            if (l < bestLoad) {
+                bestLoad = l;
+                best = s;
+            }
+        }
+        load[best] = bestLoad;
+        out[best].push_back(item.unit);
+    }
+    return out;
+}
+
 std::vector<std::pair<QString, QString>> shardAddresses() {
     const QStringList addresses =
         QString::fromLatin1(CORVANE_FAULT_ADDRESSES).split(',', Qt::SkipEmptyParts);
@@ -932,8 +1126,8 @@ bool prepareSource(const TestServer& other, const QString& file) {
     if (session.network.getInfo(other.address(), u"Alpha", alpha) != status::Success)
         return false;
     using Source = std::tuple<const char16_t*, const char*, std::uint32_t>;
-    for (const auto& [name, dir, limit] :
-         {Source{u"CopyOne", "Projects/Orion", 7u}, Source{u"CopyTwo", "Projects/Vega", NoUserLimit}}) {
+    for (const auto& [name, dir, limit] : {Source{u"CopyOne", "Projects/Orion", 7u},
+                                           Source{u"CopyTwo", "Projects/Vega", NoUserLimit}}) {
         session.network.remove(other.address(), name);
         ShareInfo502 share = alpha;
         share.netname = name;
@@ -956,15 +1150,25 @@ int runMatrix(const char* self) {
         return 1;
     }
     const auto start = Clock::now();
-    const std::size_t walkCount = walks().size();
+    std::vector<Walk> chosen = walks();
+    // CORVANE_FAULT_WALKS="Hide,Delete": only the walks whose names start so (for a developer).
+    const QStringList only =
+        qEnvironmentVariable("CORVANE_FAULT_WALKS").split(',', Qt::SkipEmptyParts);
+    for (Walk& walk : chosen)
+        if (!only.isEmpty() && std::none_of(only.begin(), only.end(), [&walk](const QString& o) {
+                return QString::fromUtf8(walk.name).startsWith(o);
+            }))
+            walk.expectedCalls = 0;
+    std::vector<std::vector<Unit>> dealt = deal(chosen, shards.size());
     // One child process per server, each writing its rows to a file of its own.
     std::vector<std::pair<pid_t, QString>> children;
     for (std::size_t s = 0; s < shards.size(); ++s) {
-        QStringList indexes;
-        for (std::size_t i = s; i < walkCount; i += shards.size())
-            indexes << QString::number(i);
-        if (indexes.isEmpty())
-            break;
+        QStringList units;
+        for (const Unit& u : dealt[s])
+            if (chosen[std::size_t(u.walk)].expectedCalls > 0)
+                units << QStringLiteral("%1:%2-%3").arg(u.walk).arg(u.first).arg(u.last);
+        if (units.isEmpty())
+            continue;
         const QString output = files.filePath(QStringLiteral("shard%1.txt").arg(s));
         const QByteArray path = output.toLocal8Bit();
         const QByteArray args[] = {"--shard",
@@ -972,7 +1176,7 @@ int runMatrix(const char* self) {
                                    shards[s].second.toLocal8Bit(),
                                    q(other.address()).toLocal8Bit(),
                                    importNew.toLocal8Bit(),
-                                   indexes.join(',').toLocal8Bit()};
+                                   units.join(',').toLocal8Bit()};
         const pid_t pid = ::fork();
         if (pid == 0) {
             if (!std::freopen(path.constData(), "w", stdout))
@@ -1042,11 +1246,7 @@ int runMatrix(const char* self) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
-    if (args.size() >= 7 && args[1] == QLatin1String("--shard")) {
-        std::vector<int> indexes;
-        for (const QString& i : args[6].split(','))
-            indexes.push_back(i.toInt());
-        return runShard(args[2], args[3], args[4], args[5], indexes);
-    }
+    if (args.size() >= 7 && args[1] == QLatin1String("--shard"))
+        return runShard(args[2], args[3], args[4], args[5], parseUnits(args[6]));
     return runMatrix(argv[0]);
 }
