@@ -721,8 +721,9 @@ void check(const Walk& walk, const State& before, const State& intended, const W
         seen << QStringLiteral("%1 %2, said %3").arg(name, heldName(held), claimName(claim));
         if (held == Held::Lost || held == Held::Mangled) {
             QString detail = QStringLiteral("(a) %1 %2").arg(name, heldName(held));
-            for (const std::u16string& n : {t.from, t.to}) {
-                if (n.empty() || !after.count(n) || (n == t.to && t.to == t.from))
+            for (int side = 0; side < (t.from == t.to ? 1 : 2); ++side) {
+                const std::u16string& n = side == 0 ? t.from : t.to;
+                if (n.empty() || !after.count(n))
                     continue;
                 const Record* old = before.count(n) ? &before.at(n) : nullptr;
                 const Record* meant = intended.count(n) ? &intended.at(n) : nullptr;
