@@ -185,16 +185,17 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     case RecreateResult::Outcome::ChangeFailed: // still there, perhaps partly changed
         return {false, line(row.record, text::notReplaced(result.status)),
                 maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
-    case RecreateResult::Outcome::BothNames: {
-        const QString consequence =
-            maintenance::bothNamesConsequence(present.netname, row.record.netname, result.status);
+    case RecreateResult::Outcome::BothNames:
+    case RecreateResult::Outcome::NewNameUnanswered: {
+        const QString consequence = maintenance::renameConsequence(
+            result.outcome, present.netname, row.record.netname, result.status);
         return {
             false, line(row.record, text::notReplacedWith(result.status, consequence)),
             maintenance::updateFailed(name, result.status, maintenance::goOnAfter(consequence))};
     }
     case RecreateResult::Outcome::AdditionFailedRestored:
     case RecreateResult::Outcome::AdditionFailedLost:
-    case RecreateResult::Outcome::RemovalUnanswered:
+    case RecreateResult::Outcome::Unanswered:
         break;
     }
     const QString consequence = maintenance::additionFailureConsequence(result.outcome);

@@ -3,6 +3,7 @@
 #include "BulkPaths.h"
 #include "Messages.h"
 #include "shares/FillSharesList.h"
+#include "shares/ShareChanges.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
 #include "ui/SelectItemEvents.h"
@@ -152,10 +153,12 @@ void CopyFromPage::Copy1Click() {
             return;
         }
         info.path = toU16(destinationPathOf(destinationParent, item->text(1)));
-        result = m_ctx.shares.add(destination, info);
-        if (result != status::Success) {
-            m_ctx.messages.error(this,
-                                 bulk_text::copyCreationFailed(result, fromU16(info.netname)));
+        const ChangeOutcome added = addShare(m_ctx.shares, destination, info);
+        if (!added.done()) {
+            const QString name = fromU16(info.netname);
+            m_ctx.messages.error(this, added.kind == ChangeOutcome::Kind::Unknown
+                                           ? bulk_text::copyCreationUnanswered(added.status, name)
+                                           : bulk_text::copyCreationFailed(added.status, name));
             return;
         }
     }

@@ -21,6 +21,12 @@ inline QString copyCreationFailed(Status status, const QString& shareName) {
     return QStringLiteral("A system error has occured (%1) while\ncreating the share %2.")
         .arg(QString::number(status), shareName);
 }
+// An addition the server did not answer, even when asked again.
+inline QString copyCreationUnanswered(Status status, const QString& shareName) {
+    return QStringLiteral("The server did not answer (%1) whether\nthe share %2 was created; it "
+                          "may be there.")
+        .arg(QString::number(status), shareName);
+}
 
 // Creating shares from directories. The questions go on with the next directory on Yes.
 inline QString noPath() {
@@ -37,6 +43,11 @@ inline QString accountNotFound() {
 inline QString entryNotAdded() {
     return QStringLiteral("Could not add directory name as user to share!\nThe share has not been "
                           "created. Continue?");
+}
+inline QString creationUnanswered(Status status) {
+    return QStringLiteral("The server did not answer (%1).\nThe share may have been created. "
+                          "Continue?")
+        .arg(QString::number(status));
 }
 inline QString creationFailed(Status status) {
     return QStringLiteral("A system error has occured (%1).\nCould not create share. Continue?")

@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
+#include "shares/ShareChanges.h"
 #include "ui/Text.h"
 
 namespace corvane {
@@ -52,10 +53,13 @@ DirectoryCreation createDirectoryShare(ShareService& shares, AccountService& acc
         acl = std::move(withUser);
     }
 
-    const Status result =
-        shares.add(target.server, newShareRecord(target, options, directory, *acl));
-    if (result != status::Success)
-        return {Kind::AddFailed, result, bulk_text::creationFailed(result)};
+    const ChangeOutcome added =
+        addShare(shares, target.server, newShareRecord(target, options, directory, *acl));
+    if (!added.done())
+        return {Kind::AddFailed, added.status,
+                added.kind == ChangeOutcome::Kind::Unknown
+                    ? bulk_text::creationUnanswered(added.status)
+                    : bulk_text::creationFailed(added.status)};
     return {};
 }
 

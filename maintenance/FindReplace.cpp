@@ -115,16 +115,18 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
                                            text::additionFailureConsequence(result.outcome));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
-    case RecreateResult::Outcome::RemovalUnanswered:
+    case RecreateResult::Outcome::Unanswered:
         out.kind = Kind::AdditionFailedLost;
         out.errorText = text::updateFailed(shareName, result.status,
                                            text::additionFailureConsequence(result.outcome));
         break;
     case RecreateResult::Outcome::BothNames:
+    case RecreateResult::Outcome::NewNameUnanswered:
         out.kind = Kind::BothNames;
-        out.errorText = text::updateFailed(shareName, result.status,
-                                           text::goOnAfter(text::bothNamesConsequence(
-                                               original.netname, record.netname, result.status)));
+        out.errorText = text::updateFailed(
+            shareName, result.status,
+            text::goOnAfter(text::renameConsequence(result.outcome, original.netname,
+                                                    record.netname, result.status)));
         break;
     }
     return out;

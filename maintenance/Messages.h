@@ -23,6 +23,18 @@ inline QString removalFailed(const QString& shareName, Status status) {
     return QStringLiteral("Could not remove old share %1(%2).\nContinue?")
         .arg(shareName, QString::number(status));
 }
+// A removal or addition the server did not answer, even when asked again.
+inline QString removalUnanswered(const QString& shareName, Status status) {
+    return QStringLiteral("The server did not answer whether share %1 was removed (%2); it may "
+                          "still be there.\nContinue?")
+        .arg(shareName, QString::number(status));
+}
+inline QString hiddenCreationUnanswered(const QString& hiddenName, const QString& shareName,
+                                        Status status) {
+    return QStringLiteral("The server did not answer whether hidden share %1 was created (%2); "
+                          "%3 stays as it was.\nContinue?")
+        .arg(hiddenName, QString::number(status), shareName);
+}
 inline QString hiddenCreationFailed(const QString& shareName, Status status) {
     return QStringLiteral("Could not create hidden share %1(%2).\nContinue?")
         .arg(shareName, QString::number(status));
@@ -61,8 +73,9 @@ inline QString additionFailureConsequence(RecreateResult::Outcome outcome) {
     switch (outcome) {
     case RecreateResult::Outcome::AdditionFailedRestored:
         return QStringLiteral("The original share has been restored.");
-    case RecreateResult::Outcome::RemovalUnanswered:
-        return QStringLiteral("The server did not answer the deletion; the share may be gone.");
+    case RecreateResult::Outcome::Unanswered:
+        return QStringLiteral(
+            "The server did not answer, even when asked again; the share may be gone.");
     default:
         return QStringLiteral("The share had to be deleted.");
     }
@@ -75,6 +88,20 @@ inline QString bothNamesConsequence(const std::u16string& oldName, const std::u1
                                ? QStringLiteral("It is now there as %2, and perhaps still as %1.")
                                : QStringLiteral("It is now there under both names, %1 and %2.");
     return format.arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
+}
+
+// A rename whose addition went unanswered: the old share stays, the new one may be there too.
+inline QString newNameUnansweredConsequence(const std::u16string& oldName,
+                                            const std::u16string& newName) {
+    return QStringLiteral("It is still there as %1, and perhaps also as %2.")
+        .arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
+}
+// What a rename left behind when it did not end as asked.
+inline QString renameConsequence(RecreateResult::Outcome outcome, const std::u16string& oldName,
+                                 const std::u16string& newName, Status status) {
+    return outcome == RecreateResult::Outcome::NewNameUnanswered
+               ? newNameUnansweredConsequence(oldName, newName)
+               : bothNamesConsequence(oldName, newName, status);
 }
 
 // Apply on the Share Properties page.

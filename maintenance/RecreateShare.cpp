@@ -2,63 +2,41 @@
 
 namespace corvane {
 
-bool sameShareName(const std::u16string& a, const std::u16string& b) {
-    return QString::fromStdU16String(a).compare(QString::fromStdU16String(b),
-                                                Qt::CaseInsensitive) == 0;
-}
-
-bool samePath(const std::u16string& a, const std::u16string& b) {
-    const auto normal = [](const std::u16string& path) {
-        QString out = QString::fromStdU16String(path);
-        out.replace(QLatin1Char('/'), QLatin1Char('\\'));
-        while (out.endsWith(QLatin1Char('\\')))
-            out.chop(1);
-        return out;
-    };
-    return normal(a).compare(normal(b), Qt::CaseInsensitive) == 0;
-}
-
-bool answerMayBeLost(Status status) {
-    switch (status) {
-    case status::SemaphoreTimeout:
-    case status::Cancelled:
-    case status::UnexpectedNetworkError:
-    case status::NetNameDeleted:
-    case status::BrokenPipe:
-    case status::PipeNotConnected:
-    case status::RpcCallFailed:
-        return true;
-    default:
-        return false;
-    }
-}
-
 namespace {
 
 using Outcome = RecreateResult::Outcome;
+using Kind = ChangeOutcome::Kind;
 
 // Removes the share and adds it from `record`, restoring `original` when the addition fails.
 RecreateResult removeThenAdd(ShareService& service, const std::u16string& computer,
                              const std::u16string& presentName, const ShareInfo502& record,
                              const ShareInfo502& original) {
-    const Status removed = service.remove(computer, presentName);
-    if (removed != status::Success && !answerMayBeLost(removed))
-        return {Outcome::Untouched, removed};
-    // With the removal's answer lost the share may or may not be there: adding it tells. A
-    // share that is still there refuses the addition as a duplicate.
-    const Status added = service.add(computer, record);
-    if (added == status::Success)
+    const ChangeOutcome removed = removeShare(service, computer, presentName);
+    if (removed.kind == Kind::NotDone)
+        return {Outcome::Untouched, removed.status};
+    // Whether an unanswered removal went through or not, adding tells: a share that is still
+    // there refuses the addition as a duplicate.
+    const ChangeOutcome added = addShare(service, computer, record);
+    if (added.done())
         return {Outcome::Done, status::Success};
-    if (removed != status::Success && added == status::DuplicateShare)
-        return {Outcome::Untouched, removed};
-    const Status restored = service.add(computer, original);
-    if (restored == status::Success)
-        return {Outcome::AdditionFailedRestored, added};
-    if (removed != status::Success)
-        return {restored == status::DuplicateShare ? Outcome::Untouched
-                                                   : Outcome::RemovalUnanswered,
-                removed};
-    return {Outcome::AdditionFailedLost, added};
+    if (added.kind == Kind::Unknown)
+        return {Outcome::Unanswered, added.status};
+    if (!removed.done() && added.status == status::DuplicateShare)
+        return {Outcome::Untouched, removed.status};
+    const ChangeOutcome restored = addShare(service, computer, original);
+    if (restored.done())
+        return {Outcome::AdditionFailedRestored, added.status};
+    if (!removed.done() && restored.status == status::DuplicateShare)
+        return {Outcome::Untouched, removed.status};
+    if (restored.kind == Kind::Unknown || !removed.done())
+        return {Outcome::Unanswered, removed.done() ? restored.status : removed.status};
+    return {Outcome::AdditionFailedLost, added.status};
+}
+
+RecreateResult changeInPlace(ShareService& service, const std::u16string& computer,
+                             const std::u16string& presentName, const ShareInfo502& record) {
+    const ChangeOutcome set = changeShare(service, computer, presentName, record);
+    return {set.done() ? Outcome::Done : Outcome::ChangeFailed, set.status};
 }
 
 } // namespace
@@ -67,19 +45,19 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
                              const std::u16string& presentName, const ShareInfo502& record,
                              const ShareInfo502& original) {
     if (!sameShareName(presentName, record.netname)) {
-        const Status added = service.add(computer, record);
-        if (added != status::Success)
-            return {Outcome::Untouched, added};
-        const Status removed = service.remove(computer, presentName);
-        if (removed != status::Success)
-            return {Outcome::BothNames, removed};
+        const ChangeOutcome added = addShare(service, computer, record);
+        if (added.kind == Kind::NotDone)
+            return {Outcome::Untouched, added.status};
+        if (added.kind == Kind::Unknown)
+            return {Outcome::NewNameUnanswered, added.status};
+        const ChangeOutcome removed = removeShare(service, computer, presentName);
+        if (!removed.done())
+            return {Outcome::BothNames, removed.status};
         return {Outcome::Done, status::Success};
     }
-    if (presentName == record.netname && record.path == original.path) {
-        // Neither name nor path changes: the share is only changed.
-        const Status set = service.setInfo(computer, presentName, record);
-        return {set == status::Success ? Outcome::Done : Outcome::ChangeFailed, set};
-    }
+    // Neither name nor path changes: the share is only changed.
+    if (presentName == record.netname && record.path == original.path)
+        return changeInPlace(service, computer, presentName, record);
     if (presentName == record.netname) {
         // The share never leaves the server on this road. The path is sent first with the
         // share as it was, so that a server that keeps its paths (Windows) is left exactly as
@@ -88,20 +66,21 @@ RecreateResult RecreateShare(ShareService& service, const std::u16string& comput
         moved.netname = presentName;
         moved.path = record.path;
         const Status set = service.setInfo(computer, presentName, moved);
-        if (set != status::Success)
+        if (set != status::Success && !answerMayBeLost(set))
             return {Outcome::ChangeFailed, set};
+        // Read back whether the path took; after a lost answer, also whether the call arrived.
         ShareInfo502 now;
-        const Status read = service.getInfo(computer, presentName, now);
+        const Status read = set == status::Success ? service.getInfo(computer, presentName, now)
+                                                   : service.checkInfo(computer, presentName, now);
         if (read != status::Success)
-            return {Outcome::ChangeFailed, read};
+            return {Outcome::ChangeFailed, set == status::Success ? read : set};
         if (samePath(now.path, record.path)) {
-            if (!(record == moved)) {
-                const Status rest = service.setInfo(computer, presentName, record);
-                if (rest != status::Success)
-                    return {Outcome::ChangeFailed, rest};
-            }
+            if (!(record == moved))
+                return changeInPlace(service, computer, presentName, record);
             return {Outcome::Done, status::Success};
         }
+        if (set == status::Cancelled)
+            return {Outcome::Untouched, set};
     }
     return removeThenAdd(service, computer, presentName, record, original);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ShareInfo.h"
 #include "platform/ShareService.h"
+#include "shares/ShareChanges.h"
 
 #include <QString>
 
@@ -10,32 +11,26 @@ namespace corvane {
 struct RecreateResult {
     enum class Outcome {
         Done,
-        Untouched,              // the first call failed: nothing changed
+        Untouched,              // nothing changed
         ChangeFailed,           // the change in place failed: the share stays under its name,
                                 // perhaps with some of its fields already changed
         AdditionFailedRestored, // the original share has been re-created from `original`
         AdditionFailedLost,     // the share is gone: restoring it failed too
-        RemovalUnanswered,      // the removal's answer was lost and the share could not be
-                                // added again: it may be gone
+        Unanswered,             // the server did not answer, even when asked again, whether the
+                                // share is there: it may be gone
         BothNames,              // renamed, but the old name could not be removed: both remain
+                                // (or perhaps only the new one, when the removal went unanswered)
+        NewNameUnanswered,      // renamed: the old share stays, and whether the new one was
+                                // added could not be learnt
     };
     Outcome outcome = Outcome::Done;
     Status status = status::Success; // the failing call's result
 };
 
-// Whether two share names name the same share (the services ignore letter case).
-bool sameShareName(const std::u16string& a, const std::u16string& b);
-
-// Whether two local paths name the same place as a server reports them: letter case, the kind
-// of separator and trailing separators aside.
-bool samePath(const std::u16string& a, const std::u16string& b);
-
-// Whether a failed call may still have been carried out: the connection broke or the wait was
-// ended before its answer came, so only the server knows.
-bool answerMayBeLost(Status status);
-
 // Re-creates one share from `record`, so that a failure at any point, a server that dies
-// included, leaves it under its old name, its new one or both:
+// included, leaves it under its old name, its new one or both, and the outcome says which:
+// a call whose answer was lost is followed by a read of what the server holds (addShare,
+// removeShare, changeShare).
 // - under the same name and path as `original` it is only changed (NetrShareSetInfo);
 // - under a new name the share is added first and the old one removed after;
 // - under exactly the same name (a new path) it is changed in place and read back; servers

@@ -45,15 +45,17 @@ void ShareMenuHandlers::DeleteSelected1Click() {
         return;
     const std::u16string computer = toU16(m_ctx.state.computerName);
     for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
-        const Status removed = m_ctx.shares.remove(computer, toU16(name));
-        if (removed != status::Success && !goOnAfterFailedRemoval(name, removed))
+        const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
+        if (!removed.done() && !goOnAfterFailedRemoval(name, removed))
             return;
     }
     m_ctx.reloadSharesList();
 }
 
-bool ShareMenuHandlers::goOnAfterFailedRemoval(const QString& name, Status removed) {
-    return m_ctx.messages.errorGoOn(m_owner, text::removalFailed(name, removed));
+bool ShareMenuHandlers::goOnAfterFailedRemoval(const QString& name, const ChangeOutcome& removed) {
+    return m_ctx.messages.errorGoOn(m_owner, removed.kind == ChangeOutcome::Kind::Unknown
+                                                 ? text::removalUnanswered(name, removed.status)
+                                                 : text::removalFailed(name, removed.status));
 }
 
 void ShareMenuHandlers::HideSelected1Click() {
@@ -76,15 +78,18 @@ void ShareMenuHandlers::HideSelected1Click() {
         // The hidden share is added before the old one is removed, so a failure leaves the
         // share reachable under at least one name.
         record.netname += u'$';
-        const Status added = m_ctx.shares.add(computer, record);
-        if (added != status::Success) {
+        const ChangeOutcome added = addShare(m_ctx.shares, computer, record);
+        if (!added.done()) {
+            const QString hidden = fromU16(record.netname);
             if (!m_ctx.messages.errorGoOn(
-                    m_owner, text::hiddenCreationFailed(fromU16(record.netname), added)))
+                    m_owner, added.kind == ChangeOutcome::Kind::Unknown
+                                 ? text::hiddenCreationUnanswered(hidden, name, added.status)
+                                 : text::hiddenCreationFailed(hidden, added.status)))
                 return;
             continue;
         }
-        const Status removed = m_ctx.shares.remove(computer, toU16(name));
-        if (removed != status::Success && !goOnAfterFailedRemoval(name, removed))
+        const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
+        if (!removed.done() && !goOnAfterFailedRemoval(name, removed))
             return;
     }
     m_ctx.reloadSharesList();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shares/AppContext.h"
+#include "shares/ShareChanges.h"
 
 #include <QObject>
 
@@ -36,7 +37,7 @@ public:
 
 private:
     // Asks whether to go on after a share could not be removed; true for Yes.
-    bool goOnAfterFailedRemoval(const QString& name, Status removed);
+    bool goOnAfterFailedRemoval(const QString& name, const ChangeOutcome& removed);
     AppContext& m_ctx;
     QWidget* m_owner;
     TFindReplaceTextForm1* m_findReplaceForm;

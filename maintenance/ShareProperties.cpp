@@ -92,19 +92,20 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
         case RecreateResult::Outcome::ChangeFailed:
             return failed(text::applyFailed(result.status));
         case RecreateResult::Outcome::BothNames:
+        case RecreateResult::Outcome::NewNameUnanswered:
             return failed(text::applyFailedLeaving(
-                result.status,
-                text::bothNamesConsequence(presentName, record.netname, result.status)));
+                result.status, text::renameConsequence(result.outcome, presentName, record.netname,
+                                                       result.status)));
         case RecreateResult::Outcome::AdditionFailedRestored:
         case RecreateResult::Outcome::AdditionFailedLost:
-        case RecreateResult::Outcome::RemovalUnanswered:
+        case RecreateResult::Outcome::Unanswered:
             return failed(text::applyFailedLeaving(
                 result.status, text::additionFailureConsequence(result.outcome)));
         }
     } else {
-        const Status status = service.setInfo(server, presentName, record);
-        if (status != status::Success)
-            return failed(text::applyFailed(status));
+        const ChangeOutcome changed = changeShare(service, server, presentName, record);
+        if (!changed.done())
+            return failed(text::applyFailed(changed.status));
     }
     current = record;
     return {true, QString()};

@@ -26,6 +26,14 @@ public:
                            const ShareInfo502& info) = 0;
     virtual Status add(const std::u16string& server, const ShareInfo502& info) = 0;
     virtual Status remove(const std::u16string& server, const std::u16string& netname) = 0;
+
+    // Reads a share to learn what a change whose answer was lost did on the server: like
+    // getInfo, but it is never failed at once because an earlier call went unanswered, and a
+    // backend whose server is reconnecting or restarting tries again within its bound.
+    virtual Status checkInfo(const std::u16string& server, const std::u16string& netname,
+                             ShareInfo502& out) {
+        return getInfo(server, netname, out);
+    }
 };
 
 } // namespace corvane

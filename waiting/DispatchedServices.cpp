@@ -36,6 +36,10 @@ QString shareListingWork(const std::u16string& server) {
 QString shareReadingWork(const std::u16string& server, const std::u16string& share) {
     return QStringLiteral("Reading the share %1 of %2…").arg(text(share), serverText(server));
 }
+QString shareCheckingWork(const std::u16string& server, const std::u16string& share) {
+    return QStringLiteral("Checking what became of the share %1 on %2…")
+        .arg(text(share), serverText(server));
+}
 QString shareChangingWork(const std::u16string& server, const std::u16string& share) {
     return QStringLiteral("Changing the share %1 of %2…").arg(text(share), serverText(server));
 }
@@ -125,6 +129,18 @@ Status DispatchedServices::remove(const std::u16string& server, const std::u16st
         m_dispatcher, shareRemovingWork(server, netname), Block{server, netname},
         [&shares = m_shares](Block& b) { return shares.remove(b.server, b.netname); },
         [](Block&) {});
+}
+
+Status DispatchedServices::checkInfo(const std::u16string& server, const std::u16string& netname,
+                                     ShareInfo502& out) {
+    struct Block {
+        std::u16string server, netname;
+        ShareInfo502 out;
+    };
+    return dispatch(
+        m_dispatcher, shareCheckingWork(server, netname), Block{server, netname, out},
+        [&shares = m_shares](Block& b) { return shares.checkInfo(b.server, b.netname, b.out); },
+        [&](Block& b) { out = std::move(b.out); });
 }
 
 Status DispatchedServices::lookupName(const std::u16string& system, const std::u16string& name,

@@ -13,6 +13,7 @@ namespace corvane {
 // What the wait panel says while one call is out.
 QString shareListingWork(const std::u16string& server);
 QString shareReadingWork(const std::u16string& server, const std::u16string& share);
+QString shareCheckingWork(const std::u16string& server, const std::u16string& share);
 QString shareChangingWork(const std::u16string& server, const std::u16string& share);
 QString shareCreatingWork(const std::u16string& server, const std::u16string& share);
 QString shareRemovingWork(const std::u16string& server, const std::u16string& share);
@@ -41,6 +42,8 @@ public:
                    const ShareInfo502& info) override;
     Status add(const std::u16string& server, const ShareInfo502& info) override;
     Status remove(const std::u16string& server, const std::u16string& netname) override;
+    Status checkInfo(const std::u16string& server, const std::u16string& netname,
+                     ShareInfo502& out) override;
 
     Status lookupName(const std::u16string& system, const std::u16string& name,
                       Account& out) override;

@@ -31,6 +31,10 @@ void SambaPipe::drop() {
     m_sendFragment = 0;
 }
 
+bool SambaPipe::isConnected() const {
+    return m_pipe && corvane_rpc_connected(m_pipe);
+}
+
 Status SambaPipe::ensureBound() {
     // A connection the server has closed meanwhile is replaced before anything is sent on it.
     if (m_pipe && !corvane_rpc_connected(m_pipe))

@@ -45,6 +45,9 @@ public:
                 std::vector<std::uint8_t>& response, bool idempotent, bool& retryable) override;
     Status ensureBound() override;
     bool isBound() const override { return m_pipe != nullptr; }
+    // Bound, and its connection still open as far as this side knows: a call on it neither
+    // reconnects nor logs on again.
+    bool isConnected() const;
     std::uint32_t bindCount() const override { return m_bindCount; }
     void drop() override;
     // The largest fragment the server takes from us, as the bind settled it (0 when unbound).

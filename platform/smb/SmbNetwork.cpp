@@ -9,6 +9,8 @@
 #include "codec/StatusMapping.h"
 #include "platform/WellKnownAccounts.h"
 
+#include <thread>
+
 namespace corvane::smb {
 
 namespace {
@@ -27,11 +29,12 @@ struct SmbNetwork::Server {
 };
 
 // Marks a public call as out, so that a cancel that comes between two of its requests still
-// ends it.
+// ends it; the outermost call says what kind of call it is.
 class SmbNetwork::CallScope {
 public:
-    explicit CallScope(SmbNetwork& net) : m_net(net) {
+    CallScope(SmbNetwork& net, CallKind kind) : m_net(net) {
         if (m_net.m_depth++ == 0) {
+            m_net.m_kind = kind;
             std::lock_guard lock(m_net.m_cancelMutex);
             m_net.m_busy = true;
         }
@@ -66,9 +69,10 @@ SmbNetwork::SmbNetwork(CredentialProvider& credentials, SmbOptions options)
 
 SmbNetwork::~SmbNetwork() {
     // Policy handles are given back where the pipe is still known to work; a broken pipe
-    // takes its handles with it on the server.
+    // takes its handles with it on the server. Only on a connection that is still open: a
+    // reconnection could ask for a logon while the window waits for this without an event loop.
     for (auto& [name, server] : m_servers) {
-        if (server->policy.handle && server->lsarpc->isBound() &&
+        if (server->policy.handle && server->lsarpc->isConnected() &&
             server->lsarpc->bindCount() == server->policy.bind &&
             WatchClock::now() >= server->stalledUntil) {
             std::vector<std::uint8_t> reply;
@@ -100,7 +104,8 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
 Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
                            std::uint64_t maxBytes) {
     const auto now = WatchClock::now();
-    if (now < server.stalledUntil) {
+    // Only reads are spared: a change, or a check of what a change did, always goes out.
+    if (m_kind == CallKind::Read && now < server.stalledUntil) {
         server.stalledUntil = now + StallHold;
         return status::SemaphoreTimeout;
     }
@@ -119,8 +124,10 @@ Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
     Status s = step();
     switch (m_watchdog->end()) {
     case CallWatchdog::Ending::Normal:
-        if (s != status::SemaphoreTimeout)
+        if (s != status::SemaphoreTimeout) {
+            server.stalledUntil = {}; // the server answers again
             return s;
+        }
         break; // the library gave up by itself: the same as our own timeout
     case CallWatchdog::Ending::TimedOut:
         s = status::SemaphoreTimeout;
@@ -132,7 +139,7 @@ Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
         s = status::MoreData;
         break;
     }
-    if (s == status::SemaphoreTimeout)
+    if (s == status::SemaphoreTimeout && m_kind == CallKind::Read)
         server.stalledUntil = WatchClock::now() + StallHold;
     // Nothing half-read stays behind: the next call to the server starts on new connections.
     server.srvsvc->drop();
@@ -153,6 +160,11 @@ void SmbNetwork::cancelCurrentCall() {
 void SmbNetwork::beginOperation() {
     for (auto& [name, server] : m_servers)
         server->stalledUntil = {};
+}
+
+void SmbNetwork::freshStart(const std::u16string& server, std::uint32_t resumeHandle) {
+    if (resumeHandle == 0)
+        serverFor(server).stalledUntil = {};
 }
 
 std::uint32_t SmbNetwork::bindCount(const std::u16string& server) const {
@@ -189,7 +201,8 @@ Status SmbNetwork::lsaCall(
 
 Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                              std::uint32_t& resumeHandle) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
+    freshStart(server, resumeHandle);
     // The records keep level 502's user limit, which Samba always reports as "no limit".
     // Nothing shows or keeps the limit of a listed share: whatever edits or copies a share
     // reads it again through getInfo, which asks for the real limit.
@@ -208,7 +221,7 @@ Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo
 
 Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& netname,
                            ShareInfo502& out) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
     std::vector<std::uint8_t> reply;
     const auto stub =
         srvsvc::encodeShareGetInfo(srvsvc::serverArgument(connectName(server)), netname);
@@ -235,9 +248,45 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
     return status::Success;
 }
 
+namespace {
+// Failures that say the server could not be reached or the connection broke, not what it holds
+// of a share: a server that is restarting answers like this for a moment.
+bool notReachedYet(Status s) {
+    switch (s) {
+    case status::BadNetPath:
+    case status::UnexpectedNetworkError:
+    case status::NetNameDeleted:
+    case status::BrokenPipe:
+    case status::PipeNotConnected:
+    case status::RpcCallFailed:
+    case status::RpcServerUnavailable:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+Status SmbNetwork::checkInfo(const std::u16string& server, const std::u16string& netname,
+                             ShareInfo502& out) {
+    const CallScope scope(*this, CallKind::Check);
+    const auto deadline = WatchClock::now() + m_options.timeout;
+    for (;;) {
+        const Status s = getInfo(server, netname, out);
+        if (!notReachedYet(s) || WatchClock::now() >= deadline)
+            return s;
+        {
+            std::lock_guard lock(m_cancelMutex);
+            if (m_cancelRequested)
+                return status::Cancelled;
+        }
+        std::this_thread::sleep_for(CheckRetryPause);
+    }
+}
+
 Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
                            const ShareInfo502& info) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Change);
     // Three calls (level 502, the descriptor alone at 1501, the limit at 2), not one atomic
     // change: when a later one fails, its status is returned but what the earlier ones set
     // stays on the server (say, a new comment with the old limit). The caller sees the
@@ -276,7 +325,7 @@ Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& n
 }
 
 Status SmbNetwork::add(const std::u16string& server, const ShareInfo502& info) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Change);
     std::vector<std::uint8_t> reply;
     const auto stub = srvsvc::encodeShareAdd(srvsvc::serverArgument(connectName(server)), info);
     if (Status s = srvsvcCall(server, srvsvc::OpNetShareAdd, stub, reply, false);
@@ -289,7 +338,7 @@ Status SmbNetwork::add(const std::u16string& server, const ShareInfo502& info) {
 }
 
 Status SmbNetwork::remove(const std::u16string& server, const std::u16string& netname) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Change);
     std::vector<std::uint8_t> reply;
     const auto stub = srvsvc::encodeShareDel(srvsvc::serverArgument(connectName(server)), netname);
     if (Status s = srvsvcCall(server, srvsvc::OpNetShareDel, stub, reply, false);
@@ -303,7 +352,8 @@ Status SmbNetwork::remove(const std::u16string& server, const std::u16string& ne
 
 Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
                                      std::uint32_t& resumeHandle) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
+    freshStart(server, resumeHandle);
     out.clear();
     std::vector<std::uint8_t> reply;
     const auto stub = sessions::encodeSessionEnum(srvsvc::serverArgument(connectName(server)),
@@ -319,7 +369,8 @@ Status SmbNetwork::enumerateSessions(const std::u16string& server, std::vector<S
 
 Status SmbNetwork::enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
                                   std::uint32_t& resumeHandle) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
+    freshStart(server, resumeHandle);
     out.clear();
     std::vector<std::uint8_t> reply;
     const auto stub = sessions::encodeFileEnum(srvsvc::serverArgument(connectName(server)),
@@ -348,21 +399,21 @@ Status SmbNetwork::sessionCall(const std::u16string& server, std::uint16_t opnum
 
 Status SmbNetwork::deleteSession(const std::u16string& server, const std::u16string& client,
                                  const std::u16string& user) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Change);
     return sessionCall(
         server, sessions::OpNetSessionDel,
         sessions::encodeSessionDel(srvsvc::serverArgument(connectName(server)), client, user));
 }
 
 Status SmbNetwork::closeFile(const std::u16string& server, std::uint32_t id) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Change);
     return sessionCall(server, sessions::OpNetFileClose,
                        sessions::encodeFileClose(srvsvc::serverArgument(connectName(server)), id));
 }
 
 Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string& name,
                               Account& out) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
     // A longer name would wrap the request's 16-bit length and look up a different name.
     if (name.size() > lsarpc::MaxNameLength)
         return status::InvalidParameter;
@@ -388,7 +439,7 @@ Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string
 }
 
 Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
     std::vector<Account> accounts;
     std::vector<Status> results;
     lookupSids(system, {sid}, accounts, results);
@@ -399,7 +450,7 @@ Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Accou
 
 void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
                             std::vector<Account>& out, std::vector<Status>& results) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
     out.assign(sids.size(), Account{});
     results.assign(sids.size(), status::NoneMapped);
     std::vector<Sid> asked;
@@ -439,7 +490,7 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
 
 Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,
                                    std::vector<std::u16string>& names) {
-    const CallScope scope(*this);
+    const CallScope scope(*this, CallKind::Read);
     names.clear();
     const auto url = directoryUrl(connectName(server), nodePath);
     if (!url)

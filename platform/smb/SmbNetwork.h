@@ -31,10 +31,13 @@ class SmbContext;
 //
 // Every wait is bounded by progress: a call whose server sends nothing useful for
 // `options.timeout` fails with SemaphoreTimeout (121), however long the answer is while it keeps
-// arriving. After that the server counts as stalled: calls to it fail at once with the same
-// status while they keep coming (each within `StallHold` of the last), so the rest of an
-// operation (the drive probes, the lookups of a list) does not wait again and again. A pause
-// of `StallHold`, or beginOperation(), ends the stall; the next call then connects afresh.
+// arriving. After a read timed out the server counts as stalled: further reads fail at once
+// with the same status while they keep coming (each within `StallHold` of the last), so the
+// rest of an operation (the drive probes, the lookups of a list) does not wait again and
+// again. Changes and checks are never failed that way: after a change whose answer was lost,
+// what comes next is finding out what the server holds. A pause of `StallHold`, an answer from
+// the server, an enumeration from its beginning (an open or refresh the user asked for) or
+// beginOperation() ends the stall; the next call then connects afresh.
 //
 // All calls must come from one thread; cancelCurrentCall() may come from any other.
 class SmbNetwork : public ShareService,
@@ -56,6 +59,8 @@ public:
                    const ShareInfo502& info) override;
     Status add(const std::u16string& server, const ShareInfo502& info) override;
     Status remove(const std::u16string& server, const std::u16string& netname) override;
+    Status checkInfo(const std::u16string& server, const std::u16string& netname,
+                     ShareInfo502& out) override;
 
     Status lookupName(const std::u16string& system, const std::u16string& name,
                       Account& out) override;
@@ -82,6 +87,8 @@ public:
 
     // How long calls to a stalled server keep failing at once after the last one.
     static constexpr std::chrono::milliseconds StallHold{2000};
+    // How long a check waits before it tries a server that could not be reached again.
+    static constexpr std::chrono::milliseconds CheckRetryPause{250};
     // A directory listing fails with MoreData beyond this many entries, or when the server
     // sends more than this many bytes for it (the library collects a whole listing before it
     // hands out the first entry).
@@ -96,9 +103,12 @@ public:
 private:
     struct Server;
     class CallScope;
+    enum class CallKind { Read, Change, Check };
     using Attempt = std::function<Status(bool& retryable)>;
 
     Server& serverFor(const std::u16string& server);
+    // An enumeration from its beginning is a new look at the server: no stall carried over.
+    void freshStart(const std::u16string& server, std::uint32_t resumeHandle);
     Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
     static Status withRetry(const Attempt& attempt);
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
@@ -118,7 +128,8 @@ private:
     std::unique_ptr<CallWatchdog> m_watchdog;
     // A cancel holds for the whole public call that is out, also between its requests.
     std::mutex m_cancelMutex;
-    int m_depth = 0; // nesting of public calls, on the calling thread
+    int m_depth = 0;                  // nesting of public calls, on the calling thread
+    CallKind m_kind = CallKind::Read; // of the outermost call out
     bool m_busy = false;
     bool m_cancelRequested = false;
     std::map<std::u16string, std::unique_ptr<Server>> m_servers;

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <set>
+
 using namespace corvane;
 using fake::Call;
 using Outcome = RecreateResult::Outcome;
@@ -19,6 +21,7 @@ struct Step {
     Call call;
     Status result;
     bool happens = false; // the call takes effect, and only its answer is lost
+    int skip = 0;         // matching calls that go through first
 };
 
 } // namespace
@@ -60,19 +63,23 @@ private slots:
             << false << "Data" << newPath
             << QList<Step>{{Call::Add, status::PathNotFound}, {Call::Add, status::AccessDenied}}
             << Outcome::AdditionFailedLost << status::PathNotFound << "";
-        row("removal unanswered, not done: the addition finds it")
+        row("removal unanswered, not done: read back and sent again")
             << false << "Data" << newPath << QList<Step>{{Call::Remove, status::SemaphoreTimeout}}
-            << Outcome::Untouched << status::SemaphoreTimeout << "Data=C:\\Old";
+            << Outcome::Done << status::Success << "Data=C:\\New";
         row("removal unanswered but done: added")
             << false << "Data" << newPath
             << QList<Step>{{Call::Remove, status::SemaphoreTimeout, true}} << Outcome::Done
             << status::Success << "Data=C:\\New";
+        row("addition unanswered but done: read back")
+            << false << "Data" << newPath << QList<Step>{{Call::Add, status::NetNameDeleted, true}}
+            << Outcome::Done << status::Success << "Data=C:\\New";
         row("removal unanswered but done, server gone")
             << false << "Data" << newPath
             << QList<Step>{{Call::Remove, status::SemaphoreTimeout, true},
+                           {Call::GetInfo, status::SemaphoreTimeout, false, 1},
                            {Call::Add, status::SemaphoreTimeout},
-                           {Call::Add, status::SemaphoreTimeout}}
-            << Outcome::RemovalUnanswered << status::SemaphoreTimeout << "";
+                           {Call::GetInfo, status::SemaphoreTimeout}}
+            << Outcome::Unanswered << status::SemaphoreTimeout << "";
         row("letter case only") << true << "DATA" << oldPath << QList<Step>{} << Outcome::Done
                                 << status::Success << "DATA=C:\\Old";
         row("rename: added first") << true << "Files" << oldPath << QList<Step>{} << Outcome::Done
@@ -80,9 +87,19 @@ private slots:
         row("rename refused") << true << "Files" << oldPath
                               << QList<Step>{{Call::Add, status::DuplicateShare}}
                               << Outcome::Untouched << status::DuplicateShare << "Data=C:\\Old";
-        row("rename, old name stays")
-            << true << "Files" << oldPath << QList<Step>{{Call::Remove, status::SemaphoreTimeout}}
+        row("rename, old name's removal unanswered")
+            << true << "Files" << oldPath
+            << QList<Step>{{Call::Remove, status::SemaphoreTimeout},
+                           {Call::GetInfo, status::SemaphoreTimeout}}
             << Outcome::BothNames << status::SemaphoreTimeout << "Data=C:\\Old Files=C:\\Old";
+        row("rename, addition unanswered but done")
+            << true << "Files" << oldPath << QList<Step>{{Call::Add, status::NetNameDeleted, true}}
+            << Outcome::Done << status::Success << "Files=C:\\Old";
+        row("rename, addition unanswered")
+            << true << "Files" << oldPath
+            << QList<Step>{{Call::Add, status::SemaphoreTimeout},
+                           {Call::GetInfo, status::SemaphoreTimeout}}
+            << Outcome::NewNameUnanswered << status::SemaphoreTimeout << "Data=C:\\Old";
     }
 
     void outcomes() {
@@ -98,22 +115,25 @@ private slots:
         net.computer(Server).pathChangesInPlace = inPlace;
         const ShareInfo502 original = net.addDiskShare(Server, u"Data", u"C:\\Old", u"comment");
         for (const Step& step : faults)
-            net.failNext(step.call, step.result);
-        bool removalDone = false;
-        // A removal the server carries out before its answer is lost.
-        const bool removalHappens =
-            std::any_of(faults.begin(), faults.end(), [](const Step& s) { return s.happens; });
-        net.beforeCall = [&](Call call, const std::u16string& name) {
-            if (call != Call::Remove || !removalHappens || removalDone)
-                return;
-            std::erase_if(net.computer(Server).shares,
-                          [&](const ShareInfo502& s) { return s.netname == name; });
-            removalDone = true;
-        };
-
+            net.failNext(step.call, step.result, {}, step.skip);
         ShareInfo502 record = original;
         record.netname = newName.toStdU16String();
         record.path = newPath.toStdU16String();
+        // A removal or addition the server carries out before its answer is lost.
+        std::set<Call> happening;
+        for (const Step& step : faults)
+            if (step.happens)
+                happening.insert(step.call);
+        net.beforeCall = [&](Call call, const std::u16string& name) {
+            if (!happening.erase(call))
+                return;
+            auto& held = net.computer(Server).shares;
+            if (call == Call::Remove)
+                std::erase_if(held, [&](const ShareInfo502& s) { return s.netname == name; });
+            else
+                held.push_back(record);
+        };
+
         const RecreateResult result = RecreateShare(net, Server, u"Data", record, original);
         QCOMPARE(result.outcome, outcome);
         QCOMPARE(result.status, status);
