@@ -18,7 +18,8 @@
 //   arm N lose-request  the connection is dropped when the Nth call comes, without forwarding
 //   arm N pause         when the Nth call and each later one comes, "reached K OPNUM" is
 //                       printed and the call is held until "go" (or 60 s): the test can stop
-//                       or kill the server, or see what the calls before did, meanwhile
+//                       or kill the server, or see what the calls before did, meanwhile. The
+//                       server closing that connection meanwhile reaches the client only then.
 //   go                  lets a paused call go on to the server (no answer)
 //   calls               answers "calls applied=K OP OP ..." (K: 1 once the armed fault acted;
 //                       the opnums of the calls since the reset)
@@ -174,6 +175,9 @@ struct Connection {
         std::chrono::milliseconds hold{0};
     } awaited;
     std::atomic<bool> dropped{false};
+    // Calls held by a pause: while one is, the server's side closing (a killed server) is not
+    // passed on, so the client learns of it only when the call goes on.
+    std::atomic<int> paused{0};
 
     Connection(int c, int s) : client(c), server(s) {}
 
@@ -226,9 +230,11 @@ bool Connection::onRequestFrame(std::span<const std::uint8_t> frame) {
             g_calls.go = false;
             say("reached " + std::to_string(index) + " " + std::to_string(pdu.opnum));
             lock.unlock();
+            ++paused;
             g_calls.released.wait_for(calls, std::chrono::seconds(60), [generation] {
                 return g_calls.go || g_calls.generation != generation;
             });
+            --paused;
             return true;
         }
         case FaultKind::Late:
@@ -274,6 +280,8 @@ void Pump::read() {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
+            for (int i = 0; !upstream && connection.paused > 0 && i < 6000; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             push(Clock::now() + g_delay, {});
             return;
         }
