@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "Pictures.h"
+#include "PreferencesForm1.h"
 #include "TAboutForm1.h"
 #include "app/Version.h"
 #include "backup/ShareBackup.h"
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
@@ -189,6 +191,8 @@ void TForm1::buildMenus() {
     SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N4"));
     Sessions1 = SharesMenu1->addAction(QStringLiteral("&Sessions and open files..."));
     Sessions1->setObjectName(QStringLiteral("Sessions1"));
+    Preferences1 = SharesMenu1->addAction(QStringLiteral("&Preferences..."));
+    Preferences1->setObjectName(QStringLiteral("Preferences1"));
     ToolButton3->setMenu(SharesMenu1);
 
     HelpMenu1 = new QMenu(this);
@@ -237,6 +241,7 @@ void TForm1::buildPages() {
     connect(ExportShares1, &QAction::triggered, m_backup, &ShareBackup::ExportShares1Click);
     connect(ImportShares1, &QAction::triggered, m_backup, &ShareBackup::ImportShares1Click);
     connect(Sessions1, &QAction::triggered, this, &TForm1::Sessions1Click);
+    connect(Preferences1, &QAction::triggered, this, &TForm1::Preferences1Click);
     connect(ShowOpenFiles1, &QAction::triggered, this, &TForm1::ShowOpenFiles1Click);
 }
 
@@ -323,6 +328,19 @@ TSessionsForm1* TForm1::sessionsWindow() {
 void TForm1::Sessions1Click() {
     if (TSessionsForm1* form = sessionsWindow())
         form->showSessions();
+}
+
+// Kept per user; the network takes the new settings for the connections it makes from now on.
+void TForm1::Preferences1Click() {
+    QSettings settings;
+    PreferencesForm1 dialog(this);
+    dialog.setPreferences(loadPreferences(settings));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const Preferences chosen = dialog.preferences();
+    savePreferences(settings, chosen);
+    if (m_preferencesChanged)
+        m_preferencesChanged(chosen);
 }
 
 // The open files below the selected share's path.

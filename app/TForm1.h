@@ -28,6 +28,7 @@ class TAboutForm1;
 class TFindReplaceTextForm1;
 class TSecurityForm1;
 class TSessionsForm1;
+struct Preferences;
 class SessionService;
 
 // The main window: the computer box, the shares list, the three tab pages, the menus, and the
@@ -48,9 +49,14 @@ public:
     void About1Click();
     void Sessions1Click();
     void ShowOpenFiles1Click();
+    void Preferences1Click();
 
     // The service behind the sessions window; without one its menu items stay disabled.
     void setSessionService(SessionService* service) { m_sessions = service; }
+    // Told when the user changed the connection preferences.
+    void setPreferencesHandler(std::function<void(const Preferences&)> handler) {
+        m_preferencesChanged = std::move(handler);
+    }
     // Made when first opened.
     TSessionsForm1* sessionsForm() const { return m_sessionsForm; }
 
@@ -99,6 +105,7 @@ private:
     QAction* ImportShares1 = nullptr;
     QAction* ShowOpenFiles1 = nullptr;
     QAction* Sessions1 = nullptr;
+    QAction* Preferences1 = nullptr;
 
     TFindReplaceTextForm1* m_findReplace = nullptr;
     TAboutForm1* m_about = nullptr;
@@ -110,6 +117,7 @@ private:
     ShareBackup* m_backup = nullptr;
     SessionService* m_sessions = nullptr;
     TSessionsForm1* m_sessionsForm = nullptr;
+    std::function<void(const Preferences&)> m_preferencesChanged;
 };
 
 } // namespace corvane

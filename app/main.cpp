@@ -1,4 +1,5 @@
 #include "ConnectAsForm1.h"
+#include "Preferences.h"
 #include "TForm1.h"
 #include "app/Version.h"
 #include "platform/smb/SmbNetwork.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
+#include <QSettings>
 
 #include <exception>
 #include <memory>
@@ -44,8 +46,13 @@ int main(int argc, char** argv) {
     corvane::CallDispatcher dispatcher;
     corvane::UiThreadCredentials credentials(dispatcher, askUser);
     std::unique_ptr<corvane::smb::SmbNetwork> network;
+    corvane::smb::SmbOptions options;
+    {
+        QSettings settings;
+        corvane::applyPreferences(corvane::loadPreferences(settings), options);
+    }
     dispatcher.runOnWorker(
-        [&] { network = std::make_unique<corvane::smb::SmbNetwork>(credentials); });
+        [&] { network = std::make_unique<corvane::smb::SmbNetwork>(credentials, options); });
     dispatcher.setCanceller(network.get());
     corvane::DispatchedServices services(dispatcher, *network, *network, *network);
     corvane::DispatchedSessions sessions(dispatcher, *network);
@@ -55,6 +62,12 @@ int main(int argc, char** argv) {
     try {
         corvane::TForm1 form(services, services, services, messages);
         form.setSessionService(&sessions);
+        form.setPreferencesHandler([&](const corvane::Preferences& chosen) {
+            corvane::smb::SmbOptions changed;
+            corvane::applyPreferences(chosen, changed);
+            dispatcher.runOnWorker(
+                [&] { network->setSecurity(changed.security, changed.unsignedAllowed); });
+        });
         waits.setHome(&form);
         if (form.constructedOk()) {
             form.show();

@@ -27,8 +27,9 @@ std::pair<std::u16string, std::u16string> splitLogonName(std::u16string_view use
 
 std::u16string describeLogonFailure(Status result) {
     if (result == status::NtlmBlocked)
-        return u"The server accepts no password logon (NTLM is disabled there). Get a Kerberos "
-               u"ticket (kinit user@REALM) and open the server by its full DNS name.";
+        return u"No password logon can be made: the server accepts none (NTLM is disabled there), "
+               u"or \"Never use NTLM\" is on in Preferences. Get a Kerberos ticket (kinit "
+               u"user@REALM) and open the server by its full DNS name.";
     return {};
 }
 

@@ -48,11 +48,16 @@ Status SambaPipe::connect() {
     const auto host = urlServer(m_server);
     if (!host)
         return status::BadNetPath;
+    const ConnectionSecurity security = securityFor(m_context.options(), m_server);
+    corvane_rpc_library_secure(m_library.get(), security.requireSigning ? 1 : 0,
+                               security.requireEncryption ? 1 : 0);
     LogonAttempts attempts(m_context.usesKerberos(), m_context.maxLogonAttempts());
     for (;;) {
         const bool ticket = attempts.usesTicket();
         corvane_rpc_logon logon{};
         logon.use_ticket = ticket ? 1 : 0;
+        if (!ticket && security.kerberosOnly)
+            return status::NtlmBlocked; // no ticket, or a refused one, and no password allowed
         if (!ticket) {
             // Asked outside the watch: the time the user takes is no silence of the server.
             const SmbContext::Logon* kept = m_context.logonFor(m_server, attempts.failure());

@@ -56,6 +56,14 @@ static int pipe_destructor(corvane_rpc_pipe* p) {
     return 0;
 }
 
+void corvane_rpc_library_secure(corvane_rpc_library* lib, int require_signing,
+                                int require_encryption) {
+    const char* signing = require_signing ? "required" : "desired";
+    lpcfg_set_cmdline(lib->lp, "client signing", signing);
+    lpcfg_set_cmdline(lib->lp, "client ipc signing", signing);
+    lpcfg_set_cmdline(lib->lp, "client smb encrypt", require_encryption ? "required" : "default");
+}
+
 uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const char* pipe,
                              const uint8_t* uuid, uint32_t version,
                              const struct corvane_rpc_logon* logon, corvane_rpc_pipe** out) {

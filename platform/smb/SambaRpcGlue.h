@@ -24,6 +24,11 @@ struct corvane_rpc_logon {
     int use_ticket; /* log on with the Kerberos ticket cache */
 };
 
+/* How the next connections are secured: SMB signing required (otherwise desired), SMB3
+ * encryption required (otherwise used where the server asks for it). */
+void corvane_rpc_library_secure(corvane_rpc_library* lib, int require_signing,
+                                int require_encryption);
+
 /* Connects to \\host\IPC$, opens the named pipe `pipe` and binds the interface `uuid` (16
  * bytes in wire order) at `version` (major in the low 16 bits). Returns an NTSTATUS. */
 uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const char* pipe,

@@ -14,6 +14,10 @@
 #include <string_view>
 #include <unistd.h>
 
+// Samba's configuration of this process (libsmbconf, which libsmbclient reads): a setting given
+// as on a command line.
+extern "C" bool lp_set_cmdline(const char* name, const char* value);
+
 namespace corvane::smb {
 
 namespace {
@@ -177,7 +181,7 @@ void SmbContext::authenticate(SMBCCTX* ctx, const char* server, const char*, cha
     if (!self || !server)
         return;
     const auto it = self->m_logons.find(lowerAscii(server));
-    if (it == self->m_logons.end())
+    if (it == self->m_logons.end() || (self->m_secured && self->m_secured->kerberosOnly))
         return; // a ticket cache, when present, does the logon
     copyOut(it->second.user, user, userLength);
     copyOut(it->second.password, password, passwordLength);
@@ -213,6 +217,26 @@ const SmbContext::Logon* SmbContext::logonFor(const std::u16string& server,
 void SmbContext::forgetLogon(const std::u16string& server) {
     const auto host = urlServer(server);
     forget(lowerAscii(host ? *host : toUtf8(server)));
+}
+
+void SmbContext::setSecurityOptions(const ConnectionSecurity& security,
+                                    std::vector<std::u16string> unsignedAllowed) {
+    m_options.security = security;
+    m_options.unsignedAllowed = std::move(unsignedAllowed);
+}
+
+void SmbContext::secure(const ConnectionSecurity& security) {
+    if (!m_ctx || m_secured == security)
+        return;
+    // libsmbclient takes its signing rule from the process's configuration, read when it
+    // connects; encryption, once required, makes it require signing too.
+    lp_set_cmdline("client signing", security.requireSigning ? "required" : "desired");
+    smbc_setOptionSmbEncryptionLevel(m_ctx, security.requireEncryption ? SMBC_ENCRYPTLEVEL_REQUIRE
+                                                                       : SMBC_ENCRYPTLEVEL_NONE);
+    smbc_setOptionUseKerberos(m_ctx, m_kerberos || security.kerberosOnly);
+    smbc_setOptionFallbackAfterKerberos(m_ctx, !security.kerberosOnly);
+    purgeConnections();
+    m_secured = security;
 }
 
 void SmbContext::purgeConnections() {

@@ -46,6 +46,12 @@ public:
                            std::size_t maxEntries);
 
     bool usesKerberos() const { return m_kerberos; }
+    const SmbOptions& options() const { return m_options; }
+    void setSecurityOptions(const ConnectionSecurity& security,
+                            std::vector<std::u16string> unsignedAllowed);
+    // Secures the listings that follow as `security` says; a change drops the connections
+    // made under the settings before.
+    void secure(const ConnectionSecurity& security);
 
 private:
     static void authenticate(_SMBCCTX* ctx, const char* server, const char* share, char* workgroup,
@@ -57,6 +63,7 @@ private:
     SmbOptions m_options;
     _SMBCCTX* m_ctx = nullptr;
     bool m_kerberos = false;
+    std::optional<ConnectionSecurity> m_secured; // what the library's connections were made with
     // By server name in lower case.
     std::map<std::string, Logon> m_logons;
 };

@@ -157,6 +157,18 @@ void SmbNetwork::cancelCurrentCall() {
     m_watchdog->cancel();
 }
 
+void SmbNetwork::setSecurity(const ConnectionSecurity& security,
+                             const std::vector<std::u16string>& unsignedAllowed) {
+    m_options.security = security;
+    m_options.unsignedAllowed = unsignedAllowed;
+    m_context->setSecurityOptions(security, unsignedAllowed);
+    for (auto& [name, server] : m_servers) {
+        server->srvsvc->drop();
+        server->lsarpc->drop();
+    }
+    m_context->purgeConnections();
+}
+
 void SmbNetwork::beginOperation() {
     for (auto& [name, server] : m_servers)
         server->stalledUntil = {};
@@ -500,6 +512,7 @@ Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16s
     Server& s = serverFor(server);
     if (Status bound = s.srvsvc->ensureBound(); bound != status::Success)
         return bound;
+    m_context->secure(securityFor(m_options, connectName(server)));
     const Status listed = guarded(
         s, [&] { return m_context->listDirectories(*url, names, MaxDirectoryEntries); },
         MaxDirectoryBytes);

@@ -82,6 +82,9 @@ public:
 
     // Ends the call that is out with Cancelled (1223), from any thread.
     void cancelCurrentCall() override;
+    // How connections are secured from now on; the connections made before are dropped.
+    void setSecurity(const ConnectionSecurity& security,
+                     const std::vector<std::u16string>& unsignedAllowed);
     // A new user operation starts: servers that stalled in an earlier one are tried again.
     void beginOperation();
 

@@ -182,6 +182,36 @@ TEST_P(EveryCall, WorksWithSigningOrEncryptionRequired) {
 INSTANTIATE_TEST_SUITE_P(Domain, EveryCall, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Encrypted" : "Signed"; });
 
+// "Require encryption": the controller's encryption-required name (with a ticket) and the
+// stand-alone server (with a password) both open and list their drive shares. "Never use NTLM":
+// a server opened by its address, where no ticket can work, is refused without a question.
+TEST_F(DomainTest, PreferencesRequireEncryptionOrKerberos) {
+    const auto path = newTicketCachePath("admin");
+    ASSERT_TRUE(dc().ticket("Administrator", path));
+    TicketCache cache(path);
+    const TestServer& standAlone = TestServer::primary();
+    smb::SmbOptions options = kerberosOptions();
+    options.security.requireEncryption = true;
+    StaticCredentials answers(standAlone.adminCredentials());
+    smb::SmbNetwork encrypted(answers, options);
+    EXPECT_TRUE(listsShare(encrypted, dc().strictName(), u"Staff"));
+    Status result = 0;
+    EXPECT_TRUE(listsShare(encrypted, standAlone.address(), u"Alpha", &result));
+    EXPECT_EQ(result, status::Success);
+    std::vector<std::u16string> dirs;
+    EXPECT_EQ(encrypted.listDirectories(standAlone.address(), u"C$\\", dirs), status::Success);
+
+    options.security.requireEncryption = false;
+    options.security.kerberosOnly = true;
+    StaticCredentials none;
+    smb::SmbNetwork kerberosOnly(none, options);
+    EXPECT_TRUE(listsShare(kerberosOnly, dc().strictName(), u"Staff"));
+    listsShare(kerberosOnly, dc().strictAddress(), u"Staff", &result);
+    EXPECT_EQ(result, status::NtlmBlocked);
+    EXPECT_EQ(none.timesAsked(), 0);
+    EXPECT_NE(describeLogonFailure(result).find(u"Never use NTLM"), std::u16string::npos);
+}
+
 // Names as the Add button and the directory-name option pass them: DOMAIN\name, name@realm and
 // a bare name, users and groups, the built-in domain groups among them.
 class DomainNames : public DomainTest,

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/smb/SmbOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+class QSettings;
+
+namespace corvane {
+
+// How the program secures its connections, kept per user. By default every connection is
+// signed, as current Windows clients require.
+struct Preferences {
+    QStringList unsignedServers; // may connect without signing
+    bool requireEncryption = false;
+    bool neverNtlm = false; // Kerberos only
+    bool operator==(const Preferences&) const = default;
+};
+
+Preferences loadPreferences(QSettings& settings);
+void savePreferences(QSettings& settings, const Preferences& preferences);
+
+// Server names as typed in a box: one per line, or separated by spaces or commas; leading
+// backslashes dropped, each name once.
+QStringList parseServerList(const QString& text);
+
+// The connection options the preferences give.
+void applyPreferences(const Preferences& preferences, smb::SmbOptions& options);
+
+} // namespace corvane
