@@ -145,11 +145,14 @@ void CopyFromPage::Copy1Click() {
 
     const std::u16string source = toU16(m_sourceComputer);
     const std::u16string destination = toU16(m_ctx.state.computerName);
+    bool copiedAny = false;
     for (const QTreeWidgetItem* item : selected) {
         ShareInfo502 info;
         Status result = m_ctx.shares.getInfo(source, toU16(item->text(0)), info);
         if (result != status::Success) {
             m_ctx.messages.error(this, bulk_text::copyFetchFailed(result, item->text(0)));
+            if (copiedAny)
+                m_ctx.reloadSharesList();
             return;
         }
         info.path = toU16(destinationPathOf(destinationParent, item->text(1)));
@@ -159,8 +162,12 @@ void CopyFromPage::Copy1Click() {
             m_ctx.messages.error(this, added.kind == ChangeOutcome::Kind::Unknown
                                            ? bulk_text::copyCreationUnanswered(added.status, name)
                                            : bulk_text::copyCreationFailed(added.status, name));
+            // The shares copied before it are on the server: the list shows them.
+            if (copiedAny)
+                m_ctx.reloadSharesList();
             return;
         }
+        copiedAny = true;
     }
     m_ctx.reloadSharesList();
 }

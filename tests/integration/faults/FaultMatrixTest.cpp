@@ -665,9 +665,17 @@ bool successLine(const QString& line) {
 // What the program said about one target: its failure texts (boxes with an error or warning
 // icon, status lines that are not successes) that name it or name no target at all.
 Claim claimFor(const Window& w, const Target& t, const std::vector<Target>& all) {
+    // A box titled with a directory names the share made from it (hidden: with a '$').
     const auto names = [](const QString& text, const Target& x) {
-        return (!x.from.empty() && text.contains(q(x.from))) ||
-               (!x.to.empty() && text.contains(q(x.to)));
+        const auto named = [&text](const std::u16string& n) {
+            if (n.empty())
+                return false;
+            QString bare = q(n);
+            if (bare.endsWith(QLatin1Char('$')))
+                bare.chop(1);
+            return text.contains(q(n)) || text.startsWith(bare + QLatin1Char('\n'));
+        };
+        return named(x.from) || named(x.to);
     };
     // A box may name its share in the title (the bulk pages do).
     QStringList failures;
@@ -684,8 +692,24 @@ Claim claimFor(const Window& w, const Target& t, const std::vector<Target>& all)
         if (names(text, t) || !namesAny)
             mine << text;
     }
-    if (mine.isEmpty())
+    if (mine.isEmpty()) {
+        for (const QString& line : w.statusLines)
+            if (successLine(line) && names(line, t))
+                return Claim::Done;
+        // A box that asks nothing ends a walk without a report: a target after the one it names
+        // was never tried, which the program says by stopping there.
+        const auto self =
+            std::find_if(all.begin(), all.end(), [&](const Target& x) { return &x == &t; });
+        for (const auto& box : w.messages.shown) {
+            if (box.icon != MessageBoxes::Icon::Error || box.text.contains(QLatin1String("?")) ||
+                !w.statusLines.isEmpty())
+                continue;
+            for (auto it = all.begin(); it != self && self != all.end(); ++it)
+                if (names(box.title + QLatin1Char('\n') + box.text, *it))
+                    return Claim::NotDone;
+        }
         return Claim::Done;
+    }
     const QString joined = mine.join('\n');
     if (joined.contains(QLatin1String("may be ")) || joined.contains(QLatin1String("may have")) ||
         joined.contains(QLatin1String("may still")) || joined.contains(QLatin1String("perhaps")))
