@@ -62,13 +62,6 @@ namespace {
 
 using Kind = ChangeOutcome::Kind;
 
-// The share as the server holds it after a change whose answer was lost: Success with the
-// record, NetNameNotFound when it is not there, anything else when that could not be learnt.
-Status readBack(ShareService& service, const std::u16string& computer, const std::u16string& name,
-                ShareInfo502& now) {
-    return service.checkInfo(computer, name, now);
-}
-
 } // namespace
 
 ChangeOutcome addShare(ShareService& service, const std::u16string& computer,
@@ -79,7 +72,7 @@ ChangeOutcome addShare(ShareService& service, const std::u16string& computer,
     if (!answerMayBeLost(added))
         return {Kind::NotDone, added};
     ShareInfo502 now;
-    Status read = readBack(service, computer, record.netname, now);
+    Status read = service.checkInfo(computer, record.netname, now);
     if (read == status::NetNameNotFound && added != status::Cancelled) {
         // The request never arrived: the server answers again, so it gets it once more. A
         // cancelled one is not sent again; the user asked to stop.
@@ -88,7 +81,7 @@ ChangeOutcome addShare(ShareService& service, const std::u16string& computer,
             return {Kind::Done, status::Success};
         if (!answerMayBeLost(again) && again != status::DuplicateShare)
             return {Kind::NotDone, again};
-        read = readBack(service, computer, record.netname, now);
+        read = service.checkInfo(computer, record.netname, now);
     }
     if (read == status::Success)
         return samePath(now.path, record.path)
@@ -107,14 +100,14 @@ ChangeOutcome removeShare(ShareService& service, const std::u16string& computer,
     if (!answerMayBeLost(removed))
         return {Kind::NotDone, removed};
     ShareInfo502 now;
-    Status read = readBack(service, computer, name, now);
+    Status read = service.checkInfo(computer, name, now);
     if (read == status::Success && removed != status::Cancelled) {
         const Status again = service.remove(computer, name);
         if (again == status::Success || again == status::NetNameNotFound)
             return {Kind::Done, status::Success};
         if (!answerMayBeLost(again))
             return {Kind::NotDone, again};
-        read = readBack(service, computer, name, now);
+        read = service.checkInfo(computer, name, now);
     }
     if (read == status::NetNameNotFound)
         return {Kind::Done, status::Success};
@@ -130,7 +123,7 @@ ChangeOutcome changeShare(ShareService& service, const std::u16string& computer,
     if (set == status::Success)
         return {Kind::Done, status::Success};
     ShareInfo502 now;
-    Status read = readBack(service, computer, name, now);
+    Status read = service.checkInfo(computer, name, now);
     if (read == status::Success && holdsRecord(now, record))
         return {Kind::Done, status::Success};
     if (read == status::NetNameNotFound)
@@ -148,7 +141,7 @@ ChangeOutcome changeShare(ShareService& service, const std::u16string& computer,
     back.netname = name;
     if (service.setInfo(computer, name, back) == status::Success)
         return {Kind::NotDone, set};
-    read = readBack(service, computer, name, now);
+    read = service.checkInfo(computer, name, now);
     if (read == status::Success && holdsRecord(now, record))
         return {Kind::Done, status::Success};
     return {read == status::Success && holdsRecord(now, original) ? Kind::NotDone : Kind::Unknown,
