@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -41,24 +42,36 @@ std::string envValue(const std::string& lines, const std::string& key) {
     return {};
 }
 
-TestServer::TestServer(std::string address) : m_address(std::move(address)) {
+TestServer::TestServer(std::string address, ServerKind kind)
+    : m_address(std::move(address)), m_kind(kind) {
     if (run("env", &m_env) != 0)
-        throw std::runtime_error("test-server.sh env failed for " + m_address);
+        throw std::runtime_error("the test server's env failed for " + m_address);
+}
+
+ServerKind TestServer::runKind() {
+    const char* kind = std::getenv("CORVANE_TEST_SERVER_KIND");
+    return kind && std::string(kind) == "windows-like" ? ServerKind::WindowsLike
+                                                       : ServerKind::Samba;
 }
 
 const TestServer& TestServer::primary() {
-    static const TestServer server(CORVANE_TEST_PRIMARY);
+    static const TestServer server(
+        runKind() == ServerKind::WindowsLike ? CORVANE_TEST_WINLIKE_PRIMARY : CORVANE_TEST_PRIMARY,
+        runKind());
     return server;
 }
 
 const TestServer& TestServer::secondary() {
-    static const TestServer server(CORVANE_TEST_SECONDARY);
+    static const TestServer server(runKind() == ServerKind::WindowsLike
+                                       ? CORVANE_TEST_WINLIKE_SECONDARY
+                                       : CORVANE_TEST_SECONDARY,
+                                   runKind());
     return server;
 }
 
 int TestServer::run(const std::string& command, std::string* output) const {
-    return shell(quoted(CORVANE_TEST_SERVER_SCRIPT) + " " + command + " --addr " + m_address,
-                 output);
+    const char* script = windowsLike() ? CORVANE_TEST_WINLIKE_SCRIPT : CORVANE_TEST_SERVER_SCRIPT;
+    return shell(quoted(script) + " " + command + " --addr " + m_address, output);
 }
 
 std::string TestServer::value(const std::string& key) const {
@@ -85,8 +98,9 @@ std::u16string TestServer::group() const {
 }
 
 std::u16string TestServer::serverPath(const std::string& drive, const std::string& relative) const {
-    std::string path = "C:" + value("CORVANE_TEST_SERVER_DIR") + "/" + drive;
-    if (!relative.empty())
+    std::string path =
+        windowsLike() ? drive + ":" : "C:" + value("CORVANE_TEST_SERVER_DIR") + "/" + drive;
+    if (!relative.empty() || windowsLike())
         path += "/" + relative;
     for (char& c : path)
         if (c == '/')
@@ -101,6 +115,16 @@ smb::Credentials TestServer::adminCredentials() const {
 std::string TestServer::shareParameter(const std::string& share,
                                        const std::string& parameter) const {
     std::string out;
+    if (windowsLike()) {
+        const std::string field = parameter == "max connections" ? "max_uses"
+                                  : parameter == "comment"       ? "remark"
+                                                                 : parameter;
+        run("get " + quoted(share) + " " + field, &out);
+        while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+            out.pop_back();
+        // The state keeps "no limit" as the protocol's 0xFFFFFFFF; Samba has no parameter then.
+        return field == "max_uses" && out == "4294967295" ? std::string() : out;
+    }
     shell("net -s " + quoted(value("CORVANE_TEST_SERVER_CONF")) + " conf getparm " + quoted(share) +
               " " + quoted(parameter),
           &out);

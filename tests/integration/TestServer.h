@@ -17,14 +17,25 @@ std::string quoted(const std::string& s);
 // The value of `key` in NAME=value lines such as the test servers print; empty when absent.
 std::string envValue(const std::string& lines, const std::string& key);
 
-// One sandboxed Samba server of tools/test-server, as the integration tests see it. The two
+// The two kinds of test server: tools/test-server/test-server.sh runs Samba's smbd,
+// winlike-server.sh a server that answers as Windows does where the two differ.
+enum class ServerKind { Samba, WindowsLike };
+
+// One sandboxed test server of tools/test-server, as the integration tests see it. The two
 // that ctest starts for every run are primary() (127.0.0.2) and secondary() (127.0.0.3, for
-// copying between computers). Values come from the script's own "env" output.
+// copying between computers). A test registered for the Windows-like servers runs with
+// CORVANE_TEST_SERVER_KIND=windows-like, and then primary() and secondary() are those: one test
+// body serves both kinds. Values come from the script's own "env" output.
 class TestServer {
 public:
     static const TestServer& primary();
     static const TestServer& secondary();
-    explicit TestServer(std::string address);
+    // The kind this run tests: from CORVANE_TEST_SERVER_KIND, Samba when unset.
+    static ServerKind runKind();
+    explicit TestServer(std::string address, ServerKind kind = ServerKind::Samba);
+
+    ServerKind kind() const { return m_kind; }
+    bool windowsLike() const { return m_kind == ServerKind::WindowsLike; }
 
     std::u16string address() const; // what to type in the computer box: 127.0.0.2
     const std::string& addressUtf8() const { return m_address; }
@@ -35,7 +46,8 @@ public:
     std::u16string user1() const; // alice
     std::u16string user2() const; // bob
     std::u16string group() const; // corvane-staff, a mapped group
-    // The server's view of a directory below its drive roots: C:\...\C\Data for ("C", "Data").
+    // The server's view of a directory below its drive roots: for ("C", "Data"), Samba's
+    // C:\...\C\Data (its Unix path behind a drive letter), Windows' C:\Data.
     std::u16string serverPath(const std::string& drive, const std::string& relative = {}) const;
 
     smb::Credentials adminCredentials() const;
@@ -48,11 +60,14 @@ public:
     bool bulkShares(int count) const { return run("bulk-shares " + std::to_string(count)) == 0; }
     bool start() const { return run("start") == 0; }
     bool stop() const { return run("stop") == 0; }
-    // A registry share parameter as the server holds it (`net conf getparm`), or empty.
+    // A share parameter as the server holds it, or empty: Samba's registry parameter (`net conf
+    // getparm`); on the Windows-like server "path", "comment" and "max connections" (empty for
+    // no limit) from its state file.
     std::string shareParameter(const std::string& share, const std::string& parameter) const;
 
 private:
     std::string m_address;
+    ServerKind m_kind;
     std::string m_env;
 };
 
