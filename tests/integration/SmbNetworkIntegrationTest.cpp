@@ -306,15 +306,42 @@ TEST_F(ManyShares, ResumeHandleContinuesWhereItPoints) {
     EXPECT_EQ(rest.back().netname, all.back().netname);
 }
 
+// A small preferred length: Windows answers in parts, each ending in MoreData and a resume
+// handle that points past it; Samba answers everything at once whatever the length.
+TEST_F(ManyShares, SmallPreferredLengthPagesOnlyOnWindows) {
+    smb::SmbOptions options = integrationOptions();
+    options.enumPreferredLength = 16 * 1024;
+    Session session(server, options);
+    std::set<std::u16string> names;
+    std::vector<ShareInfo502> part;
+    std::uint32_t resume = 0;
+    int parts = 0;
+    Status last = status::Success;
+    do {
+        last = session.network.enumerate(server.address(), part, resume);
+        ASSERT_TRUE(last == status::Success || last == status::MoreData) << last;
+        ++parts;
+        for (const auto& s : part)
+            EXPECT_TRUE(names.insert(s.netname).second) << smb::toUtf8(s.netname);
+    } while (last == status::MoreData && parts < 1000);
+    EXPECT_EQ(last, status::Success);
+    EXPECT_GT(names.size(), 2000u);
+    if (server.windowsLike())
+        EXPECT_GT(parts, 10);
+    else
+        EXPECT_EQ(parts, 1);
+}
+
 namespace {
 
 struct LookupRow {
     const char* name;
     std::u16string account; // "" entries are filled from the server below
     const char* role;       // which test account, when `account` is empty
-    SidNameUse use;
-    const char* domain; // "NETBIOS" for the server's own name
-    const char* sid;    // expected SID, or "" when it is the server's
+    SidNameUse use;         // as Samba answers
+    SidNameUse windowsUse;  // as Windows answers: a computer's own group is an alias there
+    const char* domain;     // "NETBIOS" for the server's own name
+    const char* sid;        // expected SID, or "" when it is the server's
 };
 
 class Lookups : public ::testing::TestWithParam<LookupRow> {
@@ -336,10 +363,11 @@ protected:
 
 TEST_P(Lookups, NameAndSidBothWays) {
     const auto& row = GetParam();
+    const SidNameUse use = server.windowsLike() ? row.windowsUse : row.use;
     Account byName;
     ASSERT_EQ(session.network.lookupName(server.address(), accountName(row), byName),
               status::Success);
-    EXPECT_EQ(byName.use, row.use);
+    EXPECT_EQ(byName.use, use);
     const std::u16string domain =
         std::string(row.domain) == "NETBIOS" ? server.netbiosName() : smb::fromUtf8(row.domain);
     EXPECT_EQ(byName.domain, domain);
@@ -350,7 +378,7 @@ TEST_P(Lookups, NameAndSidBothWays) {
 
     Account bySid;
     ASSERT_EQ(session.network.lookupSid(server.address(), byName.sid, bySid), status::Success);
-    EXPECT_EQ(bySid.use, row.use);
+    EXPECT_EQ(bySid.use, use);
     EXPECT_EQ(bySid.domain, domain);
     const auto& wanted = accountName(row);
     const auto slash = wanted.rfind(u'\\');
@@ -359,14 +387,37 @@ TEST_P(Lookups, NameAndSidBothWays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Server, Lookups,
-    ::testing::Values(LookupRow{"everyone", u"Everyone", "", SidNameUse::WellKnownGroup, "",
-                                "S-1-1-0"},
-                      LookupRow{"administrator", u"", "admin", SidNameUse::User, "NETBIOS", ""},
-                      LookupRow{"user", u"", "user", SidNameUse::User, "NETBIOS", ""},
-                      LookupRow{"mappedGroup", u"", "group", SidNameUse::Group, "NETBIOS", ""},
-                      LookupRow{"builtinAdministrators", u"BUILTIN\\Administrators", "",
-                                SidNameUse::Alias, "BUILTIN", "S-1-5-32-544"}),
+    ::testing::Values(
+        LookupRow{"everyone", u"Everyone", "", SidNameUse::WellKnownGroup,
+                  SidNameUse::WellKnownGroup, "", "S-1-1-0"},
+        LookupRow{"administrator", u"", "admin", SidNameUse::User, SidNameUse::User, "NETBIOS", ""},
+        LookupRow{"user", u"", "user", SidNameUse::User, SidNameUse::User, "NETBIOS", ""},
+        LookupRow{"mappedGroup", u"", "group", SidNameUse::Group, SidNameUse::Alias, "NETBIOS", ""},
+        LookupRow{"builtinAdministrators", u"BUILTIN\\Administrators", "", SidNameUse::Alias,
+                  SidNameUse::Alias, "BUILTIN", "S-1-5-32-544"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An account that is not an administrator: Windows refuses the shares with their descriptors
+// (level 502) and their paths (level 2) but names them at level 1; Samba answers level 502 to
+// any user.
+TEST(NonAdministrator, ListingWithDescriptors) {
+    const auto& server = TestServer::primary();
+    smb::StaticCredentials alice(smb::Credentials{
+        server.user1(), u"", smb::fromUtf8(server.value("CORVANE_TEST_USER1_PASSWORD"))});
+    smb::SmbNetwork net(alice, integrationOptions());
+    Status result = status::Success;
+    const auto shares = enumerateAll(net, server.address(), &result);
+    ShareInfo502 info;
+    if (server.windowsLike()) {
+        EXPECT_EQ(result, status::AccessDenied);
+        EXPECT_TRUE(shares.empty());
+        EXPECT_EQ(net.getInfo(server.address(), u"Alpha", info), status::AccessDenied);
+    } else {
+        EXPECT_EQ(result, status::Success);
+        EXPECT_TRUE(find(shares, u"Alpha"));
+        EXPECT_EQ(net.getInfo(server.address(), u"Alpha", info), status::Success);
+    }
+}
 
 TEST(UnknownAccounts, AreNoneMapped) {
     Session session;

@@ -207,7 +207,7 @@ case $CMD in
         mkdir -p "$DIR"
         py reset --bulk "${ARGS[0]}"
         ;;
-    get) [[ ${#ARGS[@]} -eq 2 ]] || die "get needs SHARE FIELD"; py get "${ARGS[0]}" "${ARGS[1]}" ;;
+    get) [[ ${#ARGS[@]} -eq 2 ]] || die "get needs SHARE FIELD"; "$PYTHON" "$HERE/winlike_server.py" get "${ARGS[0]}" "${ARGS[1]}" --addr "$ADDR" --dir "$DIR" --name "$NETBIOS" --accounts "$ACCOUNTS" ;;
     destroy) cmd_stop; rm -rf -- "$DIR" ;;
     *) usage >&2; exit 2 ;;
 esac

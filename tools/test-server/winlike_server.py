@@ -25,7 +25,8 @@ import time
 from impacket import ntlm, smbserver
 from impacket import smb3structs as smb2
 from impacket.dcerpc.v5 import lsad, lsat, srvs
-from impacket.dcerpc.v5.dtypes import NULL
+from impacket.dcerpc.v5.dtypes import DWORD, LPBYTE, LPLONG, NULL, ULONG, WSTR
+from impacket.dcerpc.v5.ndr import NDRCALL, NDRPOINTER, NDRSTRUCT
 from impacket.uuid import uuidtup_to_bin
 
 # ------------------------------------------------------------------ constants
@@ -68,6 +69,47 @@ LSARPC = uuidtup_to_bin(("12345778-1234-ABCD-EF00-0123456789AB", "0.0"))
 NDR32 = uuidtup_to_bin(("8a885d04-1ceb-11c9-9fe8-08002b104860", "2.0"))
 
 LOG = logging.getLogger("winlike")
+
+# ------------------------------------------------------------------ structures
+
+# [MS-SRVS] 2.2.4.34: SHARE_INFO_1501_I points to its descriptor (size_is(shi1501_reserved));
+# impacket's SHARE_INFO_1501 embeds the bytes instead, so the calls that carry level 1501 are
+# declared again here with the published layout.
+
+
+class ShareInfo1501(NDRSTRUCT):
+    structure = (
+        ("shi1501_reserved", DWORD),
+        ("shi1501_security_descriptor", LPBYTE),
+    )
+
+
+class LPShareInfo1501(NDRPOINTER):
+    referent = (("Data", ShareInfo1501),)
+
+
+class ShareInfo(srvs.SHARE_INFO):
+    union = dict(srvs.SHARE_INFO.union)
+    union[1501] = ("ShareInfo1501", LPShareInfo1501)
+
+
+class NetrShareSetInfo(NDRCALL):
+    opnum = 17
+    structure = (
+        ("ServerName", srvs.PSRVSVC_HANDLE),
+        ("NetName", WSTR),
+        ("Level", DWORD),
+        ("ShareInfo", ShareInfo),
+        ("ParmErr", LPLONG),
+    )
+
+
+class NetrShareGetInfoResponse(NDRCALL):
+    structure = (
+        ("InfoStruct", ShareInfo),
+        ("ErrorCode", ULONG),
+    )
+
 
 # ------------------------------------------------------------------ SIDs and descriptors
 
@@ -543,16 +585,16 @@ class Services:
     def share_get_info(self, data, user):
         req = srvs.NetrShareGetInfo(data)
         level = req["Level"]
-        resp = srvs.NetrShareGetInfoResponse()
+        resp = NetrShareGetInfoResponse()
         info = resp["InfoStruct"]
         info["tag"] = level
         arm = "ShareInfo%d" % level
-        if level not in (0, 1, 2, 501, 502, 1005):
+        if level not in (0, 1, 2, 501, 502, 1005, 1501):
             info["tag"] = 1
             info["ShareInfo1"] = NULL
             resp["ErrorCode"] = ERROR_INVALID_LEVEL
             return resp
-        if level in (2, 502) and not self.may_administer(user):
+        if level in (2, 502, 1501) and not self.may_administer(user):
             info[arm] = NULL
             resp["ErrorCode"] = ERROR_ACCESS_DENIED
             return resp
@@ -563,6 +605,10 @@ class Services:
             return resp
         if level == 1005:
             info[arm]["shi1005_flags"] = share.get("flags", 0)
+        elif level == 1501:
+            sd = sd_of(share)
+            info[arm]["shi1501_reserved"] = len(sd) if sd else 0
+            info[arm]["shi1501_security_descriptor"] = list(sd) if sd else NULL
         elif level == 501:
             info[arm]["shi501_netname"] = wstr(share["name"])
             info[arm]["shi501_type"] = share["type"]
@@ -625,7 +671,7 @@ class Services:
         return resp
 
     def share_set_info(self, data, user):
-        req = srvs.NetrShareSetInfo(data)
+        req = NetrShareSetInfo(data)
         level = req["Level"]
         resp = srvs.NetrShareSetInfoResponse()
         resp["ParmErr"] = NULL
@@ -1164,7 +1210,8 @@ def make_tree(directory, accounts):
     dirs.append(deep + "/Bottom")
     for p in dirs:
         os.makedirs(os.path.join(c, p), exist_ok=True)
-    for p in ["Work/Reports", "Work/Drafts", "Public", "Archive/2023", "Archive/2024", "Backup",
+    # D:\Data mirrors C:\Data, so that a path can move from one drive to the other.
+    for p in ["Data/Alpha", "Data/Beta", "Work/Reports", "Work/Drafts", "Public", "Archive/2023", "Archive/2024", "Backup",
               "Projects/Orion", "Projects/Vega", "Locked", "Scratch", "Bulk"]:
         os.makedirs(os.path.join(d, p), exist_ok=True)
     for path, text in ((os.path.join(c, "readme.txt"), "Corvane test drive C\n"),

@@ -99,14 +99,18 @@ private slots:
 
     // Samba 4.17 marks only IPC$ special; C$, D$ and hidden shares such as Backup$ are plain
     // disk shares to it, served from long Unix paths ("C:\tmp\..."), so they get the folder
-    // picture. (Windows reports C$ as special with the path "C:\", which gives the drive
-    // picture.)
+    // picture. Windows reports C$, D$ and ADMIN$ as special (C$ with the path "C:\"), which
+    // gives the drive picture; a hidden share of its own such as Backup$ stays a folder.
     void picturesFollowTypeAndPath_data() {
         QTest::addColumn<QString>("share");
         QTest::addColumn<int>("image");
+        const int special = server.windowsLike() ? ImageList::DriveShare : ImageList::FolderShare;
         QTest::newRow("IPC$") << "IPC$" << int(ImageList::DriveShare);
-        for (const char* name :
-             {"C$", "D$", "Backup$", "Alpha", "Public", "Work", "Open", "Locked", "Scratch"})
+        QTest::newRow("C$") << "C$" << special;
+        QTest::newRow("D$") << "D$" << special;
+        if (server.windowsLike())
+            QTest::newRow("ADMIN$") << "ADMIN$" << int(ImageList::DriveShare);
+        for (const char* name : {"Backup$", "Alpha", "Public", "Work", "Open", "Locked", "Scratch"})
             QTest::newRow(name) << QString(name) << int(ImageList::FolderShare);
     }
     void picturesFollowTypeAndPath() {
@@ -123,9 +127,14 @@ private slots:
         for (const auto& share : listed) {
             QTreeWidgetItem* item = row(fromU16(share.netname));
             QVERIFY(item);
-            // The test server serves no printers and no drive roots.
+            // The test servers serve no printers and share no drive root but through the
+            // administrative shares, which only Windows marks special.
             const bool special = (share.type & StypeSpecial) != 0;
-            QVERIFY2(special == (share.netname == u"IPC$"), qPrintable(item->text(0)));
+            const bool administrative =
+                share.netname == u"IPC$" ||
+                (server.windowsLike() &&
+                 (share.netname == u"C$" || share.netname == u"D$" || share.netname == u"ADMIN$"));
+            QVERIFY2(special == administrative, qPrintable(item->text(0)));
             QVERIFY2(special || share.path.size() > 3, qPrintable(item->text(0)));
             QVERIFY2(itemImage(item) == (special ? ImageList::DriveShare : ImageList::FolderShare),
                      qPrintable(item->text(0)));
