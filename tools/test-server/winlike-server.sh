@@ -169,12 +169,15 @@ cmd_start() {
     [[ -f $DIR/state.json ]] || py reset >/dev/null
     env "$MARKER=$DIR" setsid "$PYTHON" "$HERE/winlike_server.py" serve --addr "$ADDR" --dir "$DIR" \
         --name "$NETBIOS" --accounts "$ACCOUNTS" </dev/null >>"$DIR/log/stderr.log" 2>&1 &
-    echo $! >"$DIR/run/server.pid"
+    local pid=$!
+    echo "$pid" >"$DIR/run/server.pid"
+    # Until it execs Python the child does not carry the mark yet: its pid says whether it lives.
     local deadline=$((SECONDS + START_TIMEOUT))
     until port_open; do
-        if ((SECONDS >= deadline)) || [[ -z $(instance_pids) ]]; then
+        if ((SECONDS >= deadline)) || ! kill -0 "$pid" 2>/dev/null; then
             note "the server did not answer on $ADDR:445 within ${START_TIMEOUT}s; log follows"
             tail -n 30 "$DIR/log/stderr.log" >&2 2>/dev/null || true
+            kill -KILL "$pid" 2>/dev/null || true
             cmd_stop >/dev/null 2>&1 || true
             exit 1
         fi

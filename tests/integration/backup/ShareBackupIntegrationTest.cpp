@@ -182,9 +182,13 @@ private slots:
         QTimer::singleShot(0, &w.form, [&] {
             TFindReplaceTextForm1* dialog = w.form.findReplaceTextForm();
             dialog->findChild<QRadioButton*>("LocalPath1")->setChecked(true);
-            dialog->findChild<QLineEdit*>("FindText1")->setText(fromU16(server.serverPath("C")));
+            // Samba's sandboxes differ in their C roots; Windows' C:\Data has a twin D:\Data.
+            const bool windows = server.windowsLike();
+            dialog->findChild<QLineEdit*>("FindText1")
+                ->setText(fromU16(server.serverPath("C", windows ? "Data" : "")));
             dialog->findChild<QLineEdit*>("ReplaceText1")
-                ->setText(fromU16(TestServer::secondary().serverPath("C")));
+                ->setText(fromU16(windows ? server.serverPath("D", "Data")
+                                          : TestServer::secondary().serverPath("C")));
             dialog->findChild<QPushButton*>("Ok1")->click();
             dialog->findChild<QPushButton*>("Close1")->click();
         });
