@@ -337,6 +337,12 @@ class RpcHandler(socketserver.BaseRequestHandler):
         return head, body
 
     def handle(self):
+        try:
+            self.serve()
+        except (struct.error, OSError) as e:  # a PDU cut short, a connection gone
+            LOG.info("pipe connection ended: %s", e)
+
+    def serve(self):
         self.contexts = {}
         self.max_frag = MAX_FRAGMENT
         service = self.server.service

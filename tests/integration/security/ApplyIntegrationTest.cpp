@@ -219,6 +219,32 @@ private slots:
         QCOMPARE(QString::fromStdString(userLimit(server, renamed.toStdU16String())), limit);
     }
 
+    // A new path: Samba moves the share in place, Windows ignores the path of a change, so the
+    // share is removed and added again there; either way it keeps its comment, limit and list.
+    void applyWithANewPathMovesTheShare() {
+        const TestServer& server = TestServer::primary();
+        QVERIFY(server.resetShares());
+        ShareInfo502 before;
+        QCOMPARE(readBack(server, u"Alpha", before), status::Success);
+
+        WindowOnServer w;
+        QVERIFY(w.open());
+        QVERIFY(w.select({"Alpha"}));
+        Page page{w};
+        const QString moved = fromU16(server.serverPath("D", "Projects/Orion"));
+        page.find<QLineEdit>("LocalPath1")->setText(moved);
+        page.find<QPushButton>("Apply1")->click();
+        QCOMPARE(w.messages.texts_shown(), QStringList());
+
+        ShareInfo502 after;
+        QCOMPARE(readBack(server, u"Alpha", after), status::Success);
+        QCOMPARE(fromU16(after.path), moved);
+        QCOMPARE(fromU16(after.remark), fromU16(before.remark));
+        QCOMPARE(QString::fromStdString(userLimit(server, u"Alpha")), QStringLiteral("5"));
+        QVERIFY(daclOf(after.securityDescriptor)->bytes() ==
+                daclOf(before.securityDescriptor)->bytes());
+    }
+
     // A new path the server does not have. Samba refuses the change in place and the share stays
     // as it was loaded, never removed; Windows ignores the path of a change, so the share is
     // removed and added again, and when the addition is refused it is restored as it was.
