@@ -123,19 +123,6 @@ def sid_bytes(text):
         b"".join(struct.pack("<I", s) for s in subs)
 
 
-def sid_text(data):
-    """(text, length) of the SID at the start of data, or (None, 0) when it does not fit."""
-    if len(data) < 8:
-        return None, 0
-    rev, count = data[0], data[1]
-    size = 8 + 4 * count
-    if count > 15 or len(data) < size:
-        return None, 0
-    auth = int.from_bytes(data[2:8], "big")
-    subs = struct.unpack("<%dI" % count, data[8:size])
-    return "S-%d-%d" % (rev, auth) + "".join("-%d" % s for s in subs), size
-
-
 def make_acl(aces):
     """aces: (deny, mask, sid text); denials first, as Windows keeps them."""
     body = b""
