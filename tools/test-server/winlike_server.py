@@ -527,23 +527,26 @@ class Services:
         return self.accounts.is_admin(user)
 
     def share_enum(self, data, user):
+        # The resume handle of an answer is set exactly once: an impacket pointer given NULL and
+        # then a number is encoded without its referent.
         req = srvs.NetrShareEnum(data)
         level = req["InfoStruct"]["Level"]
         resp = srvs.NetrShareEnumResponse()
         resp["InfoStruct"]["Level"] = level
         resp["InfoStruct"]["ShareInfo"]["tag"] = level
-        resp["ResumeHandle"] = NULL
         if level not in (0, 1, 2, 502):
             resp["InfoStruct"]["Level"] = 1
             resp["InfoStruct"]["ShareInfo"]["tag"] = 1
             resp["InfoStruct"]["ShareInfo"]["Level1"] = NULL
             resp["TotalEntries"] = 0
+            resp["ResumeHandle"] = NULL
             resp["ErrorCode"] = ERROR_INVALID_LEVEL
             return resp
         arm = "Level%d" % level
         if level in (2, 502) and not self.may_administer(user):
             resp["InfoStruct"]["ShareInfo"][arm] = NULL
             resp["TotalEntries"] = 0
+            resp["ResumeHandle"] = NULL
             resp["ErrorCode"] = ERROR_ACCESS_DENIED
             return resp
         shares = self.state.load()["shares"]
@@ -778,17 +781,18 @@ class Services:
         resp = srvs.NetrSessionEnumResponse()
         resp["InfoStruct"]["Level"] = level
         resp["InfoStruct"]["SessionInfo"]["tag"] = level
-        resp["ResumeHandle"] = NULL
         resp["TotalEntries"] = 0
         if level not in (0, 1, 2, 10, 502):
             resp["InfoStruct"]["Level"] = 0
             resp["InfoStruct"]["SessionInfo"]["tag"] = 0
             resp["InfoStruct"]["SessionInfo"]["Level0"] = NULL
+            resp["ResumeHandle"] = NULL
             resp["ErrorCode"] = ERROR_INVALID_LEVEL
             return resp
         arm = "Level%d" % level
         if level in (1, 2, 502) and not self.may_administer(user):
             resp["InfoStruct"]["SessionInfo"][arm] = NULL
+            resp["ResumeHandle"] = NULL
             resp["ErrorCode"] = ERROR_ACCESS_DENIED
             return resp
         client = plain(req["ClientName"]).lstrip("\\")
@@ -879,17 +883,18 @@ class Services:
         resp = srvs.NetrFileEnumResponse()
         resp["InfoStruct"]["Level"] = level
         resp["InfoStruct"]["FileInfo"]["tag"] = level
-        resp["ResumeHandle"] = NULL
         resp["TotalEntries"] = 0
         if level not in (2, 3):
             resp["InfoStruct"]["Level"] = 3
             resp["InfoStruct"]["FileInfo"]["tag"] = 3
             resp["InfoStruct"]["FileInfo"]["Level3"] = NULL
+            resp["ResumeHandle"] = NULL
             resp["ErrorCode"] = ERROR_INVALID_LEVEL
             return resp
         arm = "Level%d" % level
         if not self.may_administer(user):
             resp["InfoStruct"]["FileInfo"][arm] = NULL
+            resp["ResumeHandle"] = NULL
             resp["ErrorCode"] = ERROR_ACCESS_DENIED
             return resp
         items = self.open_files()

@@ -2,7 +2,9 @@
 // properties of a demo share, as a person typing the address sees them.
 #include "../TestServer.h"
 #include "app/TForm1.h"
+#include "integration/WindowOnServer.h"
 #include "platform/smb/codec/Utf.h"
+#include "shares/Messages.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "ui/ImageList.h"
 #include "ui/Text.h"
@@ -151,6 +153,28 @@ private slots:
         for (int i = 0; i < root->childCount(); ++i)
             drives << root->child(i)->text(0);
         QCOMPARE(drives, QStringList({"C:", "D:"}));
+    }
+
+    // An account that is not an administrator: Samba lists the shares with their descriptors to
+    // it, Windows refuses them (5), and the status line says so.
+    void openAsAnotherUserSaysHowItEnded() {
+        WindowOnServer w(server);
+        w.session.credentials.set(
+            server.address(),
+            {server.user1(), u"", smb::fromUtf8(server.value("CORVANE_TEST_USER1_PASSWORD"))});
+        const bool opened = w.open();
+        const QString computer = fromU16(server.address());
+        if (server.windowsLike()) {
+            QVERIFY(w.rows().isEmpty());
+            QCOMPARE(w.form.statusText(), shares_text::openFailed(computer, status::AccessDenied,
+                                                                  std::chrono::seconds(20)));
+        } else {
+            QVERIFY(opened);
+            QVERIFY(w.rows().contains("Alpha"));
+            QCOMPARE(w.form.statusText(),
+                     shares_text::sharesListed(computer, int(w.rows().size())));
+        }
+        QVERIFY(w.messages.shown.isEmpty());
     }
 
     void selectedShareShowsItsProperties_data() {
