@@ -2,6 +2,7 @@
 #include "Preferences.h"
 #include "TForm1.h"
 #include "app/Version.h"
+#include "inventory/InventoryForm1.h"
 #include "journal/ChangeJournal.h"
 #include "platform/smb/SmbNetwork.h"
 #include "ui/MessageBoxes.h"
@@ -70,6 +71,16 @@ int main(int argc, char** argv) {
             corvane::applyPreferences(chosen, changed);
             dispatcher.runOnWorker(
                 [&] { network->setSecurity(changed.security, changed.unsignedAllowed); });
+        });
+        std::unique_ptr<corvane::InventoryForm1> inventory;
+        form.setInventoryHandler([&] {
+            if (!inventory) {
+                inventory = std::make_unique<corvane::InventoryForm1>(askUser, options);
+                QObject::connect(inventory.get(), &corvane::InventoryForm1::openShare, &form,
+                                 &corvane::TForm1::openShare);
+            }
+            inventory->show();
+            inventory->raise();
         });
         waits.setHome(&form);
         if (form.constructedOk()) {

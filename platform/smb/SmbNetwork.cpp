@@ -7,16 +7,44 @@
 #include "codec/SessionCodec.h"
 #include "codec/SrvsvcCodec.h"
 #include "codec/StatusMapping.h"
+#include "codec/Utf.h"
 #include "platform/WellKnownAccounts.h"
 
 #include <algorithm>
 #include <thread>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
 
 namespace corvane::smb {
 
 namespace {
 // The fragment size Samba's client library offers and reads a named pipe in.
 constexpr std::uint64_t PipeFragment = 4280;
+
+// The addresses `name` resolves to, as the watchdog writes a connection's peer.
+std::set<std::string> addressesOf(const std::u16string& name) {
+    std::set<std::string> out;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(toUtf8(name).c_str(), nullptr, &hints, &found) != 0)
+        return out;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        char text[INET6_ADDRSTRLEN] = {};
+        const void* addr = nullptr;
+        if (a->ai_family == AF_INET)
+            addr = &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr;
+        else if (a->ai_family == AF_INET6)
+            addr = &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr;
+        if (addr && ::inet_ntop(a->ai_family, addr, text, sizeof text))
+            out.insert(text);
+    }
+    ::freeaddrinfo(found);
+    return out;
+}
 } // namespace
 
 struct SmbNetwork::Server {
@@ -66,7 +94,8 @@ SmbNetwork::SmbNetwork(CredentialProvider& credentials, SmbOptions options)
     : m_options(options), m_context(std::make_unique<SmbContext>(credentials, options)),
       m_library(std::make_unique<SambaRpcLibrary>()),
       // A step of progress: about one answer fragment, as a named-pipe read brings it.
-      m_watchdog(std::make_unique<CallWatchdog>(options.timeout, PipeFragment)) {}
+      m_watchdog(
+          std::make_unique<CallWatchdog>(options.timeout, PipeFragment, options.concurrent)) {}
 
 SmbNetwork::~SmbNetwork() {
     // Policy handles are given back where the pipe is still known to work; a broken pipe
@@ -91,6 +120,9 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
     if (!slot) {
         slot = std::make_unique<Server>();
         Server* s = slot.get();
+        // Beside other threads' connections a call knows its own only by their peer.
+        if (m_options.concurrent)
+            s->peers = addressesOf(name);
         const CallGuard guard = [this, s](const std::function<Status()>& step) {
             return guarded(*s, step);
         };

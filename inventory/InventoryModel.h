@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Inventory.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QSortFilterProxyModel>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// The results as a table: one row per share and access entry.
+class InventoryModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit InventoryModel(QObject* parent = nullptr);
+
+    void setRows(std::vector<InventoryRow> rows);
+    const std::vector<InventoryRow>& rows() const { return m_rows; }
+    const InventoryRow& row(int index) const { return m_rows[static_cast<std::size_t>(index)]; }
+    // The picture beside an entry that gives broad write access.
+    void setWarningIcon(const QIcon& icon) { m_warning = icon; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<InventoryRow> m_rows;
+    QIcon m_warning;
+};
+
+// What the filter box, the account box and "broad write only" leave of the results.
+class InventoryFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit InventoryFilter(InventoryModel& model, QObject* parent = nullptr);
+
+    void setText(const QString& text);
+    void setBroadOnly(bool broadOnly);
+    // Entries for these SIDs only; none: every entry.
+    void setAccountSids(std::optional<std::set<std::string>> sids);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    InventoryModel& m_model;
+    QString m_text;
+    bool m_broadOnly = false;
+    std::optional<std::set<std::string>> m_sids;
+};
+
+} // namespace corvane

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "platform/Status.h"
+
+#include <QString>
+#include <QStringList>
+
+// Every text of the inventory of servers and of the command line, built the one way the program
+// builds texts (see maintenance/Messages.h).
+namespace corvane::inventory_text {
+
+// Why a server could not be scanned, in words. The one place to change should the main window's
+// status line name its failures in words of its own.
+inline QString failureReason(corvane::Status status) {
+    namespace s = corvane::status;
+    QString words;
+    switch (status) {
+    case s::AccessDenied:
+        words = QStringLiteral("access denied");
+        break;
+    case s::BadNetPath:
+    case s::BadNetName:
+        words = QStringLiteral("the server could not be found");
+        break;
+    case s::SemaphoreTimeout:
+        words = QStringLiteral("the server did not answer in time");
+        break;
+    case s::LogonFailure:
+        words = QStringLiteral("the user name or password was refused");
+        break;
+    case s::NtlmBlocked:
+        words = QStringLiteral("the server takes no password logon, only a Kerberos ticket");
+        break;
+    case s::Cancelled:
+        words = QStringLiteral("cancelled");
+        break;
+    case s::RpcServerUnavailable:
+    case s::UnexpectedNetworkError:
+    case s::NetNameDeleted:
+    case s::BrokenPipe:
+    case s::PipeNotConnected:
+        words = QStringLiteral("the connection was lost");
+        break;
+    case s::NotSupported:
+    case s::RpcProtocolError:
+    case s::RpcCallFailed:
+        words = QStringLiteral("the server refused the call");
+        break;
+    case s::NotEnoughMemory:
+        words = QStringLiteral("not enough memory");
+        break;
+    default:
+        words = QStringLiteral("error");
+        break;
+    }
+    return QStringLiteral("%1 (%2)").arg(words, QString::number(status));
+}
+
+// A server's state in the list of servers.
+inline QString serverWaiting(const QString& server) {
+    return QStringLiteral("%1: waiting").arg(server);
+}
+inline QString serverScanning(const QString& server) {
+    return QStringLiteral("%1: scanning").arg(server);
+}
+inline QString serverDone(const QString& server, qsizetype shares) {
+    return QStringLiteral("%1: done, %2 shares").arg(server, QString::number(shares));
+}
+inline QString serverFailed(const QString& server, corvane::Status status) {
+    return QStringLiteral("%1: failed, %2").arg(server, failureReason(status));
+}
+inline QString serverCancelled(const QString& server) {
+    return QStringLiteral("%1: cancelled").arg(server);
+}
+
+// The results' cells.
+inline QString noLimit() {
+    return QStringLiteral("No limit");
+}
+inline QString yes() {
+    return QStringLiteral("yes");
+}
+
+// The baseline column.
+inline QString driftSame() {
+    return QStringLiteral("same");
+}
+inline QString driftNew() {
+    return QStringLiteral("new");
+}
+inline QString driftMissing() {
+    return QStringLiteral("missing");
+}
+inline QString driftChanged(const QStringList& what) {
+    return QStringLiteral("changed: %1").arg(what.join(QStringLiteral("; ")));
+}
+inline QString entryText(const QString& account, const QString& type, const QString& rights) {
+    return QStringLiteral("%1 %2 %3").arg(account, type, rights);
+}
+inline QString entryChange(const QString& account, const QString& type, const QString& before,
+                           const QString& now) {
+    return QStringLiteral("%1 %2 %3 to %4").arg(account, type, before, now);
+}
+inline QString entriesAdded(const QStringList& entries) {
+    return QStringLiteral("entries added: %1").arg(entries.join(QStringLiteral(", ")));
+}
+inline QString entriesRemoved(const QStringList& entries) {
+    return QStringLiteral("entries removed: %1").arg(entries.join(QStringLiteral(", ")));
+}
+inline QString entriesChanged(const QStringList& entries) {
+    return QStringLiteral("entries changed: %1").arg(entries.join(QStringLiteral(", ")));
+}
+inline QString baselineUnreadable(const QString& fileName, const QString& reason) {
+    return QStringLiteral("Baseline %1 could not be read: %2").arg(fileName, reason);
+}
+inline QString baselineTooLarge() {
+    return QStringLiteral("the file is too large");
+}
+
+// The command line's progress on a terminal.
+inline QString progressLine(std::size_t done, std::size_t all) {
+    return QStringLiteral("%1 of %2 servers done").arg(QString::number(done), QString::number(all));
+}
+
+// The summary above the results.
+inline QString summaryTotals(qsizetype servers, int shares, int broadWrite) {
+    return QStringLiteral("%1 servers, %2 shares, %3 with broad write access")
+        .arg(QString::number(servers), QString::number(shares), QString::number(broadWrite));
+}
+inline QString summaryBar(int shares, int broadWrite) {
+    return QStringLiteral("%1 / %2").arg(QString::number(broadWrite), QString::number(shares));
+}
+
+// The window's note and boxes.
+inline QString membershipsNotRead(const QString& account) {
+    return QStringLiteral("Entries for %1, Everyone and Authenticated Users are shown. The groups "
+                          "%1 belongs to could not be read: entries for them are not shown.")
+        .arg(account);
+}
+inline QString serversFileUnreadable(const QString& fileName, const QString& reason) {
+    return QStringLiteral("The list of servers %1 could not be read: %2").arg(fileName, reason);
+}
+inline QString serversFileTooLarge() {
+    return QStringLiteral("the file is too large");
+}
+inline QString exportFailed(const QString& fileName, const QString& reason) {
+    return QStringLiteral("Could not write %1:\n%2").arg(fileName, reason);
+}
+
+} // namespace corvane::inventory_text

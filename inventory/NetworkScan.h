@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Inventory.h"
+#include "ScanEngine.h"
+#include "platform/smb/CredentialProvider.h"
+#include "platform/smb/SmbOptions.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+namespace corvane {
+
+namespace smb {
+class SmbNetwork;
+}
+
+// One logon for every server of a scan. The backend uses a Kerberos ticket by itself when there
+// is one; otherwise the first server that needs a logon asks `ask` once, and every server gets
+// a copy of that answer. A logon a server refused is not asked again: that server fails.
+class SharedLogon : public smb::CredentialProvider {
+public:
+    using Ask = std::function<std::optional<smb::Credentials>(const std::u16string& server)>;
+    explicit SharedLogon(Ask ask) : m_ask(std::move(ask)) {}
+    // A logon given beforehand (the command line's authentication file): nothing is asked.
+    explicit SharedLogon(smb::Credentials given);
+
+    std::optional<smb::Credentials> credentialsFor(const std::u16string& server,
+                                                   const std::u16string& failure) override;
+
+private:
+    std::mutex m_mutex;
+    Ask m_ask;
+    bool m_asked = false;
+    std::optional<smb::Credentials> m_logon;
+};
+
+// Scans one server on a network of its own (its own connections), on the engine's thread.
+class NetworkScanJob : public ScanJob {
+public:
+    NetworkScanJob(smb::CredentialProvider& credentials, const smb::SmbOptions& options,
+                   ServerScan& out);
+    Status run() override;
+    void cancel() override;
+
+private:
+    smb::CredentialProvider& m_credentials;
+    smb::SmbOptions m_options;
+    ServerScan& m_out;
+    std::mutex m_mutex;
+    smb::SmbNetwork* m_network = nullptr;
+    std::atomic<bool> m_cancelled{false};
+};
+
+// The options of a scan's networks: the program's own, marked as one of many at a time.
+smb::SmbOptions scanOptions(smb::SmbOptions options);
+
+} // namespace corvane
