@@ -85,24 +85,6 @@ QStringList entryDifferences(const QList<ReadableEntry>& before,
 
 } // namespace
 
-QStringList parseServerList(const QString& text) {
-    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
-    QStringList out;
-    QSet<QString> seen;
-    for (QString name : text.split(separators, Qt::SkipEmptyParts)) {
-        while (name.startsWith(QLatin1Char('\\')) || name.startsWith(QLatin1Char('/')))
-            name.remove(0, 1);
-        if (name.isEmpty())
-            continue;
-        const QString key = name.toCaseFolded();
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        out << name;
-    }
-    return out;
-}
-
 bool grantsBroadWrite(std::uint8_t aceType, const std::string& sid, std::uint32_t mask) {
     return aceType == AccessAllowedAceType && (mask & WriteRights) != 0 && isBroadAccount(sid);
 }

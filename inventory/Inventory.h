@@ -3,6 +3,7 @@
 #include "backup/ShareFile.h"
 #include "platform/AccountService.h"
 #include "platform/ShareService.h"
+#include "ui/ServerList.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,10 +19,6 @@
 #include <vector>
 
 namespace corvane {
-
-// The server names of a list as typed, pasted or read from a file: one per line or separated by
-// blanks or commas, leading backslashes dropped, each once (letter case aside), in order.
-QStringList parseServerList(const QString& text);
 
 // One access entry of a scanned share: as the export writes it, with the mask it was read from.
 struct InventoryEntry {

@@ -53,7 +53,7 @@ private slots:
         QTest::addColumn<QStringList>("servers");
         QTest::newRow("lines") << "a\nb\r\nc\n" << QStringList{"a", "b", "c"};
         QTest::newRow("blanks and commas") << " a, b ,,c\t d " << QStringList{"a", "b", "c", "d"};
-        QTest::newRow("backslashes") << "\\\\fs1 //fs2" << QStringList{"fs1", "fs2"};
+        QTest::newRow("backslashes") << "\\\\fs1 \\fs2" << QStringList{"fs1", "fs2"};
         QTest::newRow("repeated, case aside") << "fs1 FS1 fs2 Fs1" << QStringList{"fs1", "fs2"};
         QTest::newRow("nothing") << " ,\n " << QStringList{};
     }

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
