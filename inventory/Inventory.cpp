@@ -123,6 +123,20 @@ ServerScan scanServer(ShareService& shares, AccountService& accounts, const QStr
         share.record.maxUses = record.maxUses;
         share.record.path = std::move(record.path);
         share.record.securityDescriptor = std::move(record.securityDescriptor);
+        const auto descriptor = SecurityDescriptor::parse(share.record.securityDescriptor);
+        share.dacl = descriptor ? descriptor->daclState() : DaclState::Absent;
+        if (share.dacl == DaclState::Null) {
+            // No list at all: everyone may do everything.
+            InventoryEntry everyone;
+            everyone.readable = {text::everyone(), QStringLiteral("S-1-1-0"),
+                                 QStringLiteral("Allow"), text::nullListRights()};
+            everyone.aceType = AccessAllowedAceType;
+            everyone.mask = 0x10000000; // generic all
+            everyone.broadWrite = true;
+            share.entries.push_back(std::move(everyone));
+            scan.shares.push_back(std::move(share));
+            continue;
+        }
         const QList<ReadableEntry> readable =
             readableEntries(accounts, name, share.record.securityDescriptor, known);
         const std::optional<Acl> acl = daclOf(share.record.securityDescriptor);
@@ -190,6 +204,8 @@ std::vector<InventoryRow> inventoryRows(const std::vector<ServerScan>& scans) {
             set(Column::Limit, limitText(share.record.maxUses));
             set(Column::Drift, share.drift);
             if (share.entries.empty()) {
+                set(Column::Account,
+                    share.dacl == DaclState::Present ? text::emptyList() : text::noList());
                 rows.push_back(base);
                 continue;
             }
@@ -333,7 +349,9 @@ void compareWithBaseline(ServerScan& scan, const ShareFile& baseline) {
         case ImportRow::State::Differs: {
             QStringList what = plan[i].differences;
             const QStringList entries =
-                entryDifferences(baseline.shares[i].entries, share->entries);
+                what.contains(backup_text::differingPermissions())
+                    ? entryDifferences(baseline.shares[i].entries, share->entries)
+                    : QStringList();
             if (!entries.isEmpty()) {
                 // The entries say what the permissions difference is.
                 what.removeIf(

@@ -2,6 +2,7 @@
 
 #include "backup/ShareFile.h"
 #include "platform/AccountService.h"
+#include "platform/SecurityDescriptor.h"
 #include "platform/ShareService.h"
 #include "ui/ServerList.h"
 
@@ -30,6 +31,9 @@ struct InventoryEntry {
 
 struct InventoryShare {
     ShareInfo502 record; // netname, type, remark, maxUses, path, securityDescriptor
+    // A null list gives everyone full access, which its one entry says; an absent one leaves
+    // the server's default, an empty one lets nobody in: neither has entries.
+    DaclState dacl = DaclState::Absent;
     std::vector<InventoryEntry> entries;
     QString
         drift; // against a baseline: "same", "new", "missing", "changed: ..."; empty without one
@@ -48,12 +52,12 @@ bool grantsBroadWrite(std::uint8_t aceType, const std::string& sid, std::uint32_
 
 // Reads every share of `server` with its access entries, the accounts resolved on the server.
 // Stops at the first failure, which the answer carries, or with Cancelled once `cancelled` is
-// set; a share without a readable access list has no entries.
+// set.
 ServerScan scanServer(ShareService& shares, AccountService& accounts, const QString& server,
                       const std::atomic<bool>* cancelled = nullptr);
 
 // The rows of the results: one per share and access entry (a share without entries has one
-// row with the account columns empty).
+// row whose account column says why).
 enum class Column {
     Server,
     Share,

@@ -26,7 +26,7 @@ inline QString failureReason(corvane::Status status) {
         words = QStringLiteral("the server did not answer in time");
         break;
     case s::LogonFailure:
-        words = QStringLiteral("the user name or password was refused");
+        words = QStringLiteral("the logon was not accepted");
         break;
     case s::NtlmBlocked:
         words = QStringLiteral("the server takes no password logon, only a Kerberos ticket");
@@ -79,6 +79,19 @@ inline QString noLimit() {
 }
 inline QString yes() {
     return QStringLiteral("yes");
+}
+
+inline QString everyone() {
+    return QStringLiteral("Everyone");
+}
+inline QString nullListRights() {
+    return QStringLiteral("Full Control (no access list)");
+}
+inline QString emptyList() {
+    return QStringLiteral("(nobody: the access list is empty)");
+}
+inline QString noList() {
+    return QStringLiteral("(no access list: the server's default)");
 }
 
 // The baseline column.

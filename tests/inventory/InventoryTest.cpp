@@ -1,11 +1,14 @@
 #include "inventory/Inventory.h"
 #include "platform/Acl.h"
 #include "platform/SecurityDescriptor.h"
+#include "platform/fake/FakeNetwork.h"
 #include "ui/Text.h"
 
 #include <QTest>
 
 using namespace corvane;
+using corvane::fake::Call;
+using corvane::fake::FakeNetwork;
 
 namespace {
 
@@ -181,6 +184,54 @@ private slots:
                  QStringLiteral("changed: entries added: X\\bob Allow Read; entries removed: "
                                 "X\\alice Allow Read; entries changed: Everyone Allow Read to "
                                 "Full Control"));
+    }
+
+    // Every share of a server that answers in parts, each with what its access list says.
+    void scan_data() {
+        QTest::addColumn<QString>("share");
+        QTest::addColumn<QString>("accounts"); // the rows' account cells, with broad write marked
+        QTest::newRow("listed") << "Listed"
+                                << "Everyone*;FS1\\alice";
+        QTest::newRow("null list") << "Null"
+                                   << "Everyone*";
+        QTest::newRow("empty list") << "Empty"
+                                    << "(nobody: the access list is empty)";
+        QTest::newRow("no descriptor") << "None"
+                                       << "(no access list: the server's default)";
+    }
+    void scan() {
+        QFETCH(QString, share);
+        QFETCH(QString, accounts);
+        FakeNetwork net;
+        net.computer(u"fs1").enumerationPartSize = 1;
+        const Sid alice = *Sid::fromString("S-1-5-21-1-2-3-1001");
+        net.addAccount(u"fs1", u"alice", u"FS1", SidNameUse::User, alice);
+        auto acl = Acl::initialize(256, 2);
+        acl->addAllowedAce(0, Change, *Sid::fromString("S-1-1-0"));
+        acl->addAllowedAce(0, Read, alice);
+        net.addDiskShare(u"fs1", u"Listed", u"C:\\l").securityDescriptor =
+            SecurityDescriptor::withDacl(*acl).toSelfRelative();
+        net.addDiskShare(u"fs1", u"Null", u"C:\\n").securityDescriptor =
+            SecurityDescriptor::withNullDacl().toSelfRelative();
+        net.addDiskShare(u"fs1", u"Empty", u"C:\\e").securityDescriptor =
+            SecurityDescriptor::withDacl(*Acl::initialize(8, 2)).toSelfRelative();
+        net.addDiskShare(u"fs1", u"None", u"C:\\x");
+        const std::vector<InventoryRow> rows =
+            inventoryRows({scanServer(net, net, QStringLiteral("fs1"))});
+        QCOMPARE(rows.size(), std::size_t(5));
+        QStringList got;
+        for (const InventoryRow& r : rows)
+            if (r.cell(Column::Share) == share)
+                got << r.cell(Column::Account) + (r.broadWrite ? QStringLiteral("*") : QString());
+        QCOMPARE(got.join(';'), accounts);
+    }
+    void scanFailure() {
+        FakeNetwork net;
+        net.addDiskShare(u"fs1", u"A", u"C:\\a");
+        net.failNext(Call::Enumerate, status::AccessDenied);
+        const ServerScan scan = scanServer(net, net, QStringLiteral("fs1"));
+        QCOMPARE(scan.status, status::AccessDenied);
+        QVERIFY(scan.shares.empty());
     }
 
     void accountFilter_data() {
