@@ -34,6 +34,8 @@ QIcon applicationIcon() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The inventory window scans many servers at once, each on a thread of its own.
+    corvane::smb::enableConcurrentNetworks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(corvane::version::productName));
     QApplication::setApplicationVersion(QString::fromUtf8(corvane::version::fileVersion));

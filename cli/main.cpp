@@ -63,8 +63,7 @@ std::vector<ServerScan> scanAll(const QStringList& servers, int jobs,
     std::mutex mutex;
     std::size_t ended = 0;
     ScanEngine engine(
-        scans.size(), jobs,
-        [&](std::size_t i) { return std::make_unique<NetworkScanJob>(logon, options, scans[i]); },
+        scans.size(), jobs, [&](std::size_t i) { return makeScanJob(logon, options, scans[i]); },
         [&](std::size_t i, ScanEngine::State state, Status result) {
             if (state == ScanEngine::State::Scanning || state == ScanEngine::State::Waiting)
                 return;
@@ -162,6 +161,7 @@ int inventory(cli::Command command, smb::CredentialProvider& logon,
 } // namespace
 
 int main(int argc, char** argv) {
+    smb::enableConcurrentNetworks();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("corvane-cli"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(corvane::version::fileVersion));

@@ -418,4 +418,23 @@ std::optional<std::set<std::string>> accountFilter(const QString& typed,
     return out;
 }
 
+QString lookupNameOf(const QString& typed) {
+    const QString name = typed.trimmed();
+    const qsizetype at = name.indexOf(QLatin1Char('@'));
+    if (at <= 0 || name.contains(QLatin1Char('\\')))
+        return name;
+    return name.mid(at + 1).section(QLatin1Char('.'), 0, 0).toUpper() + QLatin1Char('\\') +
+           name.left(at);
+}
+
+bool accountKeeps(const InventoryRow& row, const std::set<std::string>& sids,
+                  const std::map<QString, std::set<std::string>>& byServer) {
+    if (row.sid.empty())
+        return false;
+    if (sids.contains(row.sid))
+        return true;
+    const auto it = byServer.find(row.cell(Column::Server).toLower());
+    return it != byServer.end() && it->second.contains(row.sid);
+}
+
 } // namespace corvane

@@ -115,4 +115,14 @@ std::vector<ServerScan> withDrift(const std::vector<ServerScan>& scans, const Ba
 std::optional<std::set<std::string>> accountFilter(const QString& typed,
                                                    const std::vector<InventoryRow>& rows);
 
+// The name to look an account up by: "user@realm" as "REALM\\user" (the realm's first label
+// standing for the domain), any other form as typed.
+QString lookupNameOf(const QString& typed);
+
+// Whether the account filter keeps a row: its entry's SID is among `sids` (accountFilter's), or
+// among the SIDs its server reported for the account and its groups (`byServer`, by server name
+// in lower case).
+bool accountKeeps(const InventoryRow& row, const std::set<std::string>& sids,
+                  const std::map<QString, std::set<std::string>>& byServer);
+
 } // namespace corvane

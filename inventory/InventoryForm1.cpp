@@ -126,7 +126,7 @@ InventoryForm1::InventoryForm1(smb::CredentialProvider& askUser, const smb::SmbO
     outer->addLayout(fileButtons);
 
     m_makeJob = [this](ServerScan& out) -> std::unique_ptr<ScanJob> {
-        return std::make_unique<NetworkScanJob>(*m_logon, m_options, out);
+        return makeScanJob(*m_logon, m_options, out);
     };
     saveFileName = [this] {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Export inventory"), QString(),
@@ -148,6 +148,7 @@ InventoryForm1::InventoryForm1(smb::CredentialProvider& askUser, const smb::SmbO
     connect(InventoryFilter1, &QLineEdit::textChanged, m_filter, &InventoryFilter::setText);
     connect(BroadAccessOnly1, &QCheckBox::toggled, m_filter, &InventoryFilter::setBroadOnly);
     connect(InventoryAccount1, &QLineEdit::textChanged, this, &InventoryForm1::accountChanged);
+    connect(InventoryAccount1, &QLineEdit::returnPressed, this, &InventoryForm1::readMemberships);
     connect(InventoryResults1, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         const InventoryRow& row = m_model->row(m_filter->mapToSource(index).row());
         emit openShare(row.cell(Column::Server), row.share);
@@ -156,7 +157,9 @@ InventoryForm1::InventoryForm1(smb::CredentialProvider& askUser, const smb::SmbO
 
 InventoryForm1::~InventoryForm1() {
     *m_closing = true;
-    m_engine.reset(); // cancels and waits for the threads
+    // Cancel and wait for the threads.
+    m_membershipEngine.reset();
+    m_engine.reset();
 }
 
 void InventoryForm1::LoadServers1Click() {
@@ -173,7 +176,7 @@ void InventoryForm1::LoadServers1Click() {
 }
 
 void InventoryForm1::ScanServers1Click() {
-    if (m_engine)
+    if (m_engine || m_membershipEngine)
         return;
     const QStringList servers = parseServerList(InventoryServers1->toPlainText());
     if (servers.isEmpty())
@@ -242,7 +245,6 @@ void InventoryForm1::serverChanged(std::size_t index, ScanEngine::State state, S
 
 void InventoryForm1::allEnded() {
     m_engine.reset();
-    m_logon.reset();
     ScanServers1->setEnabled(true);
     CancelScan1->setEnabled(false);
     showResults();
@@ -259,10 +261,61 @@ void InventoryForm1::showResults() {
 void InventoryForm1::accountChanged() {
     const QString typed = InventoryAccount1->text().trimmed();
     m_filter->setAccountSids(accountFilter(typed, m_model->rows()));
-    if (typed.isEmpty())
+    if (typed.isEmpty()) {
         InventoryNote1->clear();
-    else
+        return;
+    }
+    // Groups read for another account say nothing of this one.
+    if (typed != m_membershipsOf) {
+        m_filter->setMemberships({});
         InventoryNote1->setText(text::membershipsNotRead(typed));
+    }
+}
+
+void InventoryForm1::readMemberships() {
+    const QString typed = InventoryAccount1->text().trimmed();
+    if (typed.isEmpty() || m_engine || m_membershipEngine || !m_logon)
+        return;
+    m_memberships.clear();
+    for (const ServerScan& scan : m_scans)
+        if (scan.status == status::Success)
+            m_memberships.push_back({scan.server, status::Success, {}, {}});
+    if (m_memberships.empty())
+        return;
+    m_membershipsOf = typed;
+    InventoryNote1->setText(text::readingMemberships(typed));
+    m_membershipEngine = std::make_unique<ScanEngine>(
+        m_memberships.size(), InventoryJobs1->value(),
+        [this, typed](std::size_t i) {
+            return makeMembershipJob(*m_logon, m_options, typed, m_memberships[i]);
+        },
+        [](std::size_t, ScanEngine::State, Status) {},
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { membershipsEnded(); }, Qt::QueuedConnection);
+        });
+}
+
+void InventoryForm1::membershipsEnded() {
+    m_membershipEngine.reset();
+    std::map<QString, std::set<std::string>> byServer;
+    QStringList unread;
+    for (const Membership& m : m_memberships) {
+        if (m.status != status::Success) {
+            unread << text::membershipUnread(m.server, m.status);
+            continue;
+        }
+        auto& sids = byServer[m.server.toLower()];
+        sids.insert(m.account);
+        sids.insert(m.groups.begin(), m.groups.end());
+    }
+    if (InventoryAccount1->text().trimmed() != m_membershipsOf)
+        return; // the box says another account by now
+    m_filter->setMemberships(std::move(byServer));
+    InventoryNote1->setText(unread.isEmpty()
+                                ? text::membershipsRead(m_membershipsOf)
+                                : text::membershipsPartlyRead(m_membershipsOf, unread));
+    emit membershipsRead();
 }
 
 void InventoryForm1::ExportInventory1Click() {

@@ -72,17 +72,22 @@ public:
     void CancelScan1Click();
     void ExportInventory1Click();
     void CompareBaseline1Click();
+    // Reads the groups of the account in the account box on every server that was scanned.
+    void readMemberships();
+    bool readingMemberships() const { return m_membershipEngine != nullptr; }
 
 signals:
     // A row was double-clicked: open the server with the share selected.
     void openShare(const QString& server, const QString& share);
     void scanFinished();
+    void membershipsRead();
 
 private:
     void serverChanged(std::size_t index, ScanEngine::State state, Status result);
     void allEnded();
     void showResults();
     void accountChanged();
+    void membershipsEnded();
     std::optional<smb::Credentials> askOnWindowThread(const std::u16string& server);
 
     smb::CredentialProvider& m_askUser;
@@ -94,6 +99,9 @@ private:
     Baselines m_baselines;
     std::unique_ptr<SharedLogon> m_logon;
     std::unique_ptr<ScanEngine> m_engine;
+    std::vector<Membership> m_memberships;
+    QString m_membershipsOf;
+    std::unique_ptr<ScanEngine> m_membershipEngine;
     std::size_t m_ended = 0;
     std::shared_ptr<std::atomic<bool>> m_closing = std::make_shared<std::atomic<bool>>(false);
 };

@@ -61,11 +61,16 @@ void InventoryFilter::setAccountSids(std::optional<std::set<std::string>> sids) 
     invalidateRowsFilter();
 }
 
+void InventoryFilter::setMemberships(std::map<QString, std::set<std::string>> byServer) {
+    m_memberships = std::move(byServer);
+    invalidateRowsFilter();
+}
+
 bool InventoryFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     const InventoryRow& r = m_model.row(sourceRow);
     if (m_broadOnly && !r.broadWrite)
         return false;
-    if (m_sids && !m_sids->contains(r.sid))
+    if (m_sids && !accountKeeps(r, *m_sids, m_memberships))
         return false;
     if (m_text.isEmpty())
         return true;

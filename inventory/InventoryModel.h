@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QSortFilterProxyModel>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,6 +45,9 @@ public:
     void setBroadOnly(bool broadOnly);
     // Entries for these SIDs only; none: every entry.
     void setAccountSids(std::optional<std::set<std::string>> sids);
+    // The account's own SIDs and its groups as each server reported them, by server name in
+    // lower case.
+    void setMemberships(std::map<QString, std::set<std::string>> byServer);
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
@@ -54,6 +58,7 @@ private:
     QString m_text;
     bool m_broadOnly = false;
     std::optional<std::set<std::string>> m_sids;
+    std::map<QString, std::set<std::string>> m_memberships;
 };
 
 } // namespace corvane

@@ -46,6 +46,9 @@ inline QString failureReason(corvane::Status status) {
     case s::RpcCallFailed:
         words = QStringLiteral("the server refused the call");
         break;
+    case s::NoneMapped:
+        words = QStringLiteral("the account is not known there");
+        break;
     case s::NotEnoughMemory:
         words = QStringLiteral("not enough memory");
         break;
@@ -146,9 +149,25 @@ inline QString summaryBar(int shares, int broadWrite) {
 
 // The window's note and boxes.
 inline QString membershipsNotRead(const QString& account) {
-    return QStringLiteral("Entries for %1, Everyone and Authenticated Users are shown. The groups "
-                          "%1 belongs to could not be read: entries for them are not shown.")
+    return QStringLiteral("Entries for %1, Everyone and Authenticated Users are shown. Press Enter "
+                          "to read the groups %1 belongs to from each server.")
         .arg(account);
+}
+inline QString readingMemberships(const QString& account) {
+    return QStringLiteral("Reading the groups %1 belongs to...").arg(account);
+}
+inline QString membershipsRead(const QString& account) {
+    return QStringLiteral("Entries for %1, the groups each server reports it in, Everyone and "
+                          "Authenticated Users are shown.")
+        .arg(account);
+}
+inline QString membershipUnread(const QString& server, corvane::Status status) {
+    return QStringLiteral("%1 (%2)").arg(server, failureReason(status));
+}
+inline QString membershipsPartlyRead(const QString& account, const QStringList& servers) {
+    return QStringLiteral("Entries for %1, the groups each server reports it in, Everyone and "
+                          "Authenticated Users are shown. The groups could not be read on: %2.")
+        .arg(account, servers.join(QStringLiteral(", ")));
 }
 inline QString serversFileUnreadable(const QString& fileName, const QString& reason) {
     return QStringLiteral("The list of servers %1 could not be read: %2").arg(fileName, reason);

@@ -1,6 +1,7 @@
 #include "NetworkScan.h"
 
 #include "platform/smb/SmbNetwork.h"
+#include "ui/Text.h"
 
 #include <memory>
 
@@ -38,11 +39,11 @@ std::optional<smb::Credentials> SharedLogon::credentialsFor(const std::u16string
     return copyOf(*m_logon);
 }
 
-NetworkScanJob::NetworkScanJob(smb::CredentialProvider& credentials, const smb::SmbOptions& options,
-                               ServerScan& out)
-    : m_credentials(credentials), m_options(options), m_out(out) {}
+NetworkJob::NetworkJob(smb::CredentialProvider& credentials, const smb::SmbOptions& options,
+                       Work work)
+    : m_credentials(credentials), m_options(options), m_work(std::move(work)) {}
 
-Status NetworkScanJob::run() {
+Status NetworkJob::run() {
     std::unique_ptr<smb::SmbNetwork> network;
     {
         const std::lock_guard library(libraryMutex());
@@ -52,11 +53,7 @@ Status NetworkScanJob::run() {
         std::lock_guard lock(m_mutex);
         m_network = network.get();
     }
-    const QString server = m_out.server;
-    if (m_cancelled)
-        m_out.status = status::Cancelled;
-    else
-        m_out = scanServer(*network, *network, server, &m_cancelled);
+    const Status result = m_cancelled ? status::Cancelled : m_work(*network, m_cancelled);
     {
         std::lock_guard lock(m_mutex);
         m_network = nullptr;
@@ -65,14 +62,47 @@ Status NetworkScanJob::run() {
         const std::lock_guard library(libraryMutex());
         network.reset();
     }
-    return m_out.status;
+    return result;
 }
 
-void NetworkScanJob::cancel() {
+void NetworkJob::cancel() {
     std::lock_guard lock(m_mutex);
     m_cancelled = true;
     if (m_network)
         m_network->cancelCurrentCall();
+}
+
+std::unique_ptr<ScanJob> makeScanJob(smb::CredentialProvider& credentials,
+                                     const smb::SmbOptions& options, ServerScan& out) {
+    return std::make_unique<NetworkJob>(
+        credentials, options, [&out](smb::SmbNetwork& network, const std::atomic<bool>& cancelled) {
+            const QString server = out.server;
+            out = scanServer(network, network, server, &cancelled);
+            return out.status;
+        });
+}
+
+std::unique_ptr<ScanJob> makeMembershipJob(smb::CredentialProvider& credentials,
+                                           const smb::SmbOptions& options, const QString& account,
+                                           Membership& out) {
+    return std::make_unique<NetworkJob>(
+        credentials, options, [&out, account](smb::SmbNetwork& network, const std::atomic<bool>&) {
+            const std::u16string server = toU16(out.server);
+            std::optional<Sid> sid = Sid::fromString(account.trimmed().toUpper().toStdString());
+            if (!sid) {
+                Account found;
+                out.status = network.lookupName(server, toU16(lookupNameOf(account)), found);
+                if (out.status != status::Success)
+                    return out.status;
+                sid = found.sid;
+            }
+            out.account = sid->toString();
+            std::vector<Sid> groups;
+            out.status = network.groupsOf(server, *sid, groups);
+            for (const Sid& group : groups)
+                out.groups.push_back(group.toString());
+            return out.status;
+        });
 }
 
 smb::SmbOptions scanOptions(smb::SmbOptions options) {

@@ -36,22 +36,40 @@ private:
     std::optional<smb::Credentials> m_logon;
 };
 
-// Scans one server on a network of its own (its own connections), on the engine's thread.
-class NetworkScanJob : public ScanJob {
+// One server's work on a network of its own (its own connections), on the engine's thread.
+class NetworkJob : public ScanJob {
 public:
-    NetworkScanJob(smb::CredentialProvider& credentials, const smb::SmbOptions& options,
-                   ServerScan& out);
+    using Work =
+        std::function<Status(smb::SmbNetwork& network, const std::atomic<bool>& cancelled)>;
+    NetworkJob(smb::CredentialProvider& credentials, const smb::SmbOptions& options, Work work);
     Status run() override;
     void cancel() override;
 
 private:
     smb::CredentialProvider& m_credentials;
     smb::SmbOptions m_options;
-    ServerScan& m_out;
+    Work m_work;
     std::mutex m_mutex;
     smb::SmbNetwork* m_network = nullptr;
     std::atomic<bool> m_cancelled{false};
 };
+
+// Scans the server `out` names into `out`.
+std::unique_ptr<ScanJob> makeScanJob(smb::CredentialProvider& credentials,
+                                     const smb::SmbOptions& options, ServerScan& out);
+
+// What one server says of an account: its SID and the groups and aliases it belongs to there.
+struct Membership {
+    QString server;
+    Status status = status::Success;
+    std::string account;
+    std::vector<std::string> groups;
+};
+// Looks up `account` (a name as typed in the account box, or a SID) on the server `out` names,
+// then the groups it belongs to.
+std::unique_ptr<ScanJob> makeMembershipJob(smb::CredentialProvider& credentials,
+                                           const smb::SmbOptions& options, const QString& account,
+                                           Membership& out);
 
 // The options of a scan's networks: the program's own, marked as one of many at a time.
 smb::SmbOptions scanOptions(smb::SmbOptions options);

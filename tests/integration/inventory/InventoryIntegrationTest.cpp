@@ -3,6 +3,7 @@
 #include "tests/integration/TestServer.h"
 #include "ui/Text.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -101,6 +102,7 @@ class InventoryIntegrationTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
+        smb::enableConcurrentNetworks();
         QVERIFY(TestServer::primary().resetShares());
         QVERIFY(TestServer::secondary().resetShares());
     }
@@ -141,6 +143,23 @@ private slots:
             QVERIFY(!listed.isEmpty());
             QCOMPARE(shown, listed);
         }
+
+        // The account box: by name only the account's own entries and those of everybody; its
+        // group's once its servers have said which groups it is in.
+        const auto accounts = [results] {
+            QSet<QString> out;
+            for (int r = 0; r < results->rowCount(); ++r)
+                out << results->index(r, int(Column::Account)).data().toString().section('\\', 1);
+            return out;
+        };
+        const QString alice = fromU16(TestServer::primary().user1());
+        const QString staff = fromU16(TestServer::primary().group());
+        form.InventoryAccount1->setText(alice);
+        QCOMPARE(accounts(), (QSet<QString>{alice, QString()}));
+        QSignalSpy read(&form, &InventoryForm1::membershipsRead);
+        form.readMemberships();
+        QVERIFY(read.wait(30000));
+        QCOMPARE(accounts(), (QSet<QString>{alice, staff, QString()}));
     }
 
     void commandLine() {
