@@ -150,7 +150,10 @@ InventoryForm1::InventoryForm1(smb::CredentialProvider& askUser, const smb::SmbO
     connect(InventoryAccount1, &QLineEdit::textChanged, this, &InventoryForm1::accountChanged);
     connect(InventoryAccount1, &QLineEdit::returnPressed, this, &InventoryForm1::readMemberships);
     connect(InventoryResults1, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        const InventoryRow& row = m_model->row(m_filter->mapToSource(index).row());
+        const QModelIndex source = m_filter->mapToSource(index);
+        if (!source.isValid())
+            return;
+        const InventoryRow& row = m_model->row(source.row());
         emit openShare(row.cell(Column::Server), row.share);
     });
 }
