@@ -3,12 +3,14 @@
 #include "BulkPaths.h"
 #include "Messages.h"
 #include "shares/FillSharesList.h"
+#include "shares/Messages.h"
 #include "shares/ShareChanges.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
 #include "ui/SelectItemEvents.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
+#include "ui/WalkProgress.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -146,7 +148,12 @@ void CopyFromPage::Copy1Click() {
     const std::u16string source = toU16(m_sourceComputer);
     const std::u16string destination = toU16(m_ctx.state.computerName);
     bool copiedAny = false;
+    Walk walk(m_ctx.walks, shares_text::copyingShares(m_sourceComputer, m_ctx.state.computerName),
+              static_cast<int>(selected.size()));
     for (const QTreeWidgetItem* item : selected) {
+        if (walk.stopRequested())
+            break;
+        const WalkStep step(walk);
         ShareInfo502 info;
         Status result = m_ctx.shares.getInfo(source, toU16(item->text(0)), info);
         if (result != status::Success) {

@@ -72,7 +72,7 @@ std::vector<ServerScan> scanAll(const QStringList& servers, int jobs,
             if (terminal)
                 std::fputs("\r\033[K", stderr);
             if (state == ScanEngine::State::Failed)
-                say(stderr, text::serverFailed(scans[i].server, result));
+                say(stderr, text::serverFailed(scans[i].server, result, options.timeout));
             if (terminal) {
                 const QByteArray progress = text::progressLine(ended, scans.size()).toUtf8();
                 std::fputs(progress.constData(), stderr);

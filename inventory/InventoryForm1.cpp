@@ -234,7 +234,7 @@ void InventoryForm1::serverChanged(std::size_t index, ScanEngine::State state, S
         line = text::serverDone(server, static_cast<qsizetype>(m_scans[index].shares.size()));
         break;
     case ScanEngine::State::Failed:
-        line = text::serverFailed(server, result);
+        line = text::serverFailed(server, result, m_options.timeout);
         break;
     case ScanEngine::State::Cancelled:
         line = text::serverCancelled(server);
@@ -305,7 +305,7 @@ void InventoryForm1::membershipsEnded() {
     QStringList unread;
     for (const Membership& m : m_memberships) {
         if (m.status != status::Success) {
-            unread << text::membershipUnread(m.server, m.status);
+            unread << text::membershipUnread(m.server, m.status, m_options.timeout);
             continue;
         }
         auto& sids = byServer[m.server.toLower()];

@@ -1,62 +1,21 @@
 #pragma once
 
 #include "platform/Status.h"
+#include "shares/Messages.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <chrono>
 
 // Every text of the inventory of servers and of the command line, built the one way the program
 // builds texts (see maintenance/Messages.h).
 namespace corvane::inventory_text {
 
-// Why a server could not be scanned, in words. The one place to change should the main window's
-// status line name its failures in words of its own.
-inline QString failureReason(corvane::Status status) {
-    namespace s = corvane::status;
-    QString words;
-    switch (status) {
-    case s::AccessDenied:
-        words = QStringLiteral("access denied");
-        break;
-    case s::BadNetPath:
-    case s::BadNetName:
-        words = QStringLiteral("the server could not be found");
-        break;
-    case s::SemaphoreTimeout:
-        words = QStringLiteral("the server did not answer in time");
-        break;
-    case s::LogonFailure:
-        words = QStringLiteral("the logon was not accepted");
-        break;
-    case s::NtlmBlocked:
-        words = QStringLiteral("the server takes no password logon, only a Kerberos ticket");
-        break;
-    case s::Cancelled:
-        words = QStringLiteral("cancelled");
-        break;
-    case s::RpcServerUnavailable:
-    case s::UnexpectedNetworkError:
-    case s::NetNameDeleted:
-    case s::BrokenPipe:
-    case s::PipeNotConnected:
-        words = QStringLiteral("the connection was lost");
-        break;
-    case s::NotSupported:
-    case s::RpcProtocolError:
-    case s::RpcCallFailed:
-        words = QStringLiteral("the server refused the call");
-        break;
-    case s::NoneMapped:
-        words = QStringLiteral("the account is not known there");
-        break;
-    case s::NotEnoughMemory:
-        words = QStringLiteral("not enough memory");
-        break;
-    default:
-        words = QStringLiteral("error");
-        break;
-    }
-    return QStringLiteral("%1 (%2)").arg(words, QString::number(status));
+// Why a server could not be scanned or read: the reason in words as the main window's status
+// line gives it, `bound` being the wait that ended a silent call.
+inline QString failureReason(corvane::Status status, std::chrono::milliseconds bound) {
+    return corvane::shares_text::reasonInWords(status, bound);
 }
 
 // A server's state in the list of servers.
@@ -69,8 +28,9 @@ inline QString serverScanning(const QString& server) {
 inline QString serverDone(const QString& server, qsizetype shares) {
     return QStringLiteral("%1: done, %2 shares").arg(server, QString::number(shares));
 }
-inline QString serverFailed(const QString& server, corvane::Status status) {
-    return QStringLiteral("%1: failed, %2").arg(server, failureReason(status));
+inline QString serverFailed(const QString& server, corvane::Status status,
+                            std::chrono::milliseconds bound) {
+    return QStringLiteral("%1: failed, %2").arg(server, failureReason(status, bound));
 }
 inline QString serverCancelled(const QString& server) {
     return QStringLiteral("%1: cancelled").arg(server);
@@ -161,8 +121,9 @@ inline QString membershipsRead(const QString& account) {
                           "Authenticated Users are shown.")
         .arg(account);
 }
-inline QString membershipUnread(const QString& server, corvane::Status status) {
-    return QStringLiteral("%1 (%2)").arg(server, failureReason(status));
+inline QString membershipUnread(const QString& server, corvane::Status status,
+                                std::chrono::milliseconds bound) {
+    return QStringLiteral("%1 (%2)").arg(server, failureReason(status, bound));
 }
 inline QString membershipsPartlyRead(const QString& account, const QStringList& servers) {
     return QStringLiteral("Entries for %1, the groups each server reports it in, Everyone and "

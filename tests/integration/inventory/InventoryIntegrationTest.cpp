@@ -125,8 +125,7 @@ private slots:
                                  30000);
         QCOMPARE(line(0), Silent + QStringLiteral(": scanning"));
         QVERIFY(finished.wait(30000));
-        QCOMPARE(line(0),
-                 Silent + QStringLiteral(": failed, the server did not answer in time (121)"));
+        QCOMPARE(line(0), Silent + QStringLiteral(": failed, did not answer within 6 s (121)"));
         QCOMPARE(form.InventoryProgress1->value(), 3);
         QCOMPARE(credentials.timesAsked(), 1); // one logon for the whole scan
 
@@ -213,7 +212,7 @@ private slots:
                  QStringLiteral("--output"), output, primary, Silent});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err.trimmed(),
-                 Silent + QStringLiteral(": failed, the server did not answer in time (121)"));
+                 Silent + QStringLiteral(": failed, did not answer within 20 s (121)"));
         QFile csv(output);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.readAll()));

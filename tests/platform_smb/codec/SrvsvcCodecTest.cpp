@@ -204,9 +204,9 @@ TEST(SrvsvcCodec, DecodesGetInfoReplyAtLevel2) {
 
 TEST(SrvsvcCodec, AnswerAtTheOtherLevelIsRefused) {
     srvsvc::ShareGetInfoReply r;
-    EXPECT_EQ(srvsvc::decodeShareGetInfo2(hex(GetInfoReply), r), status::RpcProtocolError);
+    EXPECT_EQ(srvsvc::decodeShareGetInfo2(hex(GetInfoReply), r), status::InvalidTag);
     EXPECT_FALSE(r.info);
-    EXPECT_EQ(srvsvc::decodeShareGetInfo(hex(GetInfo2Reply), r), status::RpcProtocolError);
+    EXPECT_EQ(srvsvc::decodeShareGetInfo(hex(GetInfo2Reply), r), status::InvalidTag);
     EXPECT_FALSE(r.info);
 }
 
@@ -284,7 +284,16 @@ TEST(SrvsvcCodec, OtherLevelIsRefused) {
     reply[0] = 0x01;
     reply[1] = 0x00; // level 1
     srvsvc::ShareGetInfoReply r;
-    EXPECT_EQ(srvsvc::decodeShareGetInfo(reply, r), status::RpcProtocolError);
+    EXPECT_EQ(srvsvc::decodeShareGetInfo(reply, r), status::InvalidTag);
+    // A listing answered at level 1 whatever was asked: no rows at all, not rows of garbage.
+    auto listing = hex(ShareEnumAnswer);
+    for (int at : {0, 4}) {
+        listing[at] = 0x01;
+        listing[at + 1] = 0x00;
+    }
+    srvsvc::ShareEnumReply e;
+    EXPECT_EQ(srvsvc::decodeShareEnum(listing, e), status::InvalidTag);
+    EXPECT_TRUE(e.records.empty());
 }
 
 TEST(SrvsvcCodec, ParmErrAndDelReplies) {
