@@ -93,6 +93,12 @@ int main(int argc, char** argv) {
                 QObject::connect(inventory.get(), &corvane::InventoryForm1::openShare, &form,
                                  &corvane::TForm1::openShare);
             }
+            corvane::smb::SmbOptions current;
+            {
+                QSettings settings;
+                corvane::applyPreferences(corvane::loadPreferences(settings), current);
+            }
+            inventory->setOptions(current);
             inventory->show();
             inventory->raise();
         });

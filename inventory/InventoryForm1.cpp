@@ -46,7 +46,8 @@ template <typename W> W* named(W* widget, const char* name) {
 
 InventoryForm1::InventoryForm1(smb::CredentialProvider& askUser, const smb::SmbOptions& options,
                                QWidget* parent)
-    : QWidget(parent, Qt::Window), m_askUser(askUser), m_options(scanOptions(options)) {
+    : QWidget(parent, Qt::Window), m_askUser(askUser), m_options(scanOptions(options)),
+      m_nextOptions(m_options) {
     setObjectName(QStringLiteral("InventoryForm1"));
     setWindowTitle(QStringLiteral("Inventory of servers"));
     resize(1000, 700);
@@ -191,6 +192,7 @@ void InventoryForm1::ScanServers1Click() {
         InventoryServersList1->addItem(text::serverWaiting(servers[i]));
     }
     m_ended = 0;
+    m_options = m_nextOptions; // the threads read them from now until the scan ends
     InventoryProgress1->setRange(0, static_cast<int>(servers.size()));
     InventoryProgress1->setValue(0);
     m_model->setRows({});

@@ -40,6 +40,9 @@ public:
                    QWidget* parent = nullptr);
     ~InventoryForm1() override;
 
+    // The connection settings for the scans started from now on.
+    void setOptions(const smb::SmbOptions& options) { m_nextOptions = scanOptions(options); }
+
     // Tests scan fakes; the program scans the network.
     using MakeJob = std::function<std::unique_ptr<ScanJob>(ServerScan& out)>;
     void setJobMaker(MakeJob makeJob) { m_makeJob = std::move(makeJob); }
@@ -91,7 +94,8 @@ private:
     std::optional<smb::Credentials> askOnWindowThread(const std::u16string& server);
 
     smb::CredentialProvider& m_askUser;
-    smb::SmbOptions m_options;
+    smb::SmbOptions m_options;     // of the scan that runs or ran last
+    smb::SmbOptions m_nextOptions; // of the next scan
     MakeJob m_makeJob;
     InventoryModel* m_model = nullptr;
     InventoryFilter* m_filter = nullptr;
