@@ -33,10 +33,13 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace corvane {
 
@@ -70,6 +73,10 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
 }
 
 TForm1::~TForm1() = default;
+
+namespace {
+constexpr int DesignedPagesWidth = 289;
+} // namespace
 
 void TForm1::buildLayout() {
     resize(851, 452);
@@ -161,7 +168,7 @@ void TForm1::buildLayout() {
     SharesList1->setContextMenuPolicy(Qt::CustomContextMenu);
     body->addWidget(SharesList1);
     body->setStretchFactor(1, 1);
-    body->setSizes({289, width() - 289});
+    body->setSizes({DesignedPagesWidth, width() - DesignedPagesWidth});
     outer->addWidget(body, 1);
     setCentralWidget(central);
 
@@ -229,6 +236,14 @@ void TForm1::buildPages() {
     m_createPage = new CreateFromDirectoryPage(m_context, m_security, PageControl1);
     PageControl1->addTab(m_createPage, QStringLiteral("Create from directory"));
     PageControl1->setCurrentIndex(0);
+    // The pages start as wide as designed, or as wide as their titles and texts need under the
+    // desktop's font when that is more.
+    if (auto* body = findChild<QSplitter*>(QStringLiteral("Splitter1"))) {
+        int pages = std::max(DesignedPagesWidth, PageControl1->tabBar()->sizeHint().width() + 4);
+        for (int i = 0; i < PageControl1->count(); ++i)
+            pages = std::max(pages, PageControl1->widget(i)->minimumSizeHint().width());
+        body->setSizes({pages, width() - pages});
+    }
 
     m_security->setLastUserRemovable(
         [page = m_createPage] { return page->addDirectoryNameAsUserName(); });

@@ -2,6 +2,7 @@
 
 #include "shares/Messages.h"
 #include "ui/BusyCursor.h"
+#include "ui/Named.h"
 #include "ui/Text.h"
 #include "ui/WalkProgress.h"
 
@@ -16,15 +17,6 @@
 #include <QVBoxLayout>
 
 namespace corvane {
-
-namespace {
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 TImportSharesForm1::TImportSharesForm1(AppContext& ctx, ShareFile file,
                                        std::vector<ExistingShare> existing, QWidget* parent)

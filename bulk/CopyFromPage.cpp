@@ -140,6 +140,10 @@ void CopyFromPage::Copy1Click() {
         m_ctx.messages.error(this, bulk_text::noDestinationParent());
         return;
     }
+    if (const QString flaw = pathFlawOf(destinationParent); !flaw.isEmpty()) {
+        m_ctx.messages.error(this, bulk_text::destinationParentFlawed(destinationParent, flaw));
+        return;
+    }
 
     BusyCursor busy;
     // Let the window repaint before the first call; no user input is taken meanwhile.
@@ -162,7 +166,15 @@ void CopyFromPage::Copy1Click() {
                 m_ctx.reloadSharesList();
             return;
         }
-        info.path = toU16(destinationPathOf(destinationParent, item->text(1)));
+        const QString sourcePath = fromU16(info.path);
+        info.path = toU16(destinationPathOf(destinationParent, sourcePath));
+        if (info.path.empty()) {
+            m_ctx.messages.error(this, bulk_text::copySourcePathFlawed(item->text(0), sourcePath,
+                                                                       pathFlawOf(sourcePath)));
+            if (copiedAny)
+                m_ctx.reloadSharesList();
+            return;
+        }
         const ChangeOutcome added = addShare(m_ctx.shares, destination, info);
         if (!added.done()) {
             const QString name = fromU16(info.netname);

@@ -235,7 +235,7 @@ void CreateFromDirectoryPage::DirList1DblClick() {
 
 void CreateFromDirectoryPage::Security1Click() {
     if (m_securityForm)
-        runSecurityDialog(*m_securityForm, m_ctx.state);
+        runSecurityDialog(*m_securityForm, m_ctx.state.newShareAcl);
 }
 
 void CreateFromDirectoryPage::Create1Click() {

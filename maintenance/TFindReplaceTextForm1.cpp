@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "shares/Messages.h"
 #include "ui/DesignedSize.h"
+#include "ui/Named.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
 #include "ui/WalkProgress.h"
@@ -26,15 +27,6 @@
 #include <algorithm>
 
 namespace corvane {
-
-namespace {
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 TFindReplaceTextForm1::TFindReplaceTextForm1(AppContext& ctx, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
