@@ -4,6 +4,7 @@
 #include "InventorySummary.h"
 #include "Messages.h"
 #include "backup/ShareExport.h"
+#include "ui/Named.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,11 +37,6 @@ namespace {
 // A file of server names is read whole; a longer one is no list of servers.
 constexpr qint64 MaxServersFileSize = 16 * 1024 * 1024;
 constexpr int DefaultJobs = 8;
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 } // namespace
 
