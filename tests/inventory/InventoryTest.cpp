@@ -248,6 +248,17 @@ private slots:
         QTest::newRow("other realm") << "alice@other.test" << always;
         QTest::newRow("unknown") << "CORVANE\\carol" << always;
     }
+    // Groups count on the server that reported them only.
+    void accountKeepsGroupsPerServer() {
+        InventoryRow onFs1 = row("FS1\\staff", "S-1-5-21-8-1100");
+        onFs1.cells[int(Column::Server)] = QStringLiteral("FS1");
+        InventoryRow onFs2 = onFs1;
+        onFs2.cells[int(Column::Server)] = QStringLiteral("fs2");
+        const std::map<QString, std::set<std::string>> groups = {{"fs1", {"S-1-5-21-8-1100"}}};
+        QVERIFY(accountKeeps(onFs1, {"S-1-1-0"}, groups));
+        QVERIFY(!accountKeeps(onFs2, {"S-1-1-0"}, groups));
+        QVERIFY(accountKeeps(onFs2, {"S-1-5-21-8-1100"}, {}));
+    }
     void accountFilter() {
         QFETCH(QString, typed);
         QFETCH(QStringList, kept);

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 using namespace corvane;
@@ -106,6 +107,14 @@ TEST_P(ScanEngineTest, RunsEachServerOnceWithinTheBoundAndReportsHowItEnded) {
             // The live servers all end while the silent ones still hold their threads.
             std::unique_lock lock(record.mutex);
             record.changed.wait(lock, [&] { return record.endedCount() >= live; });
+            // Silent servers fill every thread; a moment more lets any thread beyond the bound
+            // show before Cancel.
+            const int busy =
+                std::min<int>(c.expectedPeak, static_cast<int>(c.servers.size() - live));
+            record.changed.wait(lock, [&] { return record.running >= busy; });
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            lock.lock();
             if (live < c.servers.size()) {
                 EXPECT_FALSE(record.finished);
             }
@@ -164,8 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                          2,
                          std::vector<State>(5, State::Done)},
                     Case{"fewer_servers_than_jobs", {{}, {}}, 8, 2, {State::Done, State::Done}},
-                    Case{"jobs_above_the_limit", std::vector<Server>(34), 40, ScanEngine::MaxJobs,
-                         std::vector<State>(34, State::Done)},
+                    Case{"jobs_above_the_limit", std::vector<Server>(34, {status::Success, true}),
+                         40, ScanEngine::MaxJobs, std::vector<State>(34, State::Cancelled)},
                     Case{"failures_stay_per_server",
                          {{status::BadNetPath}, {}, {status::AccessDenied}, {}},
                          4,
