@@ -1,5 +1,6 @@
 #include "platform/smb/codec/SamrCodec.h"
 #include "TestBytes.h"
+#include "WireFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -39,11 +40,7 @@ TEST_P(SamrAnswers, Decode) {
 INSTANTIATE_TEST_SUITE_P(
     Table, SamrAnswers,
     testing::Values(
-        Answer{"groups",
-               true,
-               "00000200 02000000 04000200 02000000 01020000 07000000 e8030000 07000000 00000000",
-               status::Success,
-               {513, 1000}},
+        Answer{"groups", true, test::GroupsForUserReply, status::Success, {513, 1000}},
         Answer{"no_groups_buffer", true, "00000000 00000000", status::Success, {}},
         Answer{"groups_cut",
                true,
@@ -60,11 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                "00000200 ffffffff 04000200 ffffffff 00000000",
                status::RpcProtocolError,
                {}},
-        Answer{"aliases",
-               false,
-               "01000000 00000200 01000000 20020000 00000000",
-               status::Success,
-               {544}},
+        Answer{"aliases", false, test::AliasMembershipReply, status::Success, {544}},
         Answer{"no_aliases", false, "00000000 00000000 00000000", status::Success, {}},
         Answer{"aliases_without_array",
                false,
