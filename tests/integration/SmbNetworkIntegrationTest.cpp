@@ -263,9 +263,16 @@ TEST_F(ShareCalls, MissingSharesGiveNetNameNotFound) {
     EXPECT_EQ(net.setInfo(server.address(), u"NoSuchShare", info), status::NetNameNotFound);
 }
 
-TEST_F(ShareCalls, DriveProbeFindsExactlyCAndD) {
+TEST_F(ShareCalls, DriveProbeAndEnumerationFindExactlyCAndD) {
     EXPECT_EQ(probeDriveShares(net, QString::fromStdU16String(server.address())),
               (QStringList{"C", "D"}));
+    // The tree an open reads from its enumeration is the one the probes find.
+    Status result = 1;
+    QStringList names;
+    for (const ShareInfo502& share : enumerateAll(net, server.address(), &result))
+        names.append(QString::fromStdU16String(share.netname));
+    ASSERT_EQ(result, status::Success);
+    EXPECT_EQ(driveSharesAmong(names), (QStringList{"C", "D"}));
 }
 
 class ManyShares : public ::testing::Test {
