@@ -86,9 +86,24 @@ time_case() {
         grep -E "wall|exit"
 }
 
+# reselect NAME HOST SHARE: the selection timed inside an open program, RUNS times; the
+# medians of the first selection and of the second (its accounts known by then).
+reselect() {
+    local name=$1 host=$2 share=$3 i
+    grep -qE -- "$cases" <<<"$name" || return 0
+    echo "== $name ($host)"
+    for ((i = 0; i < runs; i++)); do "$program" reselect "$host" "$share" 2>/dev/null; done |
+        sed -E 's/selections: ([0-9.]+) ms, ([0-9.]+) ms/\1 \2/' |
+        sort -n -k1,1 | awk '{a[NR]=$1; b[NR]=$2} END {
+            n = asort(b, c); printf "in the program: first %s ms, again %s ms (medians of %d)\n",
+            a[int((NR + 1) / 2)], c[int((n + 1) / 2)], NR }'
+}
+
 for rtt in 0 50; do
     if [[ $rtt == 0 ]]; then s=$small l=$large; else s=$small_proxy l=$large_proxy; fi
     time_case "open, demo shares, ${rtt} ms" "$s" open "$s"
+    time_case "open probing each drive, demo shares, ${rtt} ms" "$s" probe "$s"
     time_case "select Alpha, ${rtt} ms" "$s" select "$s" Alpha
+    reselect "select Alpha in the open program, ${rtt} ms" "$s" Alpha
     time_case "open, 5,000 shares, ${rtt} ms" "$l" open "$l"
 done

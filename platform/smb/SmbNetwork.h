@@ -27,7 +27,8 @@ class SmbContext;
 // The real servers: shares through the server service and accounts through the local security
 // authority, over Samba's client RPC library (one exchange per call); directories through the
 // drive shares over libsmbclient. Bound pipes are kept per server and service and reused by
-// later calls.
+// later calls; the lsarpc pipe is opened on the SMB connection of the srvsvc pipe (one
+// connection and logon per server), and the policy handle is kept while its pipe stands.
 //
 // Every wait is bounded by progress: a call whose server sends nothing useful for
 // `options.timeout` fails with SemaphoreTimeout (121), however long the answer is while it keeps
@@ -65,7 +66,8 @@ public:
     Status lookupName(const std::u16string& system, const std::u16string& name,
                       Account& out) override;
     Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) override;
-    // One lookup call for all of `sids`.
+    // One lookup call for all of `sids` not looked up before: the names found are kept per
+    // server until its shares are next listed from the beginning (an open or a refresh).
     void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
                     std::vector<Account>& out, std::vector<Status>& results) override;
 
@@ -99,6 +101,8 @@ public:
     // hands out the first entry).
     static constexpr std::size_t MaxDirectoryEntries = 100000;
     static constexpr std::uint64_t MaxDirectoryBytes = 64ull << 20;
+    // The account names kept per server are dropped when they pass this many.
+    static constexpr std::size_t MaxKnownAccounts = 100000;
 
     // How many times the pipes to `server` were bound (both interfaces); tests use it to see
     // that pipes are reused.
@@ -112,6 +116,7 @@ private:
     using Attempt = std::function<Status(bool& retryable)>;
 
     Server& serverFor(const std::u16string& server);
+    static void dropPipes(Server& server);
     // An enumeration from its beginning is a new look at the server: no stall carried over.
     void freshStart(const std::u16string& server, std::uint32_t resumeHandle);
     Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
