@@ -37,7 +37,10 @@ trap cleanup EXIT
 "$ts" start --addr "$small" >/dev/null
 "$ts" start --addr "$large" >/dev/null
 "$ts" bulk-shares 4985 --addr "$large" >/dev/null
-trap '"$ts" bulk-shares 0 --addr "$large" >/dev/null 2>&1 || true; cleanup' EXIT
+# BENCH_KEEP_BULK=1 leaves them in the instance for the next run.
+if [[ -z ${BENCH_KEEP_BULK:-} ]]; then
+    trap '"$ts" bulk-shares 0 --addr "$large" >/dev/null 2>&1 || true; cleanup' EXIT
+fi
 eval "$("$ts" env --addr "$small" | sed 's/^/export /')"
 client_conf=$CORVANE_TEST_CLIENT_CONF
 logon="$CORVANE_TEST_ADMIN_USER%$CORVANE_TEST_ADMIN_PASSWORD"
@@ -88,15 +91,16 @@ time_case() {
 
 # reselect NAME HOST SHARE: the selection timed inside an open program, RUNS times; the
 # medians of the first selection and of the second (its accounts known by then).
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 reselect() {
     local name=$1 host=$2 share=$3 i
     grep -qE -- "$cases" <<<"$name" || return 0
     echo "== $name ($host)"
     for ((i = 0; i < runs; i++)); do "$program" reselect "$host" "$share" 2>/dev/null; done |
-        sed -E 's/selections: ([0-9.]+) ms, ([0-9.]+) ms/\1 \2/' |
-        sort -n -k1,1 | awk '{a[NR]=$1; b[NR]=$2} END {
-            n = asort(b, c); printf "in the program: first %s ms, again %s ms (medians of %d)\n",
-            a[int((NR + 1) / 2)], c[int((n + 1) / 2)], NR }'
+        sed -nE 's/selections: ([0-9.]+) ms, ([0-9.]+) ms/\1 \2/p' >"$work/selections"
+    echo "in the program: first $(cut -d' ' -f1 "$work/selections" | median) ms," \
+        "again $(cut -d' ' -f2 "$work/selections" | median) ms" \
+        "(medians of $(wc -l <"$work/selections"))"
 }
 
 for rtt in 0 50; do
