@@ -1,9 +1,10 @@
 // The network calls of opening a computer and of selecting a share, against a real server, as
 // one process for bench/latency.sh to time against rpcclient making the same calls:
 //
-//   bench_latency open SERVER          enumeration at level 502; the drive tree read from it
+//   bench_latency open SERVER          the list as the program reads it (level 2); the drive
+//                                      tree read from it
 //   bench_latency probe SERVER         enumeration at level 502, then the 26 drive probes (the
-//                                      open as it was before the tree was read from the list)
+//                                      open as it was before)
 //   bench_latency select SERVER SHARE  the share's record, then its users' names
 //   bench_latency reselect SERVER SHARE   an open (the enumeration), then the selection twice,
 //                                      each timed inside: "selections: FIRST ms, AGAIN ms"
@@ -42,7 +43,7 @@ int open(smb::SmbNetwork& net, const std::u16string& server, bool probe) {
     std::uint32_t resume = 0;
     Status s = 0;
     do {
-        s = net.enumerate(server, part, resume);
+        s = probe ? net.enumerate(server, part, resume) : net.listShares(server, part, resume);
         all.insert(all.end(), part.begin(), part.end());
     } while (s == status::MoreData);
     if (s != status::Success) {
@@ -108,7 +109,7 @@ int reselect(smb::SmbNetwork& net, const std::u16string& server, const std::u16s
     std::uint32_t resume = 0;
     Status s = 0;
     do
-        s = net.enumerate(server, part, resume);
+        s = net.listShares(server, part, resume);
     while (s == status::MoreData);
     if (s != status::Success) {
         std::fprintf(stderr, "enumeration failed: %u\n", s);

@@ -70,18 +70,39 @@ QString fileClosingWork(const std::u16string& server) {
     return QStringLiteral("Closing a file on %1…").arg(serverText(server));
 }
 
+namespace {
+
+struct ListingBlock {
+    std::u16string server;
+    std::vector<ShareInfo502> out;
+    std::uint32_t resume;
+};
+
+} // namespace
+
 Status DispatchedServices::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                                      std::uint32_t& resumeHandle) {
-    struct Block {
-        std::u16string server;
-        std::vector<ShareInfo502> out;
-        std::uint32_t resume;
-    };
     out.clear();
     return dispatch(
-        m_dispatcher, shareListingWork(server), Block{server, {}, resumeHandle},
-        [&shares = m_shares](Block& b) { return shares.enumerate(b.server, b.out, b.resume); },
-        [&](Block& b) {
+        m_dispatcher, shareListingWork(server), ListingBlock{server, {}, resumeHandle},
+        [&shares = m_shares](ListingBlock& b) {
+            return shares.enumerate(b.server, b.out, b.resume);
+        },
+        [&](ListingBlock& b) {
+            out = std::move(b.out);
+            resumeHandle = b.resume;
+        });
+}
+
+Status DispatchedServices::listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                                      std::uint32_t& resumeHandle) {
+    out.clear();
+    return dispatch(
+        m_dispatcher, shareListingWork(server), ListingBlock{server, {}, resumeHandle},
+        [&shares = m_shares](ListingBlock& b) {
+            return shares.listShares(b.server, b.out, b.resume);
+        },
+        [&](ListingBlock& b) {
             out = std::move(b.out);
             resumeHandle = b.resume;
         });

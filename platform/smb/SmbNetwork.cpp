@@ -26,6 +26,8 @@ struct SmbNetwork::Server {
     // The accounts of SIDs looked up since the server's list was last read from its beginning
     // (an open or a refresh), by the SID's bytes.
     std::map<std::vector<std::uint8_t>, Account> accounts;
+    // Until the server refuses it, its list is read at level 2.
+    bool listsAtLevel2 = true;
     // The server's addresses, as its connections showed them, for the watchdog.
     std::set<std::string> peers;
     // While now is before this, the server counts as stalled.
@@ -220,24 +222,45 @@ Status SmbNetwork::lsaCall(
 
 Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                              std::uint32_t& resumeHandle) {
+    return enumerateAt(server, srvsvc::Level502, out, resumeHandle);
+}
+
+Status SmbNetwork::listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                              std::uint32_t& resumeHandle) {
+    Server& s = serverFor(server);
+    if (!s.listsAtLevel2)
+        return enumerate(server, out, resumeHandle);
+    const std::uint32_t resume = resumeHandle;
+    const Status listed = enumerateAt(server, srvsvc::Level2, out, resumeHandle);
+    // A server without the level answers so at the first part; the list starts again at 502.
+    if (resume != 0 || (listed != status::InvalidLevel && listed != status::NotSupported))
+        return listed;
+    s.listsAtLevel2 = false;
+    return enumerate(server, out, resumeHandle);
+}
+
+Status SmbNetwork::enumerateAt(const std::u16string& server, std::uint32_t level,
+                               std::vector<ShareInfo502>& out, std::uint32_t& resumeHandle) {
     const CallScope scope(*this, CallKind::Read);
     freshStart(server, resumeHandle);
     // An open or a refresh: account names are asked again from now on, in case they changed.
     if (resumeHandle == 0)
         serverFor(server).accounts.clear();
-    // The records keep level 502's user limit, which Samba always reports as "no limit".
+    // At level 502 the records keep the user limit Samba always reports as "no limit".
     // Nothing shows or keeps the limit of a listed share: whatever edits or copies a share
     // reads it again through getInfo, which asks for the real limit.
     out.clear();
     std::vector<std::uint8_t> reply;
     const auto stub = srvsvc::encodeShareEnum(srvsvc::serverArgument(connectName(server)),
-                                              resumeHandle, m_options.enumPreferredLength);
+                                              resumeHandle, m_options.enumPreferredLength, level);
     if (Status s = srvsvcCall(server, srvsvc::OpNetShareEnum, stub, reply, true);
         s != status::Success)
         return s;
     srvsvc::ShareEnumReply decoded;
-    if (Status s = srvsvc::decodeShareEnum(reply, decoded); s != status::Success)
-        return s;
+    const Status d = level == srvsvc::Level2 ? srvsvc::decodeShareEnum2(reply, decoded)
+                                             : srvsvc::decodeShareEnum(reply, decoded);
+    if (d != status::Success)
+        return d;
     return takeShareEnum(decoded, resumeHandle, out);
 }
 

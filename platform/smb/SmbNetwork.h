@@ -54,6 +54,10 @@ public:
 
     Status enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                      std::uint32_t& resumeHandle) override;
+    // At level 2: no descriptors, which are most of a level-502 answer's bytes and of the
+    // server's work for it. A server that refuses the level is listed at 502 from then on.
+    Status listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                      std::uint32_t& resumeHandle) override;
     Status getInfo(const std::u16string& server, const std::u16string& netname,
                    ShareInfo502& out) override;
     Status setInfo(const std::u16string& server, const std::u16string& netname,
@@ -121,6 +125,8 @@ private:
     void freshStart(const std::u16string& server, std::uint32_t resumeHandle);
     Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
     static Status withRetry(const Attempt& attempt);
+    Status enumerateAt(const std::u16string& server, std::uint32_t level,
+                       std::vector<ShareInfo502>& out, std::uint32_t& resumeHandle);
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
                       bool idempotent);
