@@ -85,7 +85,10 @@ std::optional<smb::Credentials> ConnectAsForm1::ask(const QString& server, const
 
 std::optional<smb::Credentials>
 ConnectAsCredentials::credentialsFor(const std::u16string& server, const std::u16string& failure) {
-    return m_form.ask(QString::fromStdU16String(server), QString::fromStdU16String(failure));
+    auto answer = m_form.ask(QString::fromStdU16String(server), QString::fromStdU16String(failure));
+    if (!answer)
+        ++m_cancels;
+    return answer;
 }
 
 } // namespace corvane

@@ -40,9 +40,12 @@ public:
     explicit ConnectAsCredentials(ConnectAsForm1& form) : m_form(form) {}
     std::optional<smb::Credentials> credentialsFor(const std::u16string& server,
                                                    const std::u16string& failure) override;
+    // How many questions were answered with Cancel so far (asked on the user-interface thread).
+    int cancels() const { return m_cancels; }
 
 private:
     ConnectAsForm1& m_form;
+    int m_cancels = 0;
 };
 
 } // namespace corvane

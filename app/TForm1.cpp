@@ -11,11 +11,11 @@
 #include "maintenance/ShareMenuHandlers.h"
 #include "maintenance/SharePropertiesPage.h"
 #include "maintenance/TFindReplaceTextForm1.h"
-#include "platform/LogonName.h"
 #include "security/AclBuilding.h"
 #include "security/TSecurityForm1.h"
 #include "sessions/TSessionsForm1.h"
 #include "shares/FillSharesList.h"
+#include "shares/Messages.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
 #include "ui/Text.h"
@@ -33,10 +33,13 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace corvane {
 
@@ -70,6 +73,10 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
 }
 
 TForm1::~TForm1() = default;
+
+namespace {
+constexpr int DesignedPagesWidth = 289;
+} // namespace
 
 void TForm1::buildLayout() {
     resize(851, 452);
@@ -161,9 +168,14 @@ void TForm1::buildLayout() {
     SharesList1->setContextMenuPolicy(Qt::CustomContextMenu);
     body->addWidget(SharesList1);
     body->setStretchFactor(1, 1);
-    body->setSizes({289, width() - 289});
+    body->setSizes({DesignedPagesWidth, width() - DesignedPagesWidth});
     outer->addWidget(body, 1);
     setCentralWidget(central);
+
+    OpenStatus1 = new QLabel(this);
+    OpenStatus1->setObjectName(QStringLiteral("OpenStatus1"));
+    OpenStatus1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addWidget(OpenStatus1, 1);
 
     connect(OpenComputer1, &QPushButton::clicked, this, &TForm1::OpenComputer1Click);
     // Enter in the computer box opens, as the Open button does.
@@ -222,6 +234,14 @@ void TForm1::buildPages() {
     m_createPage = new CreateFromDirectoryPage(m_context, m_security, PageControl1);
     PageControl1->addTab(m_createPage, QStringLiteral("Create from directory"));
     PageControl1->setCurrentIndex(0);
+    // The pages start as wide as designed, or as wide as their titles and texts need under the
+    // desktop's font when that is more.
+    if (auto* body = findChild<QSplitter*>(QStringLiteral("Splitter1"))) {
+        int pages = std::max(DesignedPagesWidth, PageControl1->tabBar()->sizeHint().width() + 4);
+        for (int i = 0; i < PageControl1->count(); ++i)
+            pages = std::max(pages, PageControl1->widget(i)->minimumSizeHint().width());
+        body->setSizes({pages, width() - pages});
+    }
 
     m_security->setLastUserRemovable(
         [page = m_createPage] { return page->addDirectoryNameAsUserName(); });
@@ -262,20 +282,21 @@ void TForm1::OpenComputer1Click() {
         Computer1->setText(name);
     }
     BusyCursor busy;
-    // A computer that cannot be listed leaves everything else as it was, silently. Rows read
-    // before the failure are dropped: they belong to the computer that failed, not to
-    // ComputerName, and a delete or hide on them would reach the wrong computer.
+    // A computer that cannot be listed leaves everything else as it was; the status line says
+    // why. Rows read before the failure are dropped: they belong to the computer that failed,
+    // not to ComputerName, and a delete or hide on them would reach the wrong computer.
+    const int cancelsBefore = m_logonCancels ? m_logonCancels() : 0;
     Status failure = status::Success;
     if (!FillSharesList(m_context.shares, name, SharesList1, m_images, FillOrder::ByName, {},
                         &failure)) {
         SharesList1->clear();
-        // Only a logon that can never work this way says why: asking again would not help.
-        if (const auto reason = describeLogonFailure(failure); !reason.empty())
-            m_context.messages.show(this, QStringLiteral("ERROR"),
-                                    QString::fromStdU16String(reason), MessageBoxes::Icon::Error,
-                                    MessageBoxes::Buttons::Ok);
+        const bool logonCancelled =
+            failure == status::LogonFailure && m_logonCancels && m_logonCancels() > cancelsBefore;
+        showStatus(logonCancelled ? shares_text::logonCancelled(name)
+                                  : shares_text::openFailed(name, failure, m_callBound));
         return;
     }
+    showStatus(shares_text::sharesListed(name, SharesList1->topLevelItemCount()));
     m_state.computerName = name;
     m_security->setComputerName(name);
     PageControl1->setEnabled(true);
@@ -297,7 +318,15 @@ void TForm1::recoverFromJournal(const QString& computer) {
     if (result.restored > 0)
         m_context.reloadSharesList();
     if (!result.notes.isEmpty())
-        statusBar()->showMessage(result.notes.join(QLatin1Char(' ')));
+        showStatus(statusText() + QStringLiteral(". ") + result.notes.join(QLatin1Char(' ')));
+}
+
+void TForm1::showStatus(const QString& text) {
+    OpenStatus1->setText(text);
+}
+
+QString TForm1::statusText() const {
+    return OpenStatus1->text();
 }
 
 void TForm1::Close1Click() {

@@ -7,9 +7,11 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -60,6 +62,16 @@ public:
     void setPreferencesHandler(std::function<void(const Preferences&)> handler) {
         m_preferencesChanged = std::move(handler);
     }
+    // How many logon questions were cancelled so far, to tell a cancelled logon from a refused
+    // one; and the wait after which a silent server counts as not answering.
+    void setLogonCancels(std::function<int()> cancels) { m_logonCancels = std::move(cancels); }
+    void setCallBound(std::chrono::milliseconds bound) { m_callBound = bound; }
+    // Where walks over many shares show their progress and can be stopped.
+    void setWalkProgress(WalkProgress* walks) { m_context.walks = walks; }
+    // One line in the status bar (OpenStatus1): how the last open, or a wait without a box of
+    // its own, ended.
+    void showStatus(const QString& text);
+    QString statusText() const;
     // Made when first opened.
     TSessionsForm1* sessionsForm() const { return m_sessionsForm; }
 
@@ -111,6 +123,7 @@ private:
     QAction* ShowOpenFiles1 = nullptr;
     QAction* Sessions1 = nullptr;
     QAction* Preferences1 = nullptr;
+    QLabel* OpenStatus1 = nullptr;
 
     TFindReplaceTextForm1* m_findReplace = nullptr;
     TAboutForm1* m_about = nullptr;
@@ -123,6 +136,8 @@ private:
     SessionService* m_sessions = nullptr;
     TSessionsForm1* m_sessionsForm = nullptr;
     std::function<void(const Preferences&)> m_preferencesChanged;
+    std::function<int()> m_logonCancels;
+    std::chrono::milliseconds m_callBound{20000};
 };
 
 } // namespace corvane

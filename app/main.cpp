@@ -4,6 +4,7 @@
 #include "app/Version.h"
 #include "journal/ChangeJournal.h"
 #include "platform/smb/SmbNetwork.h"
+#include "shares/Messages.h"
 #include "ui/MessageBoxes.h"
 #include "waiting/CallDispatcher.h"
 #include "waiting/DispatchedServices.h"
@@ -65,6 +66,17 @@ int main(int argc, char** argv) {
         corvane::TForm1 form(services, services, services, messages);
         form.setSessionService(&sessions);
         form.setChangeJournal(&journal);
+        form.setLogonCancels([&askUser] { return askUser.cancels(); });
+        form.setCallBound(options.timeout);
+        form.setWalkProgress(&dispatcher);
+        QObject::connect(&dispatcher, &corvane::CallDispatcher::waitCancelled, &form,
+                         [&form](const QString& work) {
+                             form.showStatus(corvane::shares_text::waitCancelled(work));
+                         });
+        QObject::connect(&dispatcher, &corvane::CallDispatcher::walkStopped, &form,
+                         [&form](const QString& work, int done, int total) {
+                             form.showStatus(corvane::shares_text::walkStopped(work, done, total));
+                         });
         form.setPreferencesHandler([&](const corvane::Preferences& chosen) {
             corvane::smb::SmbOptions changed;
             corvane::applyPreferences(chosen, changed);

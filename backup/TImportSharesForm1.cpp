@@ -1,7 +1,10 @@
 #include "TImportSharesForm1.h"
 
+#include "shares/Messages.h"
 #include "ui/BusyCursor.h"
+#include "ui/Named.h"
 #include "ui/Text.h"
+#include "ui/WalkProgress.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -14,15 +17,6 @@
 #include <QVBoxLayout>
 
 namespace corvane {
-
-namespace {
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 TImportSharesForm1::TImportSharesForm1(AppContext& ctx, ShareFile file,
                                        std::vector<ExistingShare> existing, QWidget* parent)
@@ -130,9 +124,19 @@ void TImportSharesForm1::Ok1Click() {
     const bool replace = ReplaceExisting1->isChecked();
     const std::u16string computer = toU16(m_ctx.state.computerName);
     const BusyCursor busy;
+    const auto chosen = [this](std::size_t i) {
+        return m_ticked[i] && m_rows[i].state != ImportRow::State::Invalid;
+    };
+    int total = 0;
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        total += chosen(i) ? 1 : 0;
+    Walk walk(m_ctx.walks, shares_text::importingShares(m_ctx.state.computerName), total);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (!m_ticked[i] || m_rows[i].state == ImportRow::State::Invalid)
+        if (!chosen(i))
             continue;
+        if (walk.stopRequested())
+            break;
+        const WalkStep step(walk);
         const ImportOutcome outcome =
             importShare(m_ctx.shares, computer, m_rows[i], replace, m_ctx.journal);
         ImportStatusList1->addItem(outcome.statusLine);

@@ -3,12 +3,14 @@
 #include "BulkPaths.h"
 #include "Messages.h"
 #include "shares/FillSharesList.h"
+#include "shares/Messages.h"
 #include "shares/ShareChanges.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
 #include "ui/SelectItemEvents.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
+#include "ui/WalkProgress.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -138,6 +140,10 @@ void CopyFromPage::Copy1Click() {
         m_ctx.messages.error(this, bulk_text::noDestinationParent());
         return;
     }
+    if (const QString flaw = pathFlawOf(destinationParent); !flaw.isEmpty()) {
+        m_ctx.messages.error(this, bulk_text::destinationParentFlawed(destinationParent, flaw));
+        return;
+    }
 
     BusyCursor busy;
     // Let the window repaint before the first call; no user input is taken meanwhile.
@@ -146,7 +152,12 @@ void CopyFromPage::Copy1Click() {
     const std::u16string source = toU16(m_sourceComputer);
     const std::u16string destination = toU16(m_ctx.state.computerName);
     bool copiedAny = false;
+    Walk walk(m_ctx.walks, shares_text::copyingShares(m_sourceComputer, m_ctx.state.computerName),
+              static_cast<int>(selected.size()));
     for (const QTreeWidgetItem* item : selected) {
+        if (walk.stopRequested())
+            break;
+        const WalkStep step(walk);
         ShareInfo502 info;
         Status result = m_ctx.shares.getInfo(source, toU16(item->text(0)), info);
         if (result != status::Success) {
@@ -155,7 +166,15 @@ void CopyFromPage::Copy1Click() {
                 m_ctx.reloadSharesList();
             return;
         }
-        info.path = toU16(destinationPathOf(destinationParent, item->text(1)));
+        const QString sourcePath = fromU16(info.path);
+        info.path = toU16(destinationPathOf(destinationParent, sourcePath));
+        if (info.path.empty()) {
+            m_ctx.messages.error(this, bulk_text::copySourcePathFlawed(item->text(0), sourcePath,
+                                                                       pathFlawOf(sourcePath)));
+            if (copiedAny)
+                m_ctx.reloadSharesList();
+            return;
+        }
         const ChangeOutcome added = addShare(m_ctx.shares, destination, info);
         if (!added.done()) {
             const QString name = fromU16(info.netname);

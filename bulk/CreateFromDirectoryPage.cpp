@@ -5,11 +5,13 @@
 #include "ShareCreation.h"
 #include "security/TSecurityForm1.h"
 #include "shares/DriveProbe.h"
+#include "shares/Messages.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
 #include "ui/UserLimitSpinBox.h"
+#include "ui/WalkProgress.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -245,7 +247,7 @@ void CreateFromDirectoryPage::DirList1DblClick() {
 
 void CreateFromDirectoryPage::Security1Click() {
     if (m_securityForm)
-        runSecurityDialog(*m_securityForm, m_ctx.state);
+        runSecurityDialog(*m_securityForm, m_ctx.state.newShareAcl);
 }
 
 void CreateFromDirectoryPage::Create1Click() {
@@ -265,7 +267,12 @@ void CreateFromDirectoryPage::Create1Click() {
     const NewShareTarget target =
         newShareTarget(m_ctx.shares, toU16(m_treeComputer), m_ctx.state.currentDirectory);
 
+    Walk walk(m_ctx.walks, shares_text::creatingShares(m_treeComputer),
+              static_cast<int>(directories.size()));
     for (const QTreeWidgetItem* item : directories) {
+        if (walk.stopRequested())
+            break;
+        const WalkStep step(walk);
         const QString directory = item->text(0);
         const DirectoryCreation created = createDirectoryShare(
             m_ctx.shares, m_ctx.accounts, target, options, m_ctx.state.newShareAcl, directory);

@@ -12,6 +12,18 @@ namespace corvane::bulk_text {
 inline QString noDestinationParent() {
     return QStringLiteral("No parent directory specified for destination computer!");
 }
+// A path that would put the copy somewhere other than below the destination parent.
+inline QString destinationParentFlawed(const QString& parent, const QString& flaw) {
+    return QStringLiteral("The destination parent directory %1 holds \"%2\": no share would end "
+                          "up below it.")
+        .arg(parent, flaw);
+}
+inline QString copySourcePathFlawed(const QString& shareName, const QString& path,
+                                    const QString& flaw) {
+    return QStringLiteral("The share %1 was not copied: its path %2 holds \"%3\", so the copy "
+                          "would not end up below the destination parent directory.")
+        .arg(shareName, path, flaw);
+}
 inline QString copyFetchFailed(Status status, const QString& shareName) {
     return QStringLiteral("A system error has occured (%1) while\nrequesting information about "
                           "the share %2.")

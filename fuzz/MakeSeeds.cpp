@@ -64,10 +64,21 @@ int main(int argc, char** argv) {
                                "01000000 00000000 01000000 0000 0000"
                                "03000000 00000000 03000000 4300 3a00 0000 0000"
                                "00000000");
+    // Answers at level 1 whatever level was asked, as some servers give them.
+    const Bytes enumAtLevel1 = hex("01000000 01000000 00000200 01000000 04000200 01000000"
+                                   "08000200 00000000 0c000200"
+                                   "02000000 00000000 02000000 6100 0000"
+                                   "01000000 00000000 01000000 0000 0000"
+                                   "01000000 00000000 00000000");
+    const Bytes getInfoAtLevel1 = hex("01000000 00000200 04000200 00000000 08000200"
+                                      "02000000 00000000 02000000 6100 0000"
+                                      "01000000 00000000 01000000 0000 0000"
+                                      "00000000");
     write(out / "fuzz_srvsvc",
           {prefixed(0, enumReply), prefixed(1, getInfo),
            prefixed(2, hex("00000200 05000000 00000000")), prefixed(3, hex("00000000 46080000")),
-           prefixed(4, hex("06090000")), prefixed(5, getInfo2)});
+           prefixed(4, hex("06090000")), prefixed(5, getInfo2), prefixed(0, enumAtLevel1),
+           prefixed(1, getInfoAtLevel1), prefixed(5, getInfoAtLevel1)});
 
     const Bytes everyone = hex("00000200 01000000 04000200 20000000"
                                "01000000 0000 0200 08000200 0c000200"

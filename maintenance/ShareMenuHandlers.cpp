@@ -4,9 +4,11 @@
 #include "TFindReplaceTextForm1.h"
 #include "journal/Messages.h"
 #include "journal/PendingChange.h"
+#include "shares/Messages.h"
 #include "ui/BusyCursor.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
+#include "ui/WalkProgress.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -46,7 +48,13 @@ void ShareMenuHandlers::DeleteSelected1Click() {
     if (!m_ctx.messages.confirm(m_owner, text::confirmDelete()))
         return;
     const std::u16string computer = toU16(m_ctx.state.computerName);
-    for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
+    const QStringList names = selectedShareNames(m_ctx.sharesList);
+    Walk walk(m_ctx.walks, shares_text::deletingShares(m_ctx.state.computerName),
+              static_cast<int>(names.size()));
+    for (const QString& name : names) {
+        if (walk.stopRequested())
+            break;
+        const WalkStep step(walk);
         // The record goes into the journal for the administrator's eyes; a delete is never
         // offered back, and a share that cannot be read is deleted all the same.
         ShareInfo502 record;
@@ -89,7 +97,13 @@ void ShareMenuHandlers::HideSelected1Click() {
     // Lets the busy cursor show before the first call.
     QCoreApplication::processEvents();
     const std::u16string computer = toU16(m_ctx.state.computerName);
-    for (const QString& name : selectedShareNames(m_ctx.sharesList)) {
+    const QStringList names = selectedShareNames(m_ctx.sharesList);
+    Walk walk(m_ctx.walks, shares_text::hidingShares(m_ctx.state.computerName),
+              static_cast<int>(names.size()));
+    for (const QString& name : names) {
+        if (walk.stopRequested())
+            break;
+        const WalkStep step(walk);
         ShareInfo502 record;
         const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
         if (fetched != status::Success) {

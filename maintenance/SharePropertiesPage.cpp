@@ -176,11 +176,9 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
     ShareName1->setText(fromU16(info.netname));
     LocalPath1->setText(fromU16(info.path));
     Comment1->setText(fromU16(info.remark));
-    // A limit above the box's range widens it, so that Apply never lowers it unseen.
     const int maxUsers = info.maxUses == NoUserLimit
                              ? -1
                              : static_cast<int>(std::min<std::uint32_t>(info.maxUses, INT_MAX));
-    MaxUsers1->setMaximum(std::max(MaxUsersLimit, maxUsers));
     MaxUsers1->setValue(maxUsers);
 
     const ShareView view = shareViewFor(selectedRows, name, &info);

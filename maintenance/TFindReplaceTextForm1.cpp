@@ -2,9 +2,12 @@
 
 #include "FindReplace.h"
 #include "Messages.h"
+#include "shares/Messages.h"
 #include "ui/DesignedSize.h"
+#include "ui/Named.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
+#include "ui/WalkProgress.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,15 +27,6 @@
 #include <algorithm>
 
 namespace corvane {
-
-namespace {
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 TFindReplaceTextForm1::TFindReplaceTextForm1(AppContext& ctx, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -145,10 +139,14 @@ void TFindReplaceTextForm1::runOn(const QStringList& shareNames) {
     const QString replacement = ReplaceText1->text();
     const std::u16string computer = toU16(m_ctx.state.computerName);
 
+    Walk walk(m_ctx.walks, shares_text::replacingText(m_ctx.state.computerName),
+              static_cast<int>(shareNames.size()));
     for (const QString& shareName : shareNames) {
-        if (CancelRequested)
+        if (CancelRequested || walk.stopRequested())
             break;
-        if (!replaceOne(computer, shareName, field, find, replacement))
+        const bool goOn = replaceOne(computer, shareName, field, find, replacement);
+        walk.advance();
+        if (!goOn)
             return;
         ProgressBar1->setValue(ProgressBar1->value() + 1);
         // The only point where Cancel, Esc or the close box can act during a run.

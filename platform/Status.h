@@ -36,6 +36,7 @@ inline constexpr Status NtlmBlocked = 1937; // the server takes no NTLM (passwor
 inline constexpr Status RpcServerUnavailable = 1722;
 inline constexpr Status RpcCallFailed = 1726;
 inline constexpr Status RpcProtocolError = 1728;
+inline constexpr Status InvalidTag = 1733; // an answer at another level (union arm) than asked
 inline constexpr Status InvalidHandle = 6;
 inline constexpr Status NetNameDeleted = 64;
 inline constexpr Status DuplicateShare = 2118;

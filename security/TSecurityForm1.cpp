@@ -64,14 +64,14 @@ void TSecurityForm1::Ok1Click() {
     accept();
 }
 
-void runSecurityDialog(TSecurityForm1& dialog, SharedState& state) {
+void runSecurityDialog(TSecurityForm1& dialog, std::optional<Acl>& newShareAcl) {
     // A list must go in; should the start-up copy be missing, start from the default list.
-    if (!state.newShareAcl)
-        state.newShareAcl = everyoneFullControlAcl();
-    if (state.newShareAcl)
-        dialog.SetAcl(std::move(*state.newShareAcl));
+    if (!newShareAcl)
+        newShareAcl = everyoneFullControlAcl();
+    if (newShareAcl)
+        dialog.SetAcl(std::move(*newShareAcl));
     dialog.exec();
-    state.newShareAcl = dialog.GetAcl();
+    newShareAcl = dialog.GetAcl();
 }
 
 } // namespace corvane

@@ -2,7 +2,6 @@
 
 #include "platform/AccountService.h"
 #include "platform/Acl.h"
-#include "shares/SharedState.h"
 #include "ui/ImageList.h"
 #include "ui/MessageBoxes.h"
 
@@ -48,6 +47,6 @@ private:
 
 // Runs the dialog on the main window's NewShareAcl: hands the list in, shows the dialog
 // modally and takes the edited list back, however the dialog was closed.
-void runSecurityDialog(TSecurityForm1& dialog, SharedState& state);
+void runSecurityDialog(TSecurityForm1& dialog, std::optional<Acl>& newShareAcl);
 
 } // namespace corvane

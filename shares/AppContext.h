@@ -12,6 +12,7 @@ class QTreeWidget;
 namespace corvane {
 
 class ChangeJournal;
+class WalkProgress;
 
 // What the main window hands to each of its pages and dialogs: the services, the message seam,
 // the pictures, the shared state and the main shares list.
@@ -26,6 +27,9 @@ struct AppContext {
     // Where changes that remove a share or change its name or path are recorded before they go
     // out; none in tests that do not look at it.
     ChangeJournal* journal = nullptr;
+    // Shows a walk over many shares as a whole and lets the user stop it between two shares;
+    // none in tests that do not look at it.
+    WalkProgress* walks = nullptr;
 
     // Refills SharesList1 from the opened computer (the reload after every change).
     bool reloadSharesList();

@@ -2,10 +2,13 @@
 
 #include <QKeyEvent>
 
+#include <limits>
+
 namespace corvane {
 
-UserLimitSpinBox::UserLimitSpinBox(int maximum, QWidget* parent) : QSpinBox(parent) {
-    setRange(-1, maximum);
+UserLimitSpinBox::UserLimitSpinBox(int arrowMaximum, QWidget* parent)
+    : QSpinBox(parent), m_arrowMaximum(arrowMaximum) {
+    setRange(-1, std::numeric_limits<int>::max());
     setValue(-1);
     setWrapping(false);
     setGroupSeparatorShown(false);
@@ -27,6 +30,24 @@ QValidator::State UserLimitSpinBox::validate(QString& text, int& pos) const {
         if (!c.isDigit())
             return QValidator::Invalid;
     return QSpinBox::validate(text, pos);
+}
+
+void UserLimitSpinBox::stepBy(int steps) {
+    const long long wanted = static_cast<long long>(value()) + steps;
+    if (steps > 0 && wanted > m_arrowMaximum) {
+        // Up from a typed number beyond the arrows' end leaves it as it is.
+        if (value() < m_arrowMaximum)
+            setValue(m_arrowMaximum);
+        return;
+    }
+    QSpinBox::stepBy(steps);
+}
+
+QAbstractSpinBox::StepEnabled UserLimitSpinBox::stepEnabled() const {
+    StepEnabled enabled = QSpinBox::stepEnabled();
+    if (value() >= m_arrowMaximum)
+        enabled &= ~StepUpEnabled;
+    return enabled;
 }
 
 void UserLimitSpinBox::keyPressEvent(QKeyEvent* event) {

@@ -109,6 +109,7 @@ std::optional<Status> CallDispatcher::call(const QString& work, std::function<St
     }
     m_current = queued;
     m_cancelled = false;
+    m_work = work;
     if (m_observer)
         m_observer->waitStarted(work);
     {
@@ -159,6 +160,33 @@ void CallDispatcher::cancel() {
         canceller->cancelCurrentCall();
     if (m_loop)
         m_loop->quit();
+    emit waitCancelled(m_work);
+}
+
+void CallDispatcher::beginWalk(const QString& work, int total) {
+    if (m_walkDepth++ > 0)
+        return;
+    m_walk = {work, total, 0, false};
+    if (m_observer)
+        m_observer->walkStarted(work, total);
+}
+
+void CallDispatcher::walkAdvanced(int done) {
+    if (m_walkDepth != 1)
+        return;
+    m_walk.done = done;
+    if (m_observer)
+        m_observer->walkAdvanced(done, m_walk.total);
+}
+
+void CallDispatcher::endWalk() {
+    if (m_walkDepth == 0 || --m_walkDepth > 0)
+        return;
+    if (m_observer)
+        m_observer->walkEnded();
+    if (m_walk.stop && m_walk.done < m_walk.total)
+        emit walkStopped(m_walk.work, m_walk.done, m_walk.total);
+    m_walk = {};
 }
 
 bool CallDispatcher::askOnUiThread(std::function<void()> question) {

@@ -2,6 +2,7 @@
 
 #include "platform/CallCanceller.h"
 #include "platform/Status.h"
+#include "ui/WalkProgress.h"
 
 #include <QObject>
 #include <QString>
@@ -28,6 +29,10 @@ public:
     virtual void waitEnded() = 0;
     virtual void questionStarted() = 0;
     virtual void questionEnded() = 0;
+    // A walk over many shares, shown as a whole across its calls.
+    virtual void walkStarted(const QString& /*work*/, int /*total*/) {}
+    virtual void walkAdvanced(int /*done*/, int /*total*/) {}
+    virtual void walkEnded() {}
 };
 
 // Runs every network call on one worker thread, which alone touches the network objects, while
@@ -36,7 +41,7 @@ public:
 // callers stay synchronous: call() returns when the call is done, or at once when the wait is
 // cancelled. Calls run one at a time, in the order given; a call made after a cancelled one
 // waits until the worker is free.
-class CallDispatcher : public QObject {
+class CallDispatcher : public QObject, public WalkProgress {
     Q_OBJECT
 public:
     explicit CallDispatcher(QObject* parent = nullptr);
@@ -61,10 +66,25 @@ public:
     void cancel();
     bool waiting() const { return static_cast<bool>(m_current); }
 
+    // A walk: its calls are shown as one wait. A walk begun inside another is part of it.
+    void beginWalk(const QString& work, int total) override;
+    void walkAdvanced(int done) override;
+    bool walkStopRequested() const override { return m_walk.stop; }
+    void endWalk() override;
+    bool walking() const { return m_walkDepth > 0; }
+    // Asks the walk to stop before its next share; the call out goes on to its end.
+    void stopWalk() { m_walk.stop = true; }
+
     // From the worker, inside a job: runs `question` on the user-interface thread and waits
     // for it. False when it was not run, because the job's wait was cancelled or the dispatcher
     // is closing; `question` must then own what it writes to.
     bool askOnUiThread(std::function<void()> question);
+
+signals:
+    // A wait the user cancelled, with what it was doing.
+    void waitCancelled(const QString& work);
+    // A walk that stopped on the user's word before its end.
+    void walkStopped(const QString& work, int done, int total);
 
 private:
     struct Job;
@@ -76,6 +96,14 @@ private:
     std::shared_ptr<Job> m_current; // the job the user-interface thread waits for
     QEventLoop* m_loop = nullptr;
     bool m_cancelled = false;
+    QString m_work; // what the present wait does
+    struct WalkState {
+        QString work;
+        int total = 0;
+        int done = 0;
+        bool stop = false;
+    } m_walk;
+    int m_walkDepth = 0;
     using Clock = std::chrono::steady_clock;
     Clock::time_point m_lastLoop; // when a wait last ran the event loop
 

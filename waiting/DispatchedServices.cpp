@@ -1,6 +1,9 @@
 #include "DispatchedServices.h"
 
 #include <memory>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 
 namespace corvane {
 
@@ -14,17 +17,30 @@ QString serverText(const std::u16string& server) {
     return server.empty() ? QStringLiteral("this computer") : text(server);
 }
 
-// Runs `job` on the worker with inputs and outputs in a block of its own, which outlives a
-// cancelled wait; `takeBack` copies the outputs to the caller once the job is done.
-template <typename Block, typename Job, typename TakeBack>
-Status dispatch(CallDispatcher& dispatcher, const QString& work, Block block, Job job,
-                TakeBack takeBack) {
-    auto shared = std::make_shared<Block>(std::move(block));
-    const std::optional<Status> result =
-        dispatcher.call(work, [shared, job] { return job(*shared); });
+// Runs `method` of `service` on the worker with copies of the arguments in a block of its
+// own, which outlives a cancelled wait; once the call is done, the arguments the method may
+// write (its non-const references) take the block's values back.
+template <typename Service, typename... Params, typename... Args>
+Status forward(CallDispatcher& dispatcher, const QString& work, Service& service,
+               Status (Service::*method)(Params...), Args&... args) {
+    static_assert(sizeof...(Params) == sizeof...(Args));
+    auto block = std::make_shared<std::tuple<std::decay_t<Params>...>>(args...);
+    const std::optional<Status> result = dispatcher.call(work, [block, &service, method] {
+        return std::apply([&](auto&... copies) { return (service.*method)(copies...); }, *block);
+    });
     if (!result)
         return status::Cancelled;
-    takeBack(*shared);
+    const auto takeBack = [&]<std::size_t... I>(std::index_sequence<I...>) {
+        (
+            [&](auto& arg, auto& copy) {
+                using Param = std::tuple_element_t<I, std::tuple<Params...>>;
+                if constexpr (std::is_lvalue_reference_v<Param> &&
+                              !std::is_const_v<std::remove_reference_t<Param>>)
+                    arg = std::move(copy);
+            }(args, std::get<I>(*block)),
+            ...);
+    };
+    takeBack(std::index_sequence_for<Params...>{});
     return *result;
 }
 
@@ -70,231 +86,119 @@ QString fileClosingWork(const std::u16string& server) {
     return QStringLiteral("Closing a file on %1…").arg(serverText(server));
 }
 
-namespace {
-
-struct ListingBlock {
-    std::u16string server;
-    std::vector<ShareInfo502> out;
-    std::uint32_t resume;
-};
-
-} // namespace
-
 Status DispatchedServices::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                                      std::uint32_t& resumeHandle) {
     out.clear();
-    return dispatch(
-        m_dispatcher, shareListingWork(server), ListingBlock{server, {}, resumeHandle},
-        [&shares = m_shares](ListingBlock& b) {
-            return shares.enumerate(b.server, b.out, b.resume);
-        },
-        [&](ListingBlock& b) {
-            out = std::move(b.out);
-            resumeHandle = b.resume;
-        });
+    return forward(m_dispatcher, shareListingWork(server), m_shares, &ShareService::enumerate,
+                   server, out, resumeHandle);
 }
 
 Status DispatchedServices::listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
                                       std::uint32_t& resumeHandle) {
     out.clear();
-    return dispatch(
-        m_dispatcher, shareListingWork(server), ListingBlock{server, {}, resumeHandle},
-        [&shares = m_shares](ListingBlock& b) {
-            return shares.listShares(b.server, b.out, b.resume);
-        },
-        [&](ListingBlock& b) {
-            out = std::move(b.out);
-            resumeHandle = b.resume;
-        });
+    return forward(m_dispatcher, shareListingWork(server), m_shares, &ShareService::listShares,
+                   server, out, resumeHandle);
 }
 
 Status DispatchedServices::getInfo(const std::u16string& server, const std::u16string& netname,
                                    ShareInfo502& out) {
-    struct Block {
-        std::u16string server, netname;
-        ShareInfo502 out;
-    };
-    return dispatch(
-        m_dispatcher, shareReadingWork(server, netname), Block{server, netname, out},
-        [&shares = m_shares](Block& b) { return shares.getInfo(b.server, b.netname, b.out); },
-        [&](Block& b) { out = std::move(b.out); });
+    return forward(m_dispatcher, shareReadingWork(server, netname), m_shares,
+                   &ShareService::getInfo, server, netname, out);
 }
 
 Status DispatchedServices::setInfo(const std::u16string& server, const std::u16string& netname,
                                    const ShareInfo502& info) {
-    struct Block {
-        std::u16string server, netname;
-        ShareInfo502 info;
-    };
-    return dispatch(
-        m_dispatcher, shareChangingWork(server, netname), Block{server, netname, info},
-        [&shares = m_shares](Block& b) { return shares.setInfo(b.server, b.netname, b.info); },
-        [](Block&) {});
+    return forward(m_dispatcher, shareChangingWork(server, netname), m_shares,
+                   &ShareService::setInfo, server, netname, info);
 }
 
 Status DispatchedServices::add(const std::u16string& server, const ShareInfo502& info) {
-    struct Block {
-        std::u16string server;
-        ShareInfo502 info;
-    };
-    return dispatch(
-        m_dispatcher, shareCreatingWork(server, info.netname), Block{server, info},
-        [&shares = m_shares](Block& b) { return shares.add(b.server, b.info); }, [](Block&) {});
+    return forward(m_dispatcher, shareCreatingWork(server, info.netname), m_shares,
+                   &ShareService::add, server, info);
 }
 
 Status DispatchedServices::remove(const std::u16string& server, const std::u16string& netname) {
-    struct Block {
-        std::u16string server, netname;
-    };
-    return dispatch(
-        m_dispatcher, shareRemovingWork(server, netname), Block{server, netname},
-        [&shares = m_shares](Block& b) { return shares.remove(b.server, b.netname); },
-        [](Block&) {});
+    return forward(m_dispatcher, shareRemovingWork(server, netname), m_shares,
+                   &ShareService::remove, server, netname);
 }
 
 Status DispatchedServices::checkInfo(const std::u16string& server, const std::u16string& netname,
                                      ShareInfo502& out) {
-    struct Block {
-        std::u16string server, netname;
-        ShareInfo502 out;
-    };
-    return dispatch(
-        m_dispatcher, shareCheckingWork(server, netname), Block{server, netname, out},
-        [&shares = m_shares](Block& b) { return shares.checkInfo(b.server, b.netname, b.out); },
-        [&](Block& b) { out = std::move(b.out); });
+    return forward(m_dispatcher, shareCheckingWork(server, netname), m_shares,
+                   &ShareService::checkInfo, server, netname, out);
 }
 
 Status DispatchedServices::lookupName(const std::u16string& system, const std::u16string& name,
                                       Account& out) {
-    struct Block {
-        std::u16string system, name;
-        Account out;
-    };
-    return dispatch(
-        m_dispatcher, accountLookupWork(system, text(name)), Block{system, name, out},
-        [&accounts = m_accounts](Block& b) { return accounts.lookupName(b.system, b.name, b.out); },
-        [&](Block& b) { out = std::move(b.out); });
+    return forward(m_dispatcher, accountLookupWork(system, text(name)), m_accounts,
+                   &AccountService::lookupName, system, name, out);
 }
 
 Status DispatchedServices::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
-    struct Block {
-        std::u16string system;
-        Sid sid;
-        Account out;
-    };
-    return dispatch(
-        m_dispatcher, accountLookupWork(system, QString::fromStdString(sid.toString())),
-        Block{system, sid, out},
-        [&accounts = m_accounts](Block& b) { return accounts.lookupSid(b.system, b.sid, b.out); },
-        [&](Block& b) { out = std::move(b.out); });
+    return forward(m_dispatcher, accountLookupWork(system, QString::fromStdString(sid.toString())),
+                   m_accounts, &AccountService::lookupSid, system, sid, out);
 }
 
 void DispatchedServices::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
                                     std::vector<Account>& out, std::vector<Status>& results) {
-    struct Block {
-        std::u16string system;
-        std::vector<Sid> sids;
-        std::vector<Account> out;
-        std::vector<Status> results;
-    };
     // One call for the whole list, so the window waits once, not once per entry.
     const QString work =
         sids.size() == 1
             ? accountLookupWork(system, QString::fromStdString(sids[0].toString()))
             : accountLookupWork(system, QStringLiteral("%1 accounts").arg(sids.size()));
-    const Status s = dispatch(
-        m_dispatcher, work, Block{system, sids, {}, {}},
-        [&accounts = m_accounts](Block& b) {
-            accounts.lookupSids(b.system, b.sids, b.out, b.results);
-            return status::Success;
-        },
-        [&](Block& b) {
-            out = std::move(b.out);
-            results = std::move(b.results);
-        });
+    std::vector<Account> found;
+    std::vector<Status> each;
+    const Status s = forward(m_dispatcher, work, *this, &DispatchedServices::lookupSidsOnWorker,
+                             system, sids, found, each);
     if (s != status::Success) {
         out.assign(sids.size(), Account{});
         results.assign(sids.size(), s);
+        return;
     }
+    out = std::move(found);
+    results = std::move(each);
+}
+
+Status DispatchedServices::lookupSidsOnWorker(const std::u16string& system,
+                                              const std::vector<Sid>& sids,
+                                              std::vector<Account>& out,
+                                              std::vector<Status>& results) {
+    m_accounts.lookupSids(system, sids, out, results);
+    return status::Success;
 }
 
 Status DispatchedServices::listDirectories(const std::u16string& server,
                                            const std::u16string& nodePath,
                                            std::vector<std::u16string>& names) {
-    struct Block {
-        std::u16string server, nodePath;
-        std::vector<std::u16string> names;
-    };
-    return dispatch(
-        m_dispatcher, folderListingWork(server, nodePath), Block{server, nodePath, names},
-        [&directories = m_directories](Block& b) {
-            return directories.listDirectories(b.server, b.nodePath, b.names);
-        },
-        [&](Block& b) { names = std::move(b.names); });
+    return forward(m_dispatcher, folderListingWork(server, nodePath), m_directories,
+                   &DirectoryService::listDirectories, server, nodePath, names);
 }
 
 Status DispatchedSessions::enumerateSessions(const std::u16string& server,
                                              std::vector<SessionInfo>& out,
                                              std::uint32_t& resumeHandle) {
-    struct Block {
-        std::u16string server;
-        std::vector<SessionInfo> out;
-        std::uint32_t resume;
-    };
     out.clear();
-    return dispatch(
-        m_dispatcher, sessionListingWork(server), Block{server, {}, resumeHandle},
-        [&sessions = m_sessions](Block& b) {
-            return sessions.enumerateSessions(b.server, b.out, b.resume);
-        },
-        [&](Block& b) {
-            out = std::move(b.out);
-            resumeHandle = b.resume;
-        });
+    return forward(m_dispatcher, sessionListingWork(server), m_sessions,
+                   &SessionService::enumerateSessions, server, out, resumeHandle);
 }
 
 Status DispatchedSessions::deleteSession(const std::u16string& server, const std::u16string& client,
                                          const std::u16string& user) {
-    struct Block {
-        std::u16string server, client, user;
-    };
-    return dispatch(
-        m_dispatcher, sessionEndingWork(server, client), Block{server, client, user},
-        [&sessions = m_sessions](Block& b) {
-            return sessions.deleteSession(b.server, b.client, b.user);
-        },
-        [](Block&) {});
+    return forward(m_dispatcher, sessionEndingWork(server, client), m_sessions,
+                   &SessionService::deleteSession, server, client, user);
 }
 
 Status DispatchedSessions::enumerateFiles(const std::u16string& server,
                                           std::vector<OpenFileInfo>& out,
                                           std::uint32_t& resumeHandle) {
-    struct Block {
-        std::u16string server;
-        std::vector<OpenFileInfo> out;
-        std::uint32_t resume;
-    };
     out.clear();
-    return dispatch(
-        m_dispatcher, openFileListingWork(server), Block{server, {}, resumeHandle},
-        [&sessions = m_sessions](Block& b) {
-            return sessions.enumerateFiles(b.server, b.out, b.resume);
-        },
-        [&](Block& b) {
-            out = std::move(b.out);
-            resumeHandle = b.resume;
-        });
+    return forward(m_dispatcher, openFileListingWork(server), m_sessions,
+                   &SessionService::enumerateFiles, server, out, resumeHandle);
 }
 
 Status DispatchedSessions::closeFile(const std::u16string& server, std::uint32_t id) {
-    struct Block {
-        std::u16string server;
-        std::uint32_t id;
-    };
-    return dispatch(
-        m_dispatcher, fileClosingWork(server), Block{server, id},
-        [&sessions = m_sessions](Block& b) { return sessions.closeFile(b.server, b.id); },
-        [](Block&) {});
+    return forward(m_dispatcher, fileClosingWork(server), m_sessions, &SessionService::closeFile,
+                   server, id);
 }
 
 } // namespace corvane

@@ -57,6 +57,10 @@ public:
                            std::vector<std::u16string>& names) override;
 
 private:
+    // The batch lookup as one call on the worker.
+    Status lookupSidsOnWorker(const std::u16string& system, const std::vector<Sid>& sids,
+                              std::vector<Account>& out, std::vector<Status>& results);
+
     CallDispatcher& m_dispatcher;
     ShareService& m_shares;
     AccountService& m_accounts;

@@ -48,6 +48,8 @@ private slots:
     void useSourceAsDestinationCopiesOnEveryClick();
     void nothingSelectedDoesNothing();
     void emptyDestinationIsRefused();
+    void pathsThatLeaveTheParentAreRefused_data();
+    void pathsThatLeaveTheParentAreRefused();
     void copyReRootsAndKeepsEverythingElse_data();
     void copyReRootsAndKeepsEverythingElse();
     void eachShareKeepsOnlyItsLastComponent();
@@ -250,6 +252,33 @@ void CopyFromPageTest::emptyDestinationIsRefused() {
              QString("No parent directory specified for destination computer!"));
     QCOMPARE(f->messages.shown[0].icon, Boxes::Icon::Error);
     QCOMPARE(f->messages.shown[0].buttons, Boxes::Buttons::Ok);
+}
+
+// A copy never goes out with an empty or escaping path: a flawed parent is refused before any
+// call, a flawed source path ends the copy at that share, keeping the ones made before it.
+void CopyFromPageTest::pathsThatLeaveTheParentAreRefused_data() {
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("parent") << R"(E:\..\Windows)"
+                            << R"(The destination parent directory E:\..\Windows holds "..")";
+    QTest::newRow("source") << R"(E:\Shares)"
+                            << R"(The share Odd was not copied: its path)";
+}
+
+void CopyFromPageTest::pathsThatLeaveTheParentAreRefused() {
+    QFETCH(QString, parent);
+    QFETCH(QString, says);
+    f->net.addDiskShare(Source, u"Odd", u"D:\\Old\\..");
+    open();
+    select({"Archive", "Odd", "tools"});
+    edit("DestinationComputerParentDir1")->setText(parent);
+    m_page->Copy1Click();
+    QCOMPARE(f->messages.shown.size(), 1);
+    QVERIFY2(f->messages.shown[0].text.startsWith(says), qPrintable(f->messages.shown[0].text));
+    const auto adds = f->net.callsOf(Call::Add);
+    QCOMPARE(adds.size(), size_t(parent.contains("..") ? 0 : 1));
+    for (const auto& add : adds)
+        QVERIFY(add.info->path == u"E:\\Shares\\Archive");
 }
 
 void CopyFromPageTest::copyReRootsAndKeepsEverythingElse_data() {

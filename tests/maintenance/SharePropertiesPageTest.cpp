@@ -143,7 +143,7 @@ void SharePropertiesPageTest::controlsCarryTheirNames() {
         QVERIFY2(p.edit(name), name);
     QVERIFY(p.maxUsers());
     QCOMPARE(p.maxUsers()->minimum(), -1);
-    QCOMPARE(p.maxUsers()->maximum(), 1000);
+    QCOMPARE(p.maxUsers()->arrowMaximum(), 1000);
     QCOMPARE(p.get<QGroupBox>("GroupBox1")->title(), QStringLiteral("Security"));
     QVERIFY(p.get<QGroupBox>("GroupBox1")->findChild<QTreeWidget*>("UsersList1"));
     QCOMPARE(p.get<QPushButton>("Apply1")->text(), QStringLiteral("&Apply"));
@@ -619,8 +619,15 @@ void SharePropertiesPageTest::maxUsersAboveTheRangeIsKept() {
     QCOMPARE(p.maxUsers()->value(), 5000);
     p.apply();
     QCOMPARE(p.share(u"Big")->maxUses, 5000u);
+    // Typed beyond the arrows' end: kept as typed, and written so.
     p.click("Data");
-    QCOMPARE(p.maxUsers()->maximum(), 1000);
+    p.maxUsers()->selectAll();
+    QTest::keyClicks(p.maxUsers(), QStringLiteral("1500"));
+    QCOMPARE(p.maxUsers()->value(), 1500);
+    p.apply();
+    QCOMPARE(p.share(u"Data")->maxUses, 1500u);
+    p.maxUsers()->stepBy(1);
+    QCOMPARE(p.maxUsers()->value(), 1500);
 }
 
 QTEST_MAIN(SharePropertiesPageTest)

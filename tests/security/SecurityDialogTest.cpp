@@ -3,6 +3,7 @@
 #include "security/AclBuilding.h"
 #include "security/PermissionEditor.h"
 #include "security/TSecurityForm1.h"
+#include "shares/SharedState.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
@@ -43,7 +44,7 @@ struct Dialog {
             if (form.isVisible()) // a failed check inside must not leave the dialog up
                 form.close();
         });
-        runSecurityDialog(form, state);
+        runSecurityDialog(form, state.newShareAcl);
         QVERIFY(ran);
         QVERIFY(!form.isVisible());
     }

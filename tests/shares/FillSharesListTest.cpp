@@ -306,7 +306,8 @@ private slots:
         QTest::newRow("letters") << "1a" << int(QValidator::Invalid);
         QTest::newRow("minus and letters") << "-a" << int(QValidator::Invalid);
         QTest::newRow("separator") << "1,000" << int(QValidator::Invalid);
-        QTest::newRow("above the range") << "1001" << int(QValidator::Invalid);
+        QTest::newRow("beyond the arrows' end") << "1001" << int(QValidator::Acceptable);
+        QTest::newRow("beyond any count") << "99999999999" << int(QValidator::Invalid);
     }
     void userLimitBoxValidation() {
         QFETCH(QString, text);

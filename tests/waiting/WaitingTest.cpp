@@ -1,10 +1,12 @@
 // The window while a call is out: it keeps running, takes input only on the wait panel, gives
 // up a call on Cancel without waiting for the network, and asks for a logon from the worker.
 #include "app/ConnectAsForm1.h"
+#include "maintenance/TFindReplaceTextForm1.h"
 #include "platform/fake/FakeNetwork.h"
 #include "support/DispatchedWindow.h"
 #include "waiting/UiThreadCredentials.h"
 
+#include <QAction>
 #include <QTest>
 #include <QThread>
 
@@ -109,9 +111,8 @@ private slots:
         bool closedDuringWait = true;
         WaitWatch watch;
         watch.onPanel = [&](QPushButton* cancel) {
-            // Everything but the panel is deaf while the call is out.
+            // Everything but the panel is deaf while the call is out: what is typed waits.
             QTest::keyClicks(computer, "X");
-            QTest::keyClick(computer, Qt::Key_Return);
             typedDuringWait = computer->text();
             closedDuringWait = w.form->close();
             QTest::mouseClick(cancel, Qt::LeftButton);
@@ -131,6 +132,8 @@ private slots:
         QVERIFY(w.form->state().computerName.isEmpty());
         QVERIFY(w.messages.shown.isEmpty());
         QVERIFY(!QApplication::overrideCursor());
+        // Typed during the wait, taken after it, in order.
+        QTRY_COMPARE(computer->text(), QStringLiteral("SRVX"));
 
         // The next call waits until the given-up one has left the worker, then runs.
         QTimer::singleShot(300, [&gate] { gate.open(); });
@@ -138,6 +141,84 @@ private slots:
         QCOMPARE(w.shares()->topLevelItemCount(), 1);
         QCOMPARE(w.form->state().computerName, QStringLiteral("SRV"));
         QCOMPARE(w.network->callsOf(Call::Enumerate).size(), std::size_t(2));
+    }
+
+    // A walk over five shares shows as one wait with its count from its first call. Cancel on
+    // the panel, or the find and replace dialog's Cancel clicked while the second share's calls
+    // are out, lets that share finish and starts no other.
+    void walkStopsBetweenTwoShares_data() {
+        QTest::addColumn<bool>("panelCancel");
+        QTest::newRow("wait panel's Cancel, hiding") << true;
+        QTest::newRow("dialog's Cancel, find and replace") << false;
+    }
+    void walkStopsBetweenTwoShares() {
+        QFETCH(bool, panelCancel);
+        std::atomic<int> secondOut{0};
+        DispatchedWindow<CancellableFake> w([&] {
+            auto net = std::make_unique<CancellableFake>();
+            for (const char16_t* name : {u"S1", u"S2", u"S3", u"S4", u"S5"})
+                net->addDiskShare(u"SRV", name, std::u16string(u"C:\\") + name);
+            net->beforeCall = [&](Call call, const std::u16string& name) {
+                if (call == Call::Enumerate || call == Call::GetInfo)
+                    return;
+                if (name.rfind(u"S2", 0) == 0)
+                    ++secondOut;
+                QThread::msleep(150);
+            };
+            return net;
+        });
+        w.form->setWalkProgress(&w.dispatcher);
+        QString stopped;
+        QObject::connect(&w.dispatcher, &CallDispatcher::walkStopped,
+                         [&](const QString&, int done, int total) {
+                             stopped = QStringLiteral("%1 of %2").arg(done).arg(total);
+                         });
+        w.form->show();
+        w.open("SRV");
+        QStringList all = {"S1", "S2", "S3", "S4", "S5"};
+        QString panelText;
+        bool pressed = false;
+        auto* dialog = w.form->findReplaceTextForm();
+        QTimer presser;
+        presser.setInterval(10);
+        QObject::connect(&presser, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::allWidgets())
+                if (widget->objectName() == QLatin1String("WaitPanel1") && widget->isVisible() &&
+                    panelText.isEmpty())
+                    panelText = widget->findChild<QLabel*>()->text();
+            if (pressed || secondOut.load() == 0)
+                return;
+            pressed = true;
+            if (panelCancel) {
+                for (QWidget* widget : QApplication::allWidgets())
+                    if (widget->objectName() == QLatin1String("CancelWait1") && widget->isVisible())
+                        QTest::mouseClick(static_cast<QPushButton*>(widget), Qt::LeftButton);
+            } else {
+                QTest::mouseClick(dialog->findChild<QPushButton*>("Cancel1"), Qt::LeftButton);
+            }
+        });
+        presser.start();
+        if (panelCancel) {
+            w.shares()->selectAll();
+            w.form->findChild<QAction*>("HideSelected1")->trigger();
+        } else {
+            dialog->show();
+            dialog->findChild<QLineEdit*>("FindText1")->setText("S");
+            dialog->findChild<QLineEdit*>("ReplaceText1")->setText("T");
+            dialog->runOn(all);
+        }
+        presser.stop();
+        QVERIFY(pressed);
+        QVERIFY2(panelText.endsWith(QLatin1String(" of 5")), qPrintable(panelText));
+        const QStringList changed = panelCancel ? QStringList{"S1$", "S2$", "S3", "S4", "S5"}
+                                                : QStringList{"S3", "S4", "S5", "T1", "T2"};
+        QStringList names;
+        for (const ShareInfo502& share : w.network->computer(u"SRV").shares)
+            names << QString::fromStdU16String(share.netname);
+        names.sort();
+        QCOMPARE(names, changed);
+        if (panelCancel)
+            QCOMPARE(stopped, QStringLiteral("2 of 5"));
     }
 
     void logonIsAskedOnTheWindowsThreadWithInputLetThrough() {

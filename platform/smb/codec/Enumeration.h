@@ -34,8 +34,9 @@ std::vector<std::uint8_t> encodeEnumRequest(std::u16string_view server, int filt
 // Reads an answer at `level` into `out`. `readFixed(reader, record, pointers)` reads one
 // record's fixed part (at least `fixedSize` bytes) and notes in `pointers` which of its
 // pointers are set; `readDeferred(reader, record, pointers)` reads what they point to. Gives
-// Success or RpcProtocolError (malformed data, another level, a count that disagrees with the
-// entries read or passes `maxRecords`); on RpcProtocolError `out` holds no records.
+// Success, InvalidTag (an answer at another level than asked) or RpcProtocolError (malformed
+// data, a count that disagrees with the entries read or passes `maxRecords`); on failure `out`
+// holds no records.
 template <typename Pointers, typename Record, typename ReadFixed, typename ReadDeferred>
 Status decodeEnumReply(std::span<const std::uint8_t> stub, std::uint32_t level,
                        std::size_t fixedSize, std::uint32_t maxRecords, ReadFixed readFixed,
@@ -44,8 +45,10 @@ Status decodeEnumReply(std::span<const std::uint8_t> stub, std::uint32_t level,
     NdrReader r(stub);
     const std::uint32_t answeredLevel = r.u32();
     const std::uint32_t arm = r.u32();
-    if (!r.ok() || answeredLevel != level || arm != level)
+    if (!r.ok())
         return status::RpcProtocolError;
+    if (answeredLevel != level || arm != level)
+        return status::InvalidTag;
     if (r.pointer()) {
         const std::uint32_t entries = r.u32();
         if (r.pointer()) {

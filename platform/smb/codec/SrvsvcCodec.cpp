@@ -234,8 +234,10 @@ Status decodeGetInfo(std::span<const std::uint8_t> stub, std::uint32_t level,
     out = {};
     NdrReader r(stub);
     const std::uint32_t arm = r.u32();
-    if (!r.ok() || arm != level)
+    if (!r.ok())
         return status::RpcProtocolError;
+    if (arm != level)
+        return status::InvalidTag;
     if (r.pointer()) {
         ShareInfo502 info;
         const Info502Pointers p = readInfoFixed(r, info, level);

@@ -110,6 +110,52 @@ private slots:
         QCOMPARE(w.shares()->topLevelItemCount(), 0);
         QVERIFY(w.form->state().computerName.isEmpty());
         QVERIFY(w.messages.shown.isEmpty());
+        QCOMPARE(w.form->statusText(), QStringLiteral("Opening 127.0.0.5 failed while connecting: "
+                                                      "did not answer within 20 s (121)"));
+    }
+
+    // A refused account and a server whose answers the program cannot use each leave the status
+    // line naming the server and the reason; a good open says how many shares it listed.
+    void statusLineSaysHowTheOpenEnded_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("listed") << "good"
+                                << " shares on 127.0.0.2";
+        QTest::newRow("refused account")
+            << "refused"
+            << "Opening 127.0.0.2 failed while logging on: logon failure (1326)";
+        QTest::newRow("server answering at another level")
+            << "stock"
+            << "Opening 127.0.0.8 failed while reading the answer: the server answered at another "
+               "level than asked (1733)";
+    }
+    void statusLineSaysHowTheOpenEnded() {
+        QFETCH(QString, kind);
+        QFETCH(QString, says);
+        const TestServer& server = TestServer::primary();
+        std::string pid;
+        if (kind == QLatin1String("stock")) {
+            // impacket's own example server: it answers share listings at level 1 only.
+            QVERIFY(shell("mkdir -p /tmp/corvane-stock && (/usr/bin/python3 "
+                          "/usr/share/doc/python3-impacket/examples/smbserver.py -smb2support "
+                          "-ip 127.0.0.8 -port 445 -username admin -password secret STOCK "
+                          "/tmp/corvane-stock >/dev/null 2>&1 & echo $!)",
+                          &pid) == 0);
+            QTest::qWait(2000);
+        }
+        smb::Credentials logon = server.adminCredentials();
+        if (kind == QLatin1String("refused"))
+            logon.password = smb::Secret(u"not the password");
+        else if (kind == QLatin1String("stock"))
+            logon = smb::Credentials{u"admin", u"", smb::Secret(u"secret")};
+        smb::StaticCredentials credentials(std::move(logon));
+        DispatchedWindow<smb::SmbNetwork> w(networkFor(credentials, integrationOptions(5s)));
+        w.form->show();
+        w.open(kind == QLatin1String("stock") ? "127.0.0.8" : "127.0.0.2");
+        if (!pid.empty())
+            shell("kill " + pid);
+        QVERIFY2(w.form->statusText().contains(says), qPrintable(w.form->statusText()));
+        QVERIFY(w.messages.shown.isEmpty());
     }
 
     // Cancel on the panel ends the wait at once, as a failed open.

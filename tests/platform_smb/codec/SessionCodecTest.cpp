@@ -90,13 +90,23 @@ INSTANTIATE_TEST_SUITE_P(
                       b.resize(b.size() - 2);
                       return b;
                   }()},
-        Malformed{"OtherLevel", replaced(SessionEnumReply, 0, "0a000000")},
         Malformed{"CountDiffersFromEntries", replaced(SessionEnumReply, 20, "02000000")},
         Malformed{"HugeCount", replaced(SessionEnumReply, 12, "ffffffff 04000200 ffffffff")},
         Malformed{"StringLongerThanItsArray", replaced(SessionEnumReply, 48,
                                                        "03000000 00000000 "
                                                        "09000000")}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SessionCodec, AnswersAtAnotherLevelThanAskedGiveNoRecords) {
+    sessions::SessionEnumReply s;
+    EXPECT_EQ(sessions::decodeSessionEnum(replaced(SessionEnumReply, 0, "0a000000"), s),
+              status::InvalidTag);
+    EXPECT_TRUE(s.records.empty());
+    sessions::FileEnumReply f;
+    EXPECT_EQ(sessions::decodeFileEnum(replaced(FileEnumReply, 0, "02000000 02000000"), f),
+              status::InvalidTag);
+    EXPECT_TRUE(f.records.empty());
+}
 
 TEST(SessionCodec, CloseAndDeleteRequestsNameTheirTarget) {
     // The client goes out with the backslashes the service expects, the user always named.

@@ -222,9 +222,9 @@ TEST(SrvsvcCodec, DecodesGetInfoReplyAtLevel2) {
 
 TEST(SrvsvcCodec, AnswerAtTheOtherLevelIsRefused) {
     srvsvc::ShareGetInfoReply r;
-    EXPECT_EQ(srvsvc::decodeShareGetInfo2(hex(GetInfoReply), r), status::RpcProtocolError);
+    EXPECT_EQ(srvsvc::decodeShareGetInfo2(hex(GetInfoReply), r), status::InvalidTag);
     EXPECT_FALSE(r.info);
-    EXPECT_EQ(srvsvc::decodeShareGetInfo(hex(GetInfo2Reply), r), status::RpcProtocolError);
+    EXPECT_EQ(srvsvc::decodeShareGetInfo(hex(GetInfo2Reply), r), status::InvalidTag);
     EXPECT_FALSE(r.info);
 }
 
@@ -269,8 +269,8 @@ TEST(SrvsvcCodec, DecodesLevel2ListLikeLevel502) {
     EXPECT_EQ(at2.resumeHandle, at502.resumeHandle);
     EXPECT_EQ(at2.result, status::MoreData);
     // Each level's answer is refused by the other's decoder, and cut short by its own.
-    EXPECT_EQ(srvsvc::decodeShareEnum(hex(ShareEnum2Answer), at502), status::RpcProtocolError);
-    EXPECT_EQ(srvsvc::decodeShareEnum2(hex(ShareEnumAnswer), at2), status::RpcProtocolError);
+    EXPECT_EQ(srvsvc::decodeShareEnum(hex(ShareEnum2Answer), at502), status::InvalidTag);
+    EXPECT_EQ(srvsvc::decodeShareEnum2(hex(ShareEnumAnswer), at2), status::InvalidTag);
     const auto full = hex(ShareEnum2Answer);
     for (std::size_t n = 0; n < full.size(); ++n)
         EXPECT_EQ(srvsvc::decodeShareEnum2(std::span(full).first(n), at2), status::RpcProtocolError)
@@ -325,7 +325,16 @@ TEST(SrvsvcCodec, OtherLevelIsRefused) {
     reply[0] = 0x01;
     reply[1] = 0x00; // level 1
     srvsvc::ShareGetInfoReply r;
-    EXPECT_EQ(srvsvc::decodeShareGetInfo(reply, r), status::RpcProtocolError);
+    EXPECT_EQ(srvsvc::decodeShareGetInfo(reply, r), status::InvalidTag);
+    // A listing answered at level 1 whatever was asked: no rows at all, not rows of garbage.
+    auto listing = hex(ShareEnumAnswer);
+    for (int at : {0, 4}) {
+        listing[at] = 0x01;
+        listing[at + 1] = 0x00;
+    }
+    srvsvc::ShareEnumReply e;
+    EXPECT_EQ(srvsvc::decodeShareEnum(listing, e), status::InvalidTag);
+    EXPECT_TRUE(e.records.empty());
 }
 
 TEST(SrvsvcCodec, ParmErrAndDelReplies) {
