@@ -2,6 +2,7 @@
 // (OUTDIR/<target>/seed-N). Small on purpose; the fuzzer finds the rest.
 #include "platform/SecurityDescriptor.h"
 #include "tests/platform_smb/codec/TestBytes.h"
+#include "tests/platform_smb/codec/WireFixtures.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -11,7 +12,7 @@
 
 using namespace corvane;
 using Bytes = std::vector<std::uint8_t>;
-using smb::test::hex;
+using namespace smb::test;
 
 namespace {
 
@@ -37,33 +38,9 @@ int main(int argc, char** argv) {
         return 2;
     const std::filesystem::path out(argv[1]);
 
-    const Bytes getInfo = hex("f6010000 00000200"
-                              "04000200 00000000 08000200 00000000 ffffffff 01000000"
-                              "0c000200 00000000 14000000 10000200"
-                              "03000000 00000000 03000000 6100 6200 0000 0000"
-                              "01000000 00000000 01000000 0000 0000"
-                              "03000000 00000000 03000000 4300 3a00 0000 0000"
-                              "14000000 01 00 04 80 00000000 00000000 00000000 00000000"
-                              "00000000");
-    const Bytes enumReply = hex("f6010000 f6010000 00000200 02000000 04000200 02000000"
-                                "08000200 00000000 0c000200 00000000 05000000 00000000"
-                                "10000200 00000000 00000000 00000000"
-                                "14000200 03000080 18000200 00000000 ffffffff 00000000"
-                                "1c000200 00000000 00000000 00000000"
-                                "02000000 00000000 02000000 6100 0000"
-                                "02000000 00000000 02000000 7200 0000"
-                                "01000000 00000000 01000000 0000 0000"
-                                "05000000 00000000 05000000 4900 5000 4300 2400 0000 0000"
-                                "01000000 00000000 01000000 0000 0000"
-                                "01000000 00000000 01000000 0000 0000"
-                                "05000000 20000200 02000000 ea000000");
-    const Bytes getInfo2 = hex("02000000 00000200"
-                               "04000200 00000000 08000200 00000000 05000000 02000000"
-                               "0c000200 00000000"
-                               "03000000 00000000 03000000 6100 6200 0000 0000"
-                               "01000000 00000000 01000000 0000 0000"
-                               "03000000 00000000 03000000 4300 3a00 0000 0000"
-                               "00000000");
+    const Bytes getInfo = hex(GetInfoReply);
+    const Bytes enumReply = hex(ShareEnumAnswer);
+    const Bytes getInfo2 = hex(GetInfo2Reply);
     // Answers at level 1 whatever level was asked, as some servers give them.
     const Bytes enumAtLevel1 = hex("01000000 01000000 00000200 01000000 04000200 01000000"
                                    "08000200 00000000 0c000200"
@@ -113,16 +90,8 @@ int main(int argc, char** argv) {
           {Bytes{'D', 'a', 't', 'a'}, hex("c3 a9 74 c3 a9 20 e2 82 ac 20 f0 9f 98 80"),
            hex("ed a0 80 c0 af ff 41")});
 
-    const Bytes sessionEnum = hex("01000000 01000000 00000200 01000000 04000200 01000000"
-                                  "08000200 0c000200 03000000 0a000000 05000000 01000000"
-                                  "03000000 00000000 03000000 5000 4300 0000 0000"
-                                  "03000000 00000000 03000000 6100 6c00 0000 0000"
-                                  "01000000 10000200 01000000 00000000");
-    const Bytes fileEnum = hex("03000000 03000000 00000200 01000000 04000200 01000000"
-                               "2a000000 03000000 02000000 08000200 0c000200"
-                               "05000000 00000000 05000000 4300 3a00 5c00 6100 0000 0000"
-                               "03000000 00000000 03000000 6100 6c00 0000 0000"
-                               "01000000 00000000 00000000");
+    const Bytes sessionEnum = hex(SessionEnumReply);
+    const Bytes fileEnum = hex(FileEnumReply);
     write(out / "fuzz_sessions",
           {prefixed(0, sessionEnum), prefixed(1, fileEnum), prefixed(2, hex("00000000"))});
 

@@ -48,35 +48,28 @@ void ShareMenuHandlers::DeleteSelected1Click() {
     if (!m_ctx.messages.confirm(m_owner, text::confirmDelete()))
         return;
     const std::u16string computer = toU16(m_ctx.state.computerName);
-    const QStringList names = selectedShareNames(m_ctx.sharesList);
-    Walk walk(m_ctx.walks, shares_text::deletingShares(m_ctx.state.computerName),
-              static_cast<int>(names.size()));
-    for (const QString& name : names) {
-        if (walk.stopRequested())
-            break;
-        const WalkStep step(walk);
-        // The record goes into the journal for the administrator's eyes; a delete is never
-        // offered back, and a share that cannot be read is deleted all the same.
-        ShareInfo502 record;
-        if (m_ctx.journal &&
-            m_ctx.shares.getInfo(computer, toU16(name), record) != status::Success) {
-            record = ShareInfo502();
-            record.netname = toU16(name);
-        }
-        PendingChange change(m_ctx.journal, m_ctx.state.computerName, journal::Walk::Delete, record,
-                             {}, {});
-        if (!change.recorded()) {
-            if (!goOnUnrecorded(name, change))
-                return;
-            continue;
-        }
-        const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
-        if (removed.kind != ChangeOutcome::Kind::Unknown)
-            change.finish(removed.done() ? QStringLiteral("deleted") : QStringLiteral("kept"));
-        if (!removed.done() && !goOnAfterFailedRemoval(name, removed))
-            return;
-    }
-    m_ctx.reloadSharesList();
+    const bool walked = walkOver(
+        m_ctx.walks, shares_text::deletingShares(m_ctx.state.computerName),
+        selectedShareNames(m_ctx.sharesList), [&](const QString& name) {
+            // The record goes into the journal for the administrator's eyes; a delete is never
+            // offered back, and a share that cannot be read is deleted all the same.
+            ShareInfo502 record;
+            if (m_ctx.journal &&
+                m_ctx.shares.getInfo(computer, toU16(name), record) != status::Success) {
+                record = ShareInfo502();
+                record.netname = toU16(name);
+            }
+            PendingChange change(m_ctx.journal, m_ctx.state.computerName, journal::Walk::Delete,
+                                 record, {}, {});
+            if (!change.recorded())
+                return goOnUnrecorded(name, change);
+            const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
+            if (removed.kind != ChangeOutcome::Kind::Unknown)
+                change.finish(removed.done() ? QStringLiteral("deleted") : QStringLiteral("kept"));
+            return removed.done() || goOnAfterFailedRemoval(name, removed);
+        });
+    if (walked)
+        m_ctx.reloadSharesList();
 }
 
 bool ShareMenuHandlers::goOnUnrecorded(const QString& name, const PendingChange& change) {
@@ -97,50 +90,38 @@ void ShareMenuHandlers::HideSelected1Click() {
     // Lets the busy cursor show before the first call.
     QCoreApplication::processEvents();
     const std::u16string computer = toU16(m_ctx.state.computerName);
-    const QStringList names = selectedShareNames(m_ctx.sharesList);
-    Walk walk(m_ctx.walks, shares_text::hidingShares(m_ctx.state.computerName),
-              static_cast<int>(names.size()));
-    for (const QString& name : names) {
-        if (walk.stopRequested())
-            break;
-        const WalkStep step(walk);
-        ShareInfo502 record;
-        const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
-        if (fetched != status::Success) {
-            if (!m_ctx.messages.errorGoOn(m_owner, text::selectedFetchFailed(fetched)))
-                return;
-            continue;
-        }
-        if (!record.netname.empty() && record.netname.back() == u'$')
-            continue;
-        PendingChange change(m_ctx.journal, m_ctx.state.computerName, journal::Walk::Hide, record,
-                             record.netname + u'$', record.path);
-        if (!change.recorded()) {
-            if (!goOnUnrecorded(name, change))
-                return;
-            continue;
-        }
-        // The hidden share is added before the old one is removed, so a failure leaves the
-        // share reachable under at least one name.
-        record.netname += u'$';
-        const ChangeOutcome added = addShare(m_ctx.shares, computer, record);
-        if (!added.done()) {
-            change.finish(QStringLiteral("under its old name"));
-            const QString hidden = fromU16(record.netname);
-            if (!m_ctx.messages.errorGoOn(
+    const bool walked = walkOver(
+        m_ctx.walks, shares_text::hidingShares(m_ctx.state.computerName),
+        selectedShareNames(m_ctx.sharesList), [&](const QString& name) {
+            ShareInfo502 record;
+            const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
+            if (fetched != status::Success)
+                return m_ctx.messages.errorGoOn(m_owner, text::selectedFetchFailed(fetched));
+            if (!record.netname.empty() && record.netname.back() == u'$')
+                return true;
+            PendingChange change(m_ctx.journal, m_ctx.state.computerName, journal::Walk::Hide,
+                                 record, record.netname + u'$', record.path);
+            if (!change.recorded())
+                return goOnUnrecorded(name, change);
+            // The hidden share is added before the old one is removed, so a failure leaves the
+            // share reachable under at least one name.
+            record.netname += u'$';
+            const ChangeOutcome added = addShare(m_ctx.shares, computer, record);
+            if (!added.done()) {
+                change.finish(QStringLiteral("under its old name"));
+                const QString hidden = fromU16(record.netname);
+                return m_ctx.messages.errorGoOn(
                     m_owner, added.kind == ChangeOutcome::Kind::Unknown
                                  ? text::hiddenCreationUnanswered(hidden, name, added.status)
-                                 : text::hiddenCreationFailed(hidden, added.status)))
-                return;
-            continue;
-        }
-        const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
-        change.finish(removed.done() ? QStringLiteral("hidden")
-                                     : QStringLiteral("hidden, the old name perhaps kept"));
-        if (!removed.done() && !goOnAfterFailedRemoval(name, removed))
-            return;
-    }
-    m_ctx.reloadSharesList();
+                                 : text::hiddenCreationFailed(hidden, added.status));
+            }
+            const ChangeOutcome removed = removeShare(m_ctx.shares, computer, toU16(name));
+            change.finish(removed.done() ? QStringLiteral("hidden")
+                                         : QStringLiteral("hidden, the old name perhaps kept"));
+            return removed.done() || goOnAfterFailedRemoval(name, removed);
+        });
+    if (walked)
+        m_ctx.reloadSharesList();
 }
 
 void ShareMenuHandlers::FindReplaceText1Click() {

@@ -2,6 +2,9 @@
 
 #include "AclBuilding.h"
 
+#include <array>
+#include <optional>
+
 namespace corvane {
 
 Permission recognisedPermission(std::uint32_t mask, bool fileSpecificMasks) {
@@ -139,66 +142,48 @@ AclEditSession::ClickResult AclEditSession::click(Box box, bool tick) {
     return ClickResult::ReplacementFailed;
 }
 
-// The cascade of each box: the boxes it moves first, then what it writes.
+namespace {
+
+// What a box moves before it writes its own column: ticked, the lesser box of its column is
+// ticked and the boxes it rules out are cleared; cleared, the greater box is cleared. Then its
+// column's mask becomes `ticked` or `cleared`.
+struct Cascade {
+    std::optional<AclEditSession::Box> lesser;
+    std::array<std::optional<AclEditSession::Box>, 2> rulesOut;
+    bool allowSide;
+    std::uint32_t ticked;
+    std::optional<AclEditSession::Box> greater;
+    std::uint32_t cleared;
+};
+
+const Cascade& cascadeOf(AclEditSession::Box box) {
+    using B = AclEditSession::Box;
+    static const std::array<Cascade, 6> table{{
+        {B::AllowChange, {B::DenyRead, {}}, true, GenericAll, {}, GenericWrite},
+        {B::AllowRead, {B::DenyRead, {}}, true, GenericWrite, B::AllowFullControl, GenericRead},
+        {{}, {B::DenyRead, {}}, true, GenericRead, B::AllowChange, 0},
+        {B::DenyChange, {B::AllowRead, {}}, false, GenericAll, {}, GenericWrite},
+        {B::DenyRead, {B::AllowRead, {}}, false, GenericWrite, B::DenyFullControl, GenericRead},
+        {{}, {B::AllowFullControl, B::AllowRead}, false, GenericRead, B::DenyChange, 0},
+    }};
+    return table[static_cast<std::size_t>(box)];
+}
+
+} // namespace
+
 void AclEditSession::boxChanged(Box box, bool tick) {
-    switch (box) {
-    case Box::AllowFullControl:
-        if (tick) {
-            set(Box::AllowChange, true);
-            set(Box::DenyRead, false);
-            tickedFor(true, GenericAll);
-        } else {
-            setSelectedMask(AccessAllowedAceType, GenericWrite);
-        }
-        break;
-    case Box::AllowChange:
-        if (tick) {
-            set(Box::AllowRead, true);
-            set(Box::DenyRead, false);
-            tickedFor(true, GenericWrite);
-        } else {
-            set(Box::AllowFullControl, false);
-            setSelectedMask(AccessAllowedAceType, GenericRead);
-        }
-        break;
-    case Box::AllowRead:
-        if (tick) {
-            set(Box::DenyRead, false);
-            tickedFor(true, GenericRead);
-        } else {
-            set(Box::AllowChange, false);
-            setSelectedMask(AccessAllowedAceType, 0);
-        }
-        break;
-    case Box::DenyFullControl:
-        if (tick) {
-            set(Box::DenyChange, true);
-            set(Box::AllowRead, false);
-            tickedFor(false, GenericAll);
-        } else {
-            setSelectedMask(AccessDeniedAceType, GenericWrite);
-        }
-        break;
-    case Box::DenyChange:
-        if (tick) {
-            set(Box::DenyRead, true);
-            set(Box::AllowRead, false);
-            tickedFor(false, GenericWrite);
-        } else {
-            set(Box::DenyFullControl, false);
-            setSelectedMask(AccessDeniedAceType, GenericRead);
-        }
-        break;
-    case Box::DenyRead:
-        if (tick) {
-            set(Box::AllowFullControl, false);
-            set(Box::AllowRead, false);
-            tickedFor(false, GenericRead);
-        } else {
-            set(Box::DenyChange, false);
-            setSelectedMask(AccessDeniedAceType, 0);
-        }
-        break;
+    const Cascade& c = cascadeOf(box);
+    if (tick) {
+        if (c.lesser)
+            set(*c.lesser, true);
+        for (const auto& other : c.rulesOut)
+            if (other)
+                set(*other, false);
+        tickedFor(c.allowSide, c.ticked);
+    } else {
+        if (c.greater)
+            set(*c.greater, false);
+        setSelectedMask(c.allowSide ? AccessAllowedAceType : AccessDeniedAceType, c.cleared);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace corvane {
 
@@ -59,5 +60,20 @@ public:
 private:
     Walk& m_walk;
 };
+
+// Runs `each` on every name in turn as one walk. `each` returns false to end the walk there;
+// then walkOver does too. A walk the user stopped between two names counts as walked.
+template <typename Each>
+bool walkOver(WalkProgress* progress, const QString& work, const QStringList& names, Each each) {
+    Walk walk(progress, work, static_cast<int>(names.size()));
+    for (const QString& name : names) {
+        if (walk.stopRequested())
+            break;
+        const WalkStep step(walk);
+        if (!each(name))
+            return false;
+    }
+    return true;
+}
 
 } // namespace corvane

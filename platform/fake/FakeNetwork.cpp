@@ -141,214 +141,216 @@ Status FakeNetwork::record(Call call, const std::u16string& server, const std::u
     return result;
 }
 
+Status FakeNetwork::answer(Call call, const std::u16string& server, const std::u16string& name,
+                           std::optional<ShareInfo502> info, const std::function<Status()>& body) {
+    if (auto fault = takeFault(call, name))
+        return record(call, server, name, std::move(info), *fault);
+    const Status result = body();
+    return record(call, server, name, std::move(info), result);
+}
+
 Status FakeNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                               std::uint32_t& resumeHandle) {
     out.clear();
-    if (auto fault = takeFault(Call::Enumerate, {}))
-        return record(Call::Enumerate, server, {}, std::nullopt, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::Enumerate, server, {}, std::nullopt, status::BadNetPath);
-    const std::size_t total = c->shares.size();
-    std::size_t from = std::min<std::size_t>(resumeHandle, total);
-    std::size_t count = total - from;
-    if (c->enumerationPartSize != 0)
-        count = std::min(count, c->enumerationPartSize);
-    out.assign(c->shares.begin() + from, c->shares.begin() + from + count);
-    resumeHandle = static_cast<std::uint32_t>(from + count);
-    const Status result = from + count < total ? status::MoreData : status::Success;
-    return record(Call::Enumerate, server, {}, std::nullopt, result);
+    return answer(Call::Enumerate, server, {}, std::nullopt, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        return part(c->shares, c->enumerationPartSize, out, resumeHandle);
+    });
 }
 
 Status FakeNetwork::getInfo(const std::u16string& server, const std::u16string& netname,
                             ShareInfo502& out) {
-    if (auto fault = takeFault(Call::GetInfo, netname))
-        return record(Call::GetInfo, server, netname, std::nullopt, *fault);
-    if (!reachableComputer(server))
-        return record(Call::GetInfo, server, netname, std::nullopt, status::BadNetPath);
-    const ShareInfo502* share = findShare(server, netname);
-    if (!share)
-        return record(Call::GetInfo, server, netname, std::nullopt, status::NetNameNotFound);
-    out = *share;
-    return record(Call::GetInfo, server, netname, std::nullopt, status::Success);
+    return answer(Call::GetInfo, server, netname, std::nullopt, [&]() -> Status {
+        if (!reachableComputer(server))
+            return status::BadNetPath;
+        const ShareInfo502* share = findShare(server, netname);
+        if (!share)
+            return status::NetNameNotFound;
+        out = *share;
+        return status::Success;
+    });
 }
 
 Status FakeNetwork::setInfo(const std::u16string& server, const std::u16string& netname,
                             const ShareInfo502& info) {
-    if (auto fault = takeFault(Call::SetInfo, netname))
-        return record(Call::SetInfo, server, netname, info, *fault);
-    if (!reachableComputer(server))
-        return record(Call::SetInfo, server, netname, info, status::BadNetPath);
-    auto* share = const_cast<ShareInfo502*>(findShare(server, netname));
-    if (!share)
-        return record(Call::SetInfo, server, netname, info, status::NetNameNotFound);
-    share->remark = info.remark;
-    share->maxUses = info.maxUses;
-    if (reachableComputer(server)->pathChangesInPlace)
-        share->path = info.path;
-    share->securityDescriptor = info.securityDescriptor;
-    return record(Call::SetInfo, server, netname, info, status::Success);
+    return answer(Call::SetInfo, server, netname, info, [&]() -> Status {
+        if (!reachableComputer(server))
+            return status::BadNetPath;
+        auto* share = const_cast<ShareInfo502*>(findShare(server, netname));
+        if (!share)
+            return status::NetNameNotFound;
+        share->remark = info.remark;
+        share->maxUses = info.maxUses;
+        if (reachableComputer(server)->pathChangesInPlace)
+            share->path = info.path;
+        share->securityDescriptor = info.securityDescriptor;
+        return status::Success;
+    });
 }
 
 Status FakeNetwork::add(const std::u16string& server, const ShareInfo502& info) {
-    if (auto fault = takeFault(Call::Add, info.netname))
-        return record(Call::Add, server, info.netname, info, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::Add, server, info.netname, info, status::BadNetPath);
-    if (info.netname.empty())
-        return record(Call::Add, server, info.netname, info, status::InvalidParameter);
-    if (findShare(server, info.netname))
-        return record(Call::Add, server, info.netname, info, status::DuplicateShare);
-    ShareInfo502 stored = info;
-    stored.currentUses = 0;
-    c->shares.push_back(std::move(stored));
-    return record(Call::Add, server, info.netname, info, status::Success);
+    return answer(Call::Add, server, info.netname, info, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        if (info.netname.empty())
+            return status::InvalidParameter;
+        if (findShare(server, info.netname))
+            return status::DuplicateShare;
+        ShareInfo502 stored = info;
+        stored.currentUses = 0;
+        c->shares.push_back(std::move(stored));
+        return status::Success;
+    });
 }
 
 Status FakeNetwork::remove(const std::u16string& server, const std::u16string& netname) {
-    if (auto fault = takeFault(Call::Remove, netname))
-        return record(Call::Remove, server, netname, std::nullopt, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::Remove, server, netname, std::nullopt, status::BadNetPath);
-    auto it = std::find_if(c->shares.begin(), c->shares.end(),
-                           [&](const ShareInfo502& s) { return sameName(s.netname, netname); });
-    if (it == c->shares.end())
-        return record(Call::Remove, server, netname, std::nullopt, status::NetNameNotFound);
-    c->shares.erase(it);
-    return record(Call::Remove, server, netname, std::nullopt, status::Success);
+    return answer(Call::Remove, server, netname, std::nullopt, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        auto it = std::find_if(c->shares.begin(), c->shares.end(),
+                               [&](const ShareInfo502& s) { return sameName(s.netname, netname); });
+        if (it == c->shares.end())
+            return status::NetNameNotFound;
+        c->shares.erase(it);
+        return status::Success;
+    });
 }
 
 Status FakeNetwork::lookupName(const std::u16string& system, const std::u16string& name,
                                Account& out) {
-    if (auto fault = takeFault(Call::LookupName, name))
-        return record(Call::LookupName, system, name, std::nullopt, *fault);
-    if (auto known = wellKnownAccountByName(name)) {
-        out = *known;
-        return record(Call::LookupName, system, name, std::nullopt, status::Success);
-    }
-    if (system.empty())
-        return record(Call::LookupName, system, name, std::nullopt, status::NoneMapped);
-    Computer* c = reachableComputer(system);
-    if (!c)
-        return record(Call::LookupName, system, name, std::nullopt, status::RpcServerUnavailable);
-    for (const Account& a : c->accounts) {
-        if (sameName(a.name, name) || sameName(a.domain + u'\\' + a.name, name)) {
-            out = a;
-            return record(Call::LookupName, system, name, std::nullopt, status::Success);
+    return answer(Call::LookupName, system, name, std::nullopt, [&]() -> Status {
+        if (auto known = wellKnownAccountByName(name)) {
+            out = *known;
+            return status::Success;
         }
-    }
-    return record(Call::LookupName, system, name, std::nullopt, status::NoneMapped);
+        if (system.empty())
+            return status::NoneMapped;
+        Computer* c = reachableComputer(system);
+        if (!c)
+            return status::RpcServerUnavailable;
+        for (const Account& a : c->accounts) {
+            if (sameName(a.name, name) || sameName(a.domain + u'\\' + a.name, name)) {
+                out = a;
+                return status::Success;
+            }
+        }
+        return status::NoneMapped;
+    });
 }
 
 Status FakeNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
     const std::string text = sid.toString();
     const std::u16string key(text.begin(), text.end());
-    if (auto fault = takeFault(Call::LookupSid, key))
-        return record(Call::LookupSid, system, key, std::nullopt, *fault);
-    if (auto known = wellKnownAccountBySid(sid)) {
-        out = *known;
-        return record(Call::LookupSid, system, key, std::nullopt, status::Success);
-    }
-    if (system.empty())
-        return record(Call::LookupSid, system, key, std::nullopt, status::NoneMapped);
-    Computer* c = reachableComputer(system);
-    if (!c)
-        return record(Call::LookupSid, system, key, std::nullopt, status::RpcServerUnavailable);
-    for (const Account& a : c->accounts) {
-        if (a.sid == sid) {
-            out = a;
-            return record(Call::LookupSid, system, key, std::nullopt, status::Success);
+    return answer(Call::LookupSid, system, key, std::nullopt, [&]() -> Status {
+        if (auto known = wellKnownAccountBySid(sid)) {
+            out = *known;
+            return status::Success;
         }
-    }
-    return record(Call::LookupSid, system, key, std::nullopt, status::NoneMapped);
+        if (system.empty())
+            return status::NoneMapped;
+        Computer* c = reachableComputer(system);
+        if (!c)
+            return status::RpcServerUnavailable;
+        for (const Account& a : c->accounts) {
+            if (a.sid == sid) {
+                out = a;
+                return status::Success;
+            }
+        }
+        return status::NoneMapped;
+    });
 }
 
 Status FakeNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,
                                     std::vector<std::u16string>& names) {
     names.clear();
     const std::u16string key = asciiLower(withTrailingBackslash(nodePath));
-    if (auto fault = takeFault(Call::ListDirectories, nodePath))
-        return record(Call::ListDirectories, server, nodePath, std::nullopt, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::BadNetPath);
-    const std::u16string drive = nodePath.substr(0, nodePath.find(u'\\'));
-    if (!findShare(server, drive))
-        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::BadNetName);
-    if (c->unreadable.count(key))
-        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::AccessDenied);
-    auto it = c->directories.find(key);
-    if (it == c->directories.end()) {
-        // The root of an existing drive share is a directory, even with nothing in it.
-        if (key == asciiLower(drive) + u'\\')
-            return record(Call::ListDirectories, server, nodePath, std::nullopt, status::Success);
-        return record(Call::ListDirectories, server, nodePath, std::nullopt, status::PathNotFound);
-    }
-    for (const auto& name : it->second)
-        if (!name.empty() && name[0] != u'.')
-            names.push_back(name);
-    return record(Call::ListDirectories, server, nodePath, std::nullopt, status::Success);
+    return answer(Call::ListDirectories, server, nodePath, std::nullopt, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        const std::u16string drive = nodePath.substr(0, nodePath.find(u'\\'));
+        if (!findShare(server, drive))
+            return status::BadNetName;
+        if (c->unreadable.count(key))
+            return status::AccessDenied;
+        auto it = c->directories.find(key);
+        if (it == c->directories.end()) {
+            // The root of an existing drive share is a directory, even with nothing in it.
+            if (key == asciiLower(drive) + u'\\')
+                return status::Success;
+            return status::PathNotFound;
+        }
+        for (const auto& name : it->second)
+            if (!name.empty() && name[0] != u'.')
+                names.push_back(name);
+        return status::Success;
+    });
 }
 
 Status FakeNetwork::enumerateSessions(const std::u16string& server, std::vector<SessionInfo>& out,
                                       std::uint32_t& resumeHandle) {
     out.clear();
-    if (auto fault = takeFault(Call::EnumerateSessions, {}))
-        return record(Call::EnumerateSessions, server, {}, std::nullopt, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::EnumerateSessions, server, {}, std::nullopt, status::BadNetPath);
-    const Status result = part(c->sessions, c->enumerationPartSize, out, resumeHandle);
-    return record(Call::EnumerateSessions, server, {}, std::nullopt, result);
+    return answer(Call::EnumerateSessions, server, {}, std::nullopt, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        const Status result = part(c->sessions, c->enumerationPartSize, out, resumeHandle);
+        return result;
+    });
 }
 
 Status FakeNetwork::deleteSession(const std::u16string& server, const std::u16string& client,
                                   const std::u16string& user) {
     const std::u16string name = client + u'\\' + user;
-    if (auto fault = takeFault(Call::DeleteSession, name))
-        return record(Call::DeleteSession, server, name, std::nullopt, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::DeleteSession, server, name, std::nullopt, status::BadNetPath);
-    const auto it = std::find_if(c->sessions.begin(), c->sessions.end(), [&](const SessionInfo& s) {
-        return sameName(s.client, client) && sameName(s.user, user);
+    return answer(Call::DeleteSession, server, name, std::nullopt, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        const auto it =
+            std::find_if(c->sessions.begin(), c->sessions.end(), [&](const SessionInfo& s) {
+                return sameName(s.client, client) && sameName(s.user, user);
+            });
+        if (it == c->sessions.end())
+            return status::ClientNameNotFound;
+        c->sessions.erase(it);
+        const bool userStays =
+            std::any_of(c->sessions.begin(), c->sessions.end(),
+                        [&](const SessionInfo& s) { return sameName(s.user, user); });
+        if (!userStays)
+            std::erase_if(c->openFiles,
+                          [&](const OpenFileInfo& f) { return sameName(f.user, user); });
+        return status::Success;
     });
-    if (it == c->sessions.end())
-        return record(Call::DeleteSession, server, name, std::nullopt, status::ClientNameNotFound);
-    c->sessions.erase(it);
-    const bool userStays =
-        std::any_of(c->sessions.begin(), c->sessions.end(),
-                    [&](const SessionInfo& s) { return sameName(s.user, user); });
-    if (!userStays)
-        std::erase_if(c->openFiles, [&](const OpenFileInfo& f) { return sameName(f.user, user); });
-    return record(Call::DeleteSession, server, name, std::nullopt, status::Success);
 }
 
 Status FakeNetwork::enumerateFiles(const std::u16string& server, std::vector<OpenFileInfo>& out,
                                    std::uint32_t& resumeHandle) {
     out.clear();
-    if (auto fault = takeFault(Call::EnumerateFiles, {}))
-        return record(Call::EnumerateFiles, server, {}, std::nullopt, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::EnumerateFiles, server, {}, std::nullopt, status::BadNetPath);
-    const Status result = part(c->openFiles, c->enumerationPartSize, out, resumeHandle);
-    return record(Call::EnumerateFiles, server, {}, std::nullopt, result);
+    return answer(Call::EnumerateFiles, server, {}, std::nullopt, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        const Status result = part(c->openFiles, c->enumerationPartSize, out, resumeHandle);
+        return result;
+    });
 }
 
 Status FakeNetwork::closeFile(const std::u16string& server, std::uint32_t id) {
     const std::string digits = std::to_string(id);
     const std::u16string name(digits.begin(), digits.end());
-    if (auto fault = takeFault(Call::CloseFile, name))
-        return record(Call::CloseFile, server, name, std::nullopt, *fault);
-    Computer* c = reachableComputer(server);
-    if (!c)
-        return record(Call::CloseFile, server, name, std::nullopt, status::BadNetPath);
-    if (std::erase_if(c->openFiles, [&](const OpenFileInfo& f) { return f.id == id; }) == 0)
-        return record(Call::CloseFile, server, name, std::nullopt, status::FileIdNotFound);
-    return record(Call::CloseFile, server, name, std::nullopt, status::Success);
+    return answer(Call::CloseFile, server, name, std::nullopt, [&]() -> Status {
+        Computer* c = reachableComputer(server);
+        if (!c)
+            return status::BadNetPath;
+        if (std::erase_if(c->openFiles, [&](const OpenFileInfo& f) { return f.id == id; }) == 0)
+            return status::FileIdNotFound;
+        return status::Success;
+    });
 }
 
 } // namespace corvane::fake

@@ -126,6 +126,9 @@ private:
     Computer* reachableComputer(const std::u16string& name);
     // Tells the test about the call, then takes the fault queued for it, if any.
     std::optional<Status> takeFault(Call call, const std::u16string& name);
+    // Takes a fault queued for the call, or else runs `body`; records the call with its result.
+    Status answer(Call call, const std::u16string& server, const std::u16string& name,
+                  std::optional<ShareInfo502> info, const std::function<Status()>& body);
     Status record(Call call, const std::u16string& server, const std::u16string& name,
                   std::optional<ShareInfo502> info, Status result);
 

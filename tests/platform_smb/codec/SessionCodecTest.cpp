@@ -1,5 +1,6 @@
 #include "platform/smb/codec/SessionCodec.h"
 #include "TestBytes.h"
+#include "WireFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -8,29 +9,9 @@
 
 using namespace corvane;
 using namespace corvane::smb;
-using corvane::smb::test::hex;
+using namespace corvane::smb::test;
 
 namespace {
-
-// The two answers are byte for byte what Samba's own marshalling gives for these values.
-
-// NetrSessionEnum answer at level 1: client "PC", user "al", 3 open files, 10 s, idle 5 s,
-// guest; total 1, resume handle 1.
-const char* const SessionEnumReply = "01000000 01000000 00000200"
-                                     "01000000 04000200 01000000"
-                                     "08000200 0c000200 03000000 0a000000 05000000 01000000"
-                                     "03000000 00000000 03000000 5000 4300 0000 0000"
-                                     "03000000 00000000 03000000 6100 6c00 0000 0000"
-                                     "01000000 10000200 01000000 00000000";
-
-// NetrFileEnum answer at level 3: id 42, read+write, 2 locks, "C:\a" of "al"; total 1, no
-// resume handle.
-const char* const FileEnumReply = "03000000 03000000 00000200"
-                                  "01000000 04000200 01000000"
-                                  "2a000000 03000000 02000000 08000200 0c000200"
-                                  "05000000 00000000 05000000 4300 3a00 5c00 6100 0000 0000"
-                                  "03000000 00000000 03000000 6100 6c00 0000 0000"
-                                  "01000000 00000000 00000000";
 
 std::vector<std::uint8_t> replaced(const char* text, std::size_t offset, const char* value) {
     auto bytes = hex(text);

@@ -1,47 +1,17 @@
 #include "platform/smb/codec/SrvsvcCodec.h"
 #include "TestBytes.h"
+#include "WireFixtures.h"
 #include "platform/smb/codec/StatusMapping.h"
 
 #include <gtest/gtest.h>
 
 using namespace corvane;
 using namespace corvane::smb;
-using corvane::smb::test::hex;
+using namespace corvane::smb::test;
 
 namespace {
 
-// NetrShareGetInfo answer: share "ab", remark "", path "C:", no password, max uses -1,
-// one user, a 20-byte descriptor.
-const char* const GetInfoReply = "f6010000 00000200"
-                                 "04000200 00000000 08000200 00000000 ffffffff 01000000"
-                                 "0c000200 00000000 14000000 10000200"
-                                 "03000000 00000000 03000000 6100 6200 0000 0000"
-                                 "01000000 00000000 01000000 0000 0000"
-                                 "03000000 00000000 03000000 4300 3a00 0000 0000"
-                                 "14000000"
-                                 "01 00 04 80 00000000 00000000 00000000 00000000"
-                                 "00000000";
-
-// NetrShareEnum answer: two shares ("a" with remark "r" and no descriptor, "IPC$" special),
-// total 5, resume handle 2, ERROR_MORE_DATA.
-const char* const ShareEnumAnswer = "f6010000 f6010000 00000200"
-                                    "02000000 04000200"
-                                    "02000000"
-                                    "08000200 00000000 0c000200 00000000 05000000 00000000"
-                                    "10000200 00000000 00000000 00000000"
-                                    "14000200 03000080 18000200 00000000 ffffffff 00000000"
-                                    "1c000200 00000000 00000000 00000000"
-                                    "02000000 00000000 02000000 6100 0000"
-                                    "02000000 00000000 02000000 7200 0000"
-                                    "01000000 00000000 01000000 0000 0000"
-                                    "05000000 00000000 05000000 4900 5000 4300 2400 0000 0000"
-                                    "01000000 00000000 01000000 0000 0000"
-                                    "01000000 00000000 01000000 0000 0000"
-                                    "05000000"
-                                    "20000200 02000000"
-                                    "ea000000";
-
-// The same list at level 2: the records without their descriptor fields.
+// The list of ShareEnumAnswer at level 2: the records without their descriptor fields.
 const char* const ShareEnum2Answer = "02000000 02000000 00000200"
                                      "02000000 04000200"
                                      "02000000"
@@ -58,16 +28,6 @@ const char* const ShareEnum2Answer = "02000000 02000000 00000200"
                                      "05000000"
                                      "20000200 02000000"
                                      "ea000000";
-
-// The same share at level 2 (Samba's way of telling the user limit): limit 5, two users, no
-// descriptor fields.
-const char* const GetInfo2Reply = "02000000 00000200"
-                                  "04000200 00000000 08000200 00000000 05000000 02000000"
-                                  "0c000200 00000000"
-                                  "03000000 00000000 03000000 6100 6200 0000 0000"
-                                  "01000000 00000000 01000000 0000 0000"
-                                  "03000000 00000000 03000000 4300 3a00 0000 0000"
-                                  "00000000";
 
 } // namespace
 
