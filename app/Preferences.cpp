@@ -1,6 +1,5 @@
 #include "Preferences.h"
 
-#include <QRegularExpression>
 #include <QSettings>
 
 namespace corvane {
@@ -23,18 +22,6 @@ void savePreferences(QSettings& settings, const Preferences& preferences) {
     settings.setValue(UnsignedKey, preferences.unsignedServers);
     settings.setValue(EncryptionKey, preferences.requireEncryption);
     settings.setValue(NtlmKey, preferences.neverNtlm);
-}
-
-QStringList parseServerList(const QString& text) {
-    static const QRegularExpression separators(QStringLiteral("[\\s,]+"));
-    QStringList out;
-    for (QString name : text.split(separators, Qt::SkipEmptyParts)) {
-        while (name.startsWith(QLatin1Char('\\')))
-            name.remove(0, 1);
-        if (!name.isEmpty() && !out.contains(name, Qt::CaseInsensitive))
-            out << name;
-    }
-    return out;
 }
 
 void applyPreferences(const Preferences& preferences, smb::SmbOptions& options) {

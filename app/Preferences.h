@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/smb/SmbOptions.h"
+#include "ui/ServerList.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,10 +21,6 @@ struct Preferences {
 
 Preferences loadPreferences(QSettings& settings);
 void savePreferences(QSettings& settings, const Preferences& preferences);
-
-// Server names as typed in a box: one per line, or separated by spaces or commas; leading
-// backslashes dropped, each name once.
-QStringList parseServerList(const QString& text);
 
 // The connection options the preferences give.
 void applyPreferences(const Preferences& preferences, smb::SmbOptions& options);

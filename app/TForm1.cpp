@@ -206,6 +206,8 @@ void TForm1::buildMenus() {
     SharesMenu1->addSeparator()->setObjectName(QStringLiteral("N4"));
     Sessions1 = SharesMenu1->addAction(QStringLiteral("&Sessions and open files..."));
     Sessions1->setObjectName(QStringLiteral("Sessions1"));
+    Inventory1 = SharesMenu1->addAction(QStringLiteral("&Inventory of servers..."));
+    Inventory1->setObjectName(QStringLiteral("Inventory1"));
     Preferences1 = SharesMenu1->addAction(QStringLiteral("&Preferences..."));
     Preferences1->setObjectName(QStringLiteral("Preferences1"));
     ToolButton3->setMenu(SharesMenu1);
@@ -265,6 +267,10 @@ void TForm1::buildPages() {
     connect(ImportShares1, &QAction::triggered, m_backup, &ShareBackup::ImportShares1Click);
     connect(Sessions1, &QAction::triggered, this, &TForm1::Sessions1Click);
     connect(Preferences1, &QAction::triggered, this, &TForm1::Preferences1Click);
+    connect(Inventory1, &QAction::triggered, this, [this] {
+        if (m_inventory)
+            m_inventory();
+    });
     connect(ShowOpenFiles1, &QAction::triggered, this, &TForm1::ShowOpenFiles1Click);
 }
 
@@ -305,6 +311,20 @@ void TForm1::OpenComputer1Click() {
     if (m_sessionsForm)
         m_sessionsForm->setComputer(name);
     recoverFromJournal(name);
+}
+
+void TForm1::openShare(const QString& computer, const QString& share) {
+    Computer1->setText(computer);
+    OpenComputer1Click();
+    if (m_state.computerName != computer)
+        return;
+    const auto rows = SharesList1->findItems(share, Qt::MatchFixedString, 0);
+    if (rows.isEmpty())
+        return;
+    SharesList1->setCurrentItem(rows.front());
+    SharesList1->scrollToItem(rows.front());
+    raise();
+    activateWindow();
 }
 
 void TForm1::recoverFromJournal(const QString& computer) {

@@ -59,6 +59,10 @@ public:
     // The service behind the sessions window; without one its menu items stay disabled.
     void setSessionService(SessionService* service) { m_sessions = service; }
     // Told when the user changed the connection preferences.
+    // What "Inventory of servers..." opens (the program's inventory window).
+    void setInventoryHandler(std::function<void()> handler) { m_inventory = std::move(handler); }
+    // Opens `computer` as Open does and selects `share` in the list.
+    void openShare(const QString& computer, const QString& share);
     void setPreferencesHandler(std::function<void(const Preferences&)> handler) {
         m_preferencesChanged = std::move(handler);
     }
@@ -122,6 +126,7 @@ private:
     QAction* ImportShares1 = nullptr;
     QAction* ShowOpenFiles1 = nullptr;
     QAction* Sessions1 = nullptr;
+    QAction* Inventory1 = nullptr;
     QAction* Preferences1 = nullptr;
     QLabel* OpenStatus1 = nullptr;
 
@@ -138,6 +143,7 @@ private:
     std::function<void(const Preferences&)> m_preferencesChanged;
     std::function<int()> m_logonCancels;
     std::chrono::milliseconds m_callBound{20000};
+    std::function<void()> m_inventory;
 };
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 #include "Preferences.h"
 #include "TForm1.h"
 #include "app/Version.h"
+#include "inventory/InventoryForm1.h"
 #include "journal/ChangeJournal.h"
 #include "platform/smb/SmbNetwork.h"
 #include "shares/Messages.h"
@@ -34,6 +35,8 @@ QIcon applicationIcon() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The inventory window scans many servers at once, each on a thread of its own.
+    corvane::smb::enableConcurrentNetworks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(corvane::version::productName));
     QApplication::setApplicationVersion(QString::fromUtf8(corvane::version::fileVersion));
@@ -82,6 +85,22 @@ int main(int argc, char** argv) {
             corvane::applyPreferences(chosen, changed);
             dispatcher.runOnWorker(
                 [&] { network->setSecurity(changed.security, changed.unsignedAllowed); });
+        });
+        std::unique_ptr<corvane::InventoryForm1> inventory;
+        form.setInventoryHandler([&] {
+            if (!inventory) {
+                inventory = std::make_unique<corvane::InventoryForm1>(askUser, options);
+                QObject::connect(inventory.get(), &corvane::InventoryForm1::openShare, &form,
+                                 &corvane::TForm1::openShare);
+            }
+            corvane::smb::SmbOptions current;
+            {
+                QSettings settings;
+                corvane::applyPreferences(corvane::loadPreferences(settings), current);
+            }
+            inventory->setOptions(current);
+            inventory->show();
+            inventory->raise();
         });
         waits.setHome(&form);
         if (form.constructedOk()) {

@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
     const Bytes handle = hex("0102030405060708090a0b0c0d0e0f1011121314 00000000");
     write(out / "fuzz_lsarpc", {prefixed(0, everyone), prefixed(1, administrators),
                                 prefixed(2, handle), prefixed(3, handle)});
+    write(out / "fuzz_samr", {prefixed(0, handle), prefixed(1, hex(GroupsForUserReply)),
+                              prefixed(2, hex(AliasMembershipReply))});
 
     // Selector, the 32-bit argument (resume handle sent, or the level-2 call's status), stub.
     const auto reply = [](std::uint8_t selector, std::uint32_t argument, const Bytes& stub) {

@@ -9,7 +9,7 @@ SECONDS_EACH=${1:-60}
 ROOT=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${CORVANE_FUZZ_BUILD:-$ROOT/build-fuzz}
 CXX_FUZZ=${CXX_FUZZ:-$(command -v clang++ || command -v clang++-14)}
-TARGETS=(fuzz_srvsvc fuzz_lsarpc fuzz_sessions fuzz_security_descriptor fuzz_acl
+TARGETS=(fuzz_srvsvc fuzz_lsarpc fuzz_samr fuzz_sessions fuzz_security_descriptor fuzz_acl
     fuzz_replies fuzz_utf8 fuzz_share_file)
 
 mkdir -p "$BUILD"

@@ -48,6 +48,16 @@ public:
         for (std::size_t i = 0; i < sids.size(); ++i)
             results[i] = lookupSid(system, sids[i], out[i]);
     }
+    // The groups and aliases `account` belongs to as `system` reports them: the groups and
+    // aliases of the account's domain where the computer keeps that domain, and the built-in
+    // aliases. NotSupported where the service cannot tell.
+    virtual Status groupsOf(const std::u16string& system, const Sid& account,
+                            std::vector<Sid>& out) {
+        (void)system;
+        (void)account;
+        out.clear();
+        return status::NotSupported;
+    }
 };
 
 } // namespace corvane

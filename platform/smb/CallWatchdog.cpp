@@ -133,9 +133,10 @@ void ProgressClock::observe(std::uint64_t received, std::size_t connections,
     m_connections = connections;
 }
 
-CallWatchdog::CallWatchdog(std::chrono::milliseconds bound, std::uint64_t stepBytes)
-    : m_bound(bound), m_stepBytes(stepBytes), m_clock(bound, stepBytes, WatchClock::now()),
-      m_thread([this] { run(); }) {}
+CallWatchdog::CallWatchdog(std::chrono::milliseconds bound, std::uint64_t stepBytes,
+                           bool concurrent)
+    : m_bound(bound), m_stepBytes(stepBytes), m_concurrent(concurrent),
+      m_clock(bound, stepBytes, WatchClock::now()), m_thread([this] { run(); }) {}
 
 CallWatchdog::~CallWatchdog() {
     {
@@ -167,9 +168,10 @@ CallWatchdog::Ending CallWatchdog::end() {
     const auto sockets = smbSockets();
     std::lock_guard lock(m_mutex);
     m_active = false;
-    for (const auto& s : sockets)
-        if (!s.peer.empty() && !m_before.contains(s.inode))
-            m_peers->insert(s.peer);
+    if (!m_concurrent)
+        for (const auto& s : sockets)
+            if (!s.peer.empty() && !m_before.contains(s.inode))
+                m_peers->insert(s.peer);
     m_peers = nullptr;
     return m_ending;
 }
@@ -182,9 +184,16 @@ void CallWatchdog::cancel() {
     abortLocked();
 }
 
+bool CallWatchdog::ownsLocked(const std::string& peer, unsigned long inode) const {
+    if (!peer.empty() && m_peers->contains(peer))
+        return true;
+    // Beside other threads' connections only a connect still under way may be the call's.
+    return !m_before.contains(inode) && (!m_concurrent || peer.empty());
+}
+
 void CallWatchdog::abortLocked() {
     for (const auto& s : smbSockets())
-        if ((!s.peer.empty() && m_peers->contains(s.peer)) || !m_before.contains(s.inode))
+        if (ownsLocked(s.peer, s.inode))
             reset(s);
 }
 
@@ -226,7 +235,7 @@ void CallWatchdog::run() {
         std::uint64_t received = 0;
         std::size_t connections = 0;
         for (const auto& s : smbSockets()) {
-            if ((!s.peer.empty() && m_peers->contains(s.peer)) || !m_before.contains(s.inode)) {
+            if (ownsLocked(s.peer, s.inode)) {
                 received += s.received;
                 ++connections;
             }

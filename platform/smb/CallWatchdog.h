@@ -43,7 +43,9 @@ class CallWatchdog {
 public:
     enum class Ending { Normal, TimedOut, Cancelled, TooLarge };
 
-    CallWatchdog(std::chrono::milliseconds bound, std::uint64_t stepBytes);
+    // `concurrent`: other threads of the process open SMB connections of their own meanwhile,
+    // so a connection opened during the call is the call's only when it goes to `peers`.
+    CallWatchdog(std::chrono::milliseconds bound, std::uint64_t stepBytes, bool concurrent = false);
     ~CallWatchdog();
     CallWatchdog(const CallWatchdog&) = delete;
     CallWatchdog& operator=(const CallWatchdog&) = delete;
@@ -64,9 +66,12 @@ public:
 private:
     void run();
     void abortLocked();
+    // Whether a socket listed now belongs to the watched call.
+    bool ownsLocked(const std::string& peer, unsigned long inode) const;
 
     std::chrono::milliseconds m_bound;
     std::uint64_t m_stepBytes;
+    bool m_concurrent;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_active = false;

@@ -1,6 +1,8 @@
 #include "SambaRpcGlue.h"
 
+#include <pthread.h>
 #include <stdbool.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <core/ntstatus.h>
@@ -26,6 +28,93 @@ struct corvane_rpc_pipe {
     /* The caller's hold and one for each pipe opened beside this one. */
     int users;
 };
+
+/* Samba's thread interface (lib/util/smb_threads.h), which libsmbclient's smbc_thread_impl()
+ * documents; libsamba-util exports its setter, no header declares it. */
+struct smb_thread_functions {
+    int (*create_mutex)(const char* lockname, void** pplock, const char* location);
+    void (*destroy_mutex)(void* plock, const char* location);
+    int (*lock_mutex)(void* plock, int lock_type, const char* location);
+    int (*create_tls)(const char* keyname, void** ppkey, const char* location);
+    void (*destroy_tls)(void** ppkey, const char* location);
+    int (*set_tls)(void* pkey, const void* pval, const char* location);
+    void* (*get_tls)(void* pkey, const char* location);
+};
+int smb_thread_set_functions(const struct smb_thread_functions* tf);
+
+enum { SambaLock = 1, SambaUnlock = 2 };
+
+static int create_mutex(const char* lockname, void** pplock, const char* location) {
+    pthread_mutex_t* m = malloc(sizeof *m);
+    (void)lockname;
+    (void)location;
+    if (m == NULL || pthread_mutex_init(m, NULL) != 0) {
+        free(m);
+        return 1;
+    }
+    *pplock = m;
+    return 0;
+}
+
+static void destroy_mutex(void* plock, const char* location) {
+    (void)location;
+    pthread_mutex_destroy(plock);
+    free(plock);
+}
+
+static int lock_mutex(void* plock, int lock_type, const char* location) {
+    (void)location;
+    if (lock_type == SambaLock)
+        return pthread_mutex_lock(plock);
+    if (lock_type == SambaUnlock)
+        return pthread_mutex_unlock(plock);
+    return 1;
+}
+
+static int create_tls(const char* keyname, void** ppkey, const char* location) {
+    pthread_key_t* key = malloc(sizeof *key);
+    (void)keyname;
+    (void)location;
+    if (key == NULL || pthread_key_create(key, NULL) != 0) {
+        free(key);
+        return 1;
+    }
+    *ppkey = key;
+    return 0;
+}
+
+static void destroy_tls(void** ppkey, const char* location) {
+    (void)location;
+    pthread_key_delete(*(pthread_key_t*)*ppkey);
+    free(*ppkey);
+    *ppkey = NULL;
+}
+
+static int set_tls(void* pkey, const void* pval, const char* location) {
+    (void)location;
+    if (pkey == NULL)
+        return 1;
+    return pthread_setspecific(*(pthread_key_t*)pkey, pval);
+}
+
+/* Asked before the key is made: nothing is kept yet. */
+static void* get_tls(void* pkey, const char* location) {
+    (void)location;
+    if (pkey == NULL)
+        return NULL;
+    return pthread_getspecific(*(pthread_key_t*)pkey);
+}
+
+static void set_thread_functions(void) {
+    static const struct smb_thread_functions functions = {
+        create_mutex, destroy_mutex, lock_mutex, create_tls, destroy_tls, set_tls, get_tls};
+    smb_thread_set_functions(&functions);
+}
+
+void corvane_samba_threads(void) {
+    static pthread_once_t once = PTHREAD_ONCE_INIT;
+    pthread_once(&once, set_thread_functions);
+}
 
 corvane_rpc_library* corvane_rpc_library_new(void) {
     static bool initialised = false;

@@ -13,6 +13,11 @@ extern "C" {
 typedef struct corvane_rpc_library corvane_rpc_library;
 typedef struct corvane_rpc_pipe corvane_rpc_pipe;
 
+/* Makes Samba's libraries keep their per-call scratch memory per thread, so that several
+ * threads may each make calls of their own at once. Only before the process's first call into
+ * them: the libraries fix the choice at their first use. */
+void corvane_samba_threads(void);
+
 /* One per thread that makes calls: the library's memory, event loop and configuration. */
 corvane_rpc_library* corvane_rpc_library_new(void);
 void corvane_rpc_library_free(corvane_rpc_library* lib);

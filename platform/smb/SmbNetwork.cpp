@@ -3,25 +3,56 @@
 #include "CallWatchdog.h"
 #include "LsaPolicy.h"
 #include "SambaPipe.h"
+#include "SambaRpcGlue.h"
 #include "SmbContext.h"
+#include "codec/SamrCodec.h"
 #include "codec/SessionCodec.h"
 #include "codec/SrvsvcCodec.h"
 #include "codec/StatusMapping.h"
+#include "codec/Utf.h"
 #include "platform/WellKnownAccounts.h"
 
 #include <algorithm>
 #include <thread>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
 
 namespace corvane::smb {
 
 namespace {
 // The fragment size Samba's client library offers and reads a named pipe in.
 constexpr std::uint64_t PipeFragment = 4280;
+
+// The addresses `name` resolves to, as the watchdog writes a connection's peer.
+std::set<std::string> addressesOf(const std::u16string& name) {
+    std::set<std::string> out;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(toUtf8(name).c_str(), nullptr, &hints, &found) != 0)
+        return out;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        char text[INET6_ADDRSTRLEN] = {};
+        const void* addr = nullptr;
+        if (a->ai_family == AF_INET)
+            addr = &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr;
+        else if (a->ai_family == AF_INET6)
+            addr = &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr;
+        if (addr && ::inet_ntop(a->ai_family, addr, text, sizeof text))
+            out.insert(text);
+    }
+    ::freeaddrinfo(found);
+    return out;
+}
 } // namespace
 
 struct SmbNetwork::Server {
     std::unique_ptr<SambaPipe> srvsvc;
     std::unique_ptr<SambaPipe> lsarpc; // opened on srvsvc's connection
+    std::unique_ptr<SambaPipe> samr;   // bound when first used
     LsaPolicyCache policy;
     // The accounts of SIDs looked up since the server's list was last read from its beginning
     // (an open or a refresh), by the SID's bytes.
@@ -59,6 +90,10 @@ private:
     SmbNetwork& m_net;
 };
 
+void enableConcurrentNetworks() {
+    corvane_samba_threads();
+}
+
 std::u16string connectName(std::u16string_view server) {
     while (!server.empty() && server.front() == u'\\')
         server.remove_prefix(1);
@@ -71,7 +106,8 @@ SmbNetwork::SmbNetwork(CredentialProvider& credentials, SmbOptions options)
     : m_options(options), m_context(std::make_unique<SmbContext>(credentials, options)),
       m_library(std::make_unique<SambaRpcLibrary>()),
       // A step of progress: about one answer fragment, as a named-pipe read brings it.
-      m_watchdog(std::make_unique<CallWatchdog>(options.timeout, PipeFragment)) {}
+      m_watchdog(
+          std::make_unique<CallWatchdog>(options.timeout, PipeFragment, options.concurrent)) {}
 
 SmbNetwork::~SmbNetwork() {
     // Policy handles are given back where the pipe is still known to work; a broken pipe
@@ -96,6 +132,9 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
     if (!slot) {
         slot = std::make_unique<Server>();
         Server* s = slot.get();
+        // Beside other threads' connections a call knows its own only by their peer.
+        if (m_options.concurrent)
+            s->peers = addressesOf(name);
         const CallGuard guard = [this, s](const std::function<Status()>& step) {
             return guarded(*s, step);
         };
@@ -104,6 +143,8 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
         slot->lsarpc = std::make_unique<SambaPipe>(*m_library, *m_context, name, "lsarpc",
                                                    lsarpcSyntax(), guard);
         slot->lsarpc->openBeside(*slot->srvsvc);
+        slot->samr =
+            std::make_unique<SambaPipe>(*m_library, *m_context, name, "samr", samrSyntax(), guard);
     }
     return *slot;
 }
@@ -176,6 +217,7 @@ void SmbNetwork::setSecurity(const ConnectionSecurity& security,
 void SmbNetwork::dropPipes(Server& server) {
     server.srvsvc->drop();
     server.lsarpc->drop();
+    server.samr->drop();
 }
 
 void SmbNetwork::beginOperation() {
@@ -488,6 +530,114 @@ Status SmbNetwork::lookupName(const std::u16string& system, const std::u16string
     if (Status s = lsarpc::decodeLookupNames(reply, decoded); s != status::Success)
         return s;
     return lsarpc::accountOf(decoded, name, out);
+}
+
+Status SmbNetwork::groupsOf(const std::u16string& system, const Sid& account,
+                            std::vector<Sid>& out) {
+    const CallScope scope(*this, CallKind::Read);
+    out.clear();
+    const std::string accountText = account.toString();
+    const auto dash = accountText.rfind('-');
+    if (account.subAuthorityCount() < 2 || dash == std::string::npos)
+        return status::InvalidSid;
+    const std::optional<Sid> domain = Sid::fromString(accountText.substr(0, dash));
+    const std::uint32_t rid = account.subAuthority(account.subAuthorityCount() - 1);
+    const std::optional<Sid> builtin = Sid::fromString("S-1-5-32");
+    if (!domain || !builtin)
+        return status::InvalidSid;
+    RpcChannel& rpc = *serverFor(system).samr;
+    // Handles belong to one connection: only the first call may be sent again on a new one.
+    const auto call = [&](std::uint16_t opnum, const std::vector<std::uint8_t>& stub,
+                          std::vector<std::uint8_t>& reply, bool first) {
+        if (first)
+            return withRetry(
+                [&](bool& retryable) { return rpc.call(opnum, stub, reply, true, retryable); });
+        bool retryable = false;
+        return rpc.call(opnum, stub, reply, false, retryable);
+    };
+    const auto open = [&](std::uint16_t opnum, const std::vector<std::uint8_t>& stub,
+                          samr::Handle& handle, bool first) {
+        std::vector<std::uint8_t> reply;
+        std::uint32_t nt = 0;
+        if (Status s = call(opnum, stub, reply, first); s != status::Success)
+            return s;
+        if (Status s = samr::decodeHandle(reply, handle, nt); s != status::Success)
+            return s;
+        return nt == 0 ? status::Success : statusFromNtStatus(nt);
+    };
+    const auto close = [&](const samr::Handle& handle) {
+        std::vector<std::uint8_t> reply;
+        call(samr::OpCloseHandle, samr::encodeCloseHandle(handle), reply, false);
+    };
+    // The aliases of a domain that hold any of `members`, added to `out`.
+    const auto aliases = [&](const samr::Handle& domainHandle, const Sid& of,
+                             const std::vector<Sid>& members) {
+        std::vector<std::uint8_t> reply;
+        std::vector<std::uint32_t> rids;
+        std::uint32_t nt = 0;
+        if (Status s = call(samr::OpGetAliasMembership,
+                            samr::encodeGetAliasMembership(domainHandle, members), reply, false);
+            s != status::Success)
+            return s;
+        if (Status s = samr::decodeGetAliasMembership(reply, rids, nt); s != status::Success)
+            return s;
+        if (nt != 0)
+            return statusFromNtStatus(nt);
+        for (std::uint32_t r : rids)
+            if (auto sid = Sid::fromString(of.toString() + "-" + std::to_string(r)))
+                out.push_back(*sid);
+        return status::Success;
+    };
+
+    samr::Handle server{};
+    if (Status s = open(samr::OpConnect2,
+                        samr::encodeConnect2(srvsvc::serverArgument(connectName(system)),
+                                             samr::ServerLookupDomain),
+                        server, true);
+        s != status::Success)
+        return s;
+    Status result = status::Success;
+    std::vector<Sid> members{account};
+    samr::Handle domainHandle{};
+    // A computer that does not keep the account's domain knows only its built-in aliases.
+    if (open(samr::OpOpenDomain, samr::encodeOpenDomain(server, samr::DomainLookup, *domain),
+             domainHandle, false) == status::Success) {
+        samr::Handle user{};
+        if (open(samr::OpOpenUser, samr::encodeOpenUser(domainHandle, samr::UserListGroups, rid),
+                 user, false) == status::Success) {
+            std::vector<std::uint8_t> reply;
+            std::vector<std::uint32_t> rids;
+            std::uint32_t nt = 0;
+            result =
+                call(samr::OpGetGroupsForUser, samr::encodeGetGroupsForUser(user), reply, false);
+            if (result == status::Success)
+                result = samr::decodeGetGroupsForUser(reply, rids, nt);
+            if (result == status::Success && nt != 0)
+                result = statusFromNtStatus(nt);
+            for (std::uint32_t r : rids)
+                if (auto sid = Sid::fromString(domain->toString() + "-" + std::to_string(r)))
+                    out.push_back(*sid);
+            close(user);
+        }
+        members.insert(members.end(), out.begin(), out.end());
+        if (result == status::Success)
+            result = aliases(domainHandle, *domain, members);
+        close(domainHandle);
+    }
+    samr::Handle builtinHandle{};
+    if (result == status::Success) {
+        result =
+            open(samr::OpOpenDomain, samr::encodeOpenDomain(server, samr::DomainLookup, *builtin),
+                 builtinHandle, false);
+        if (result == status::Success) {
+            result = aliases(builtinHandle, *builtin, members);
+            close(builtinHandle);
+        }
+    }
+    close(server);
+    if (result != status::Success)
+        out.clear();
+    return result;
 }
 
 Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {

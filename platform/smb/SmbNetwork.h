@@ -74,6 +74,9 @@ public:
     // server until its shares are next listed from the beginning (an open or a refresh).
     void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
                     std::vector<Account>& out, std::vector<Status>& results) override;
+    // Through the security account manager (samr).
+    Status groupsOf(const std::u16string& system, const Sid& account,
+                    std::vector<Sid>& out) override;
 
     Status listDirectories(const std::u16string& server, const std::u16string& nodePath,
                            std::vector<std::u16string>& names) override;
@@ -150,6 +153,11 @@ private:
     bool m_cancelRequested = false;
     std::map<std::u16string, std::unique_ptr<Server>> m_servers;
 };
+
+// Lets networks on several threads make calls at the same time (each network from its own
+// thread). Call it first thing in the process, before any network is made: Samba's libraries
+// settle how they keep per-call memory at their first use.
+void enableConcurrentNetworks();
 
 // The name the backend connects to: leading backslashes dropped; an empty name is this
 // computer.

@@ -36,6 +36,10 @@ struct SmbOptions {
     ConnectionSecurity security;
     // Servers, by the name or address they are opened by, that may connect without signing.
     std::vector<std::u16string> unsignedAllowed;
+    // Other networks of this process call other servers at the same time (a scan of many
+    // servers): a call's connections are then only those to its own server's addresses, never
+    // another thread's, which its timeout or cancel must not reset.
+    bool concurrent = false;
 };
 
 // The security of connections to `server`: the options' own, with signing relaxed for a server

@@ -153,13 +153,13 @@ private slots:
                 out << a->objectName() + "|" + (a->isSeparator() ? "-" : a->text());
             return out;
         };
-        QCOMPARE(
-            names(w.find<QMenu>("SharesMenu1")),
-            QStringList({"DeleteSelected1|&Delete Selected", "HideSelected1|&Hide Selected", "N1|-",
-                         "FindReplaceText1|&Find && Replace Text", "ShowOpenFiles1|Show open files",
-                         "N3|-", "ExportShares1|E&xport shares...",
-                         "ImportShares1|&Import shares...", "N4|-",
-                         "Sessions1|&Sessions and open files...", "Preferences1|&Preferences..."}));
+        QCOMPARE(names(w.find<QMenu>("SharesMenu1")),
+                 QStringList(
+                     {"DeleteSelected1|&Delete Selected", "HideSelected1|&Hide Selected", "N1|-",
+                      "FindReplaceText1|&Find && Replace Text", "ShowOpenFiles1|Show open files",
+                      "N3|-", "ExportShares1|E&xport shares...", "ImportShares1|&Import shares...",
+                      "N4|-", "Sessions1|&Sessions and open files...",
+                      "Inventory1|&Inventory of servers...", "Preferences1|&Preferences..."}));
         QCOMPARE(names(w.find<QMenu>("HelpMenu1")),
                  QStringList({"Contents1|&Contents", "N2|-", "QentisSoftware1|Qentis &Software",
                               "About1|&About..."}));

@@ -11,7 +11,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "${CORVANE_PRODUCT_NAME} opens one SMB server, a Windows server or a Samba server, and manages
 its network shares: names, paths, comments, user limits and share permissions; deleting and
 hiding shares; finding and replacing text in many shares at once; copying shares between
-servers; and creating shares in bulk from the server's directories.")
+servers; creating shares in bulk from the server's directories; and an inventory of the
+shares and permissions of many servers at once, compared with a baseline, also from the
+command line (corvane-cli).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -17,38 +17,6 @@ void writeHandle(NdrWriter& w, const PolicyHandle& handle) {
     w.bytes(handle);
 }
 
-void writeSid(NdrWriter& w, const Sid& sid) {
-    const auto& b = sid.bytes();
-    w.u32(static_cast<std::uint32_t>(sid.subAuthorityCount()));
-    w.bytes(std::span(b).first(8));
-    for (std::size_t i = 0; i < sid.subAuthorityCount(); ++i)
-        w.u32(sid.subAuthority(i));
-}
-
-std::optional<Sid> readSid(NdrReader& r) {
-    const std::uint32_t count = r.u32();
-    const std::uint8_t revision = r.u8();
-    const std::uint8_t subCount = r.u8();
-    if (!r.ok() || count != subCount || subCount > Sid::MaxSubAuthorities) {
-        r.fail();
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> bytes{revision, subCount};
-    const auto authority = r.bytes(6);
-    bytes.insert(bytes.end(), authority.begin(), authority.end());
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::uint8_t le[4];
-        putLe32(le, r.u32());
-        bytes.insert(bytes.end(), le, le + 4);
-    }
-    if (!r.ok())
-        return std::nullopt;
-    auto sid = Sid::fromBytes(bytes);
-    if (!sid)
-        r.fail();
-    return sid;
-}
-
 SidNameUse toUse(std::uint16_t v) {
     if (v >= 1 && v <= 10)
         return static_cast<SidNameUse>(v);
@@ -98,6 +66,38 @@ Status finish(NdrReader& r) {
 }
 
 } // namespace
+
+void writeSid(NdrWriter& w, const Sid& sid) {
+    const auto& b = sid.bytes();
+    w.u32(static_cast<std::uint32_t>(sid.subAuthorityCount()));
+    w.bytes(std::span(b).first(8));
+    for (std::size_t i = 0; i < sid.subAuthorityCount(); ++i)
+        w.u32(sid.subAuthority(i));
+}
+
+std::optional<Sid> readSid(NdrReader& r) {
+    const std::uint32_t count = r.u32();
+    const std::uint8_t revision = r.u8();
+    const std::uint8_t subCount = r.u8();
+    if (!r.ok() || count != subCount || subCount > Sid::MaxSubAuthorities) {
+        r.fail();
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes{revision, subCount};
+    const auto authority = r.bytes(6);
+    bytes.insert(bytes.end(), authority.begin(), authority.end());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint8_t le[4];
+        putLe32(le, r.u32());
+        bytes.insert(bytes.end(), le, le + 4);
+    }
+    if (!r.ok())
+        return std::nullopt;
+    auto sid = Sid::fromBytes(bytes);
+    if (!sid)
+        r.fail();
+    return sid;
+}
 
 std::vector<std::uint8_t> encodeOpenPolicy2(std::u16string_view systemName,
                                             std::uint32_t desiredAccess) {

@@ -13,6 +13,9 @@
 
 namespace corvane::smb {
 
+class NdrReader;
+class NdrWriter;
+
 // NDR stubs of the local security authority calls used for account look-ups. Decoders return
 // Success or RpcProtocolError; the server's NTSTATUS goes to `ntStatus`.
 namespace lsarpc {
@@ -30,6 +33,11 @@ inline constexpr std::uint32_t StatusNoneMapped = 0xC0000073;
 inline constexpr std::uint32_t StatusSomeNotMapped = 0x00000107;
 
 using PolicyHandle = std::array<std::uint8_t, 20>;
+
+// An RPC_SID as a pointee: its conformance (the sub-authority count), then the SID. The reader
+// fails on a count that does not match the SID's own.
+void writeSid(NdrWriter& w, const Sid& sid);
+std::optional<Sid> readSid(NdrReader& r);
 
 std::vector<std::uint8_t> encodeOpenPolicy2(std::u16string_view systemName,
                                             std::uint32_t desiredAccess);

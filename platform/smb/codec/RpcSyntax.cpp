@@ -34,4 +34,10 @@ const SyntaxId& lsarpcSyntax() {
     return s;
 }
 
+const SyntaxId& samrSyntax() {
+    static const SyntaxId s = makeSyntax(0x12345778, 0x1234, 0xabcd,
+                                         {0xef, 0x00, 0x01, 0x23, 0x45, 0x67, 0x89, 0xac}, 1, 0);
+    return s;
+}
+
 } // namespace corvane::smb

@@ -16,5 +16,6 @@ struct SyntaxId {
 // The interfaces, from their published UUIDs.
 const SyntaxId& srvsvcSyntax();
 const SyntaxId& lsarpcSyntax();
+const SyntaxId& samrSyntax();
 
 } // namespace corvane::smb

@@ -66,4 +66,11 @@ inline constexpr const char* FileEnumReply =
     "03000000 00000000 03000000 6100 6c00 0000 0000"
     "01000000 00000000 00000000";
 
+// SamrGetGroupsForUser answer: groups 513 and 1000, each with attributes 7.
+inline constexpr const char* GroupsForUserReply =
+    "00000200 02000000 04000200 02000000 01020000 07000000 e8030000 07000000 00000000";
+
+// SamrGetAliasMembership answer: alias 544.
+inline constexpr const char* AliasMembershipReply = "01000000 00000200 01000000 20020000 00000000";
+
 } // namespace corvane::smb::test
