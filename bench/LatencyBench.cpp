@@ -1,16 +1,25 @@
 // The network calls of opening a computer and of selecting a share, against a real server, as
 // one process for bench/latency.sh to time against rpcclient making the same calls:
 //
-//   bench_latency open SERVER          enumeration at level 502, then the 26 drive probes
+//   bench_latency open SERVER          the list as the program reads it (level 2); the drive
+//                                      tree read from it
+//   bench_latency probe SERVER         enumeration at level 502, then the 26 drive probes (the
+//                                      open as it was before)
 //   bench_latency select SERVER SHARE  the share's record, then its users' names
+//   bench_latency reselect SERVER SHARE   an open (the enumeration), then the selection twice,
+//                                      each timed inside: "selections: FIRST ms, AGAIN ms"
 //
-// With --rpcclient first, it also prints the same calls as an rpcclient command list.
+// With --rpcclient first, it also prints the calls as an rpcclient command list: for both kinds
+// of open the enumeration and the 26 probes, the calls a client makes that fills the drive tree
+// by asking, as the yardstick.
 // The logon comes from CORVANE_TEST_ADMIN_USER and CORVANE_TEST_ADMIN_PASSWORD.
 #include "platform/SecurityDescriptor.h"
 #include "platform/smb/SmbNetwork.h"
 #include "platform/smb/codec/Utf.h"
+#include "shares/DriveProbe.h"
 #include "tests/support/StaticCredentials.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,12 +38,12 @@ void command(const std::string& text) {
     commands += text;
 }
 
-int open(smb::SmbNetwork& net, const std::u16string& server) {
+int open(smb::SmbNetwork& net, const std::u16string& server, bool probe) {
     std::vector<ShareInfo502> all, part;
     std::uint32_t resume = 0;
     Status s = 0;
     do {
-        s = net.enumerate(server, part, resume);
+        s = probe ? net.enumerate(server, part, resume) : net.listShares(server, part, resume);
         all.insert(all.end(), part.begin(), part.end());
     } while (s == status::MoreData);
     if (s != status::Success) {
@@ -42,18 +51,21 @@ int open(smb::SmbNetwork& net, const std::u16string& server) {
         return 1;
     }
     command("netshareenumall 502");
-    int drives = 0;
+    QStringList names;
+    for (const ShareInfo502& share : all)
+        names.append(QString::fromStdU16String(share.netname));
+    const QStringList listed = driveSharesAmong(names);
+    qsizetype drives = listed.size();
+    if (probe)
+        drives = probeDriveShares(net, QString::fromStdU16String(server)).size();
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
-        const std::u16string name{letter, u'$'};
-        ShareInfo502 info;
-        const std::string text = smb::toUtf8(name);
+        const std::string text = smb::toUtf8(std::u16string{letter, u'$'});
         command("netsharegetinfo " + text + " 502");
-        if (net.getInfo(server, name, info) == status::Success) {
+        if (listed.contains(QString(QChar(letter))))
             command("netsharegetinfo " + text + " 2");
-            ++drives;
-        }
     }
-    std::fprintf(stderr, "%zu shares, %d drive shares\n", all.size(), drives);
+    std::fprintf(stderr, "%zu shares, %lld drive shares\n", all.size(),
+                 static_cast<long long>(drives));
     return 0;
 }
 
@@ -92,6 +104,29 @@ int select(smb::SmbNetwork& net, const std::u16string& server, const std::u16str
     return 0;
 }
 
+int reselect(smb::SmbNetwork& net, const std::u16string& server, const std::u16string& share) {
+    std::vector<ShareInfo502> part;
+    std::uint32_t resume = 0;
+    Status s = 0;
+    do
+        s = net.listShares(server, part, resume);
+    while (s == status::MoreData);
+    if (s != status::Success) {
+        std::fprintf(stderr, "enumeration failed: %u\n", s);
+        return 1;
+    }
+    double ms[2] = {};
+    for (double& each : ms) {
+        const auto start = std::chrono::steady_clock::now();
+        if (select(net, server, share) != 0)
+            return 1;
+        each = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                   .count();
+    }
+    std::printf("selections: %.1f ms, %.1f ms\n", ms[0], ms[1]);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -103,11 +138,14 @@ int main(int argc, char** argv) {
     }
     const char* user = std::getenv("CORVANE_TEST_ADMIN_USER");
     const char* password = std::getenv("CORVANE_TEST_ADMIN_PASSWORD");
-    if (argc < 3 || !user || !password || (std::strcmp(argv[1], "select") == 0 && argc < 4)) {
-        std::fprintf(stderr,
-                     "usage: %s [--rpcclient] open SERVER | select SERVER SHARE\n"
-                     "(logon from CORVANE_TEST_ADMIN_USER / _PASSWORD)\n",
-                     argv[0]);
+    const bool namesShare =
+        argc > 1 && (std::strcmp(argv[1], "select") == 0 || std::strcmp(argv[1], "reselect") == 0);
+    if (argc < 3 || !user || !password || (namesShare && argc < 4)) {
+        std::fprintf(
+            stderr,
+            "usage: %s [--rpcclient] open SERVER | probe SERVER | (re)select SERVER SHARE\n"
+            "(logon from CORVANE_TEST_ADMIN_USER / _PASSWORD)\n",
+            argv[0]);
         return 2;
     }
     smb::StaticCredentials credentials(
@@ -116,9 +154,14 @@ int main(int argc, char** argv) {
     options.kerberos = smb::KerberosMode::Off;
     smb::SmbNetwork net(credentials, options);
     const std::u16string server = smb::fromUtf8(argv[2]);
-    const int result = std::strcmp(argv[1], "open") == 0
-                           ? open(net, server)
-                           : select(net, server, smb::fromUtf8(argv[3]));
+    const bool probe = std::strcmp(argv[1], "probe") == 0;
+    int result = 0;
+    if (probe || std::strcmp(argv[1], "open") == 0)
+        result = open(net, server, probe);
+    else if (std::strcmp(argv[1], "reselect") == 0)
+        result = reselect(net, server, smb::fromUtf8(argv[3]));
+    else
+        result = select(net, server, smb::fromUtf8(argv[3]));
     if (printCommands)
         std::printf("%s\n", commands.c_str());
     return result;

@@ -136,12 +136,24 @@ void CreateFromDirectoryPage::computerOpened() {
     setItemImage(root, m_ctx.images, ImageList::Computer);
     root->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
     DirTree1->addTopLevelItem(root);
-    for (const QString& letter : probeDriveShares(m_ctx.shares, m_treeComputer)) {
+    for (const QString& letter : driveLetters()) {
         auto* drive = new QTreeWidgetItem(root, {letter + QLatin1Char(':')});
         setItemImage(drive, m_ctx.images, ImageList::DiskDrive);
         drive->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     }
     root->setExpanded(true);
+}
+
+QStringList CreateFromDirectoryPage::driveLetters() const {
+    // The main list has just been filled with the whole enumeration: the drive shares are read
+    // from it, no call needed. Without its rows each letter is asked for.
+    if (!m_ctx.sharesList || m_ctx.sharesList->topLevelItemCount() == 0)
+        return probeDriveShares(m_ctx.shares, m_treeComputer);
+    QStringList names;
+    names.reserve(m_ctx.sharesList->topLevelItemCount());
+    for (int i = 0; i < m_ctx.sharesList->topLevelItemCount(); ++i)
+        names.append(m_ctx.sharesList->topLevelItem(i)->text(0));
+    return driveSharesAmong(names);
 }
 
 QTreeWidgetItem* CreateFromDirectoryPage::selectedNode() const {

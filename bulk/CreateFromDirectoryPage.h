@@ -3,6 +3,7 @@
 #include "shares/AppContext.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QCheckBox;
@@ -26,7 +27,8 @@ public:
                             QWidget* parent = nullptr);
 
     // Rebuilds the tree for the computer just opened (ctx.state.computerName): the root and one
-    // node per drive whose administrative share exists.
+    // node per drive whose administrative share exists. Called once the main list holds the
+    // computer's complete enumeration, which names those shares.
     void computerOpened();
     // Whether shares get a Full Control entry for the account named like the directory (the
     // security dialog lets the last user go only then).
@@ -41,6 +43,7 @@ public:
     void Create1Click();
 
 private:
+    QStringList driveLetters() const;
     QString nodePathOfNode(const QTreeWidgetItem* node) const;
     QTreeWidgetItem* selectedNode() const;
     void onItemExpanded(QTreeWidgetItem* node);

@@ -43,8 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     default: {
+        // The level-2 answers: a share's record and the list.
         srvsvc::ShareGetInfoReply r;
         srvsvc::decodeShareGetInfo2(stub, r);
+        srvsvc::ShareEnumReply e;
+        srvsvc::decodeShareEnum2(stub, e);
         break;
     }
     }

@@ -19,6 +19,13 @@ public:
     // resume handle, anything else on failure (with `out` empty).
     virtual Status enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                              std::uint32_t& resumeHandle) = 0;
+    // The same enumeration for a list that shows each share's name, type, path and comment:
+    // the records may come without their descriptors (and with their real user limits), at a
+    // lighter level where the server has one. By default enumerate().
+    virtual Status listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                              std::uint32_t& resumeHandle) {
+        return enumerate(server, out, resumeHandle);
+    }
     virtual Status getInfo(const std::u16string& server, const std::u16string& netname,
                            ShareInfo502& out) = 0;
     // Changes remark, max uses and security descriptor of the share named `netname`.

@@ -2,6 +2,8 @@
 
 #include "ui/Text.h"
 
+#include <array>
+
 namespace corvane {
 
 QStringList probeDriveShares(ShareService& service, const QString& computer) {
@@ -12,6 +14,25 @@ QStringList probeDriveShares(ShareService& service, const QString& computer) {
         if (service.getInfo(server, std::u16string{letter, u'$'}, info) == status::Success)
             letters.append(QString(QChar(letter)));
     }
+    return letters;
+}
+
+QStringList driveSharesAmong(const QStringList& shareNames) {
+    std::array<bool, 26> listed{};
+    for (const QString& name : shareNames) {
+        if (name.size() != 2 || name[1] != QLatin1Char('$'))
+            continue;
+        // ASCII letters only: the upper case of a letter beyond ASCII is no drive's.
+        char16_t letter = name[0].unicode();
+        if (letter >= u'a' && letter <= u'z')
+            letter = static_cast<char16_t>(letter - u'a' + u'A');
+        if (letter >= u'A' && letter <= u'Z')
+            listed[static_cast<std::size_t>(letter - u'A')] = true;
+    }
+    QStringList letters;
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        if (listed[i])
+            letters.append(QString(QChar(static_cast<char16_t>(u'A' + i))));
     return letters;
 }
 

@@ -11,4 +11,10 @@ namespace corvane {
 // administrative share could be read ("C", "D"), in order. Failures skip a letter silently.
 QStringList probeDriveShares(ShareService& service, const QString& computer);
 
+// The same letters read from the names of a complete level-502 enumeration by the same account,
+// without a call: the enumeration lists every share of the server that a get-info at that level
+// finds, the administrative drive shares among them. Names compare without regard to letter
+// case, as the server looks them up.
+QStringList driveSharesAmong(const QStringList& shareNames);
+
 } // namespace corvane

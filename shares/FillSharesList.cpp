@@ -47,7 +47,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     std::size_t textBytes = 0;
     bool ok = true;
     while (true) {
-        const Status result = service.enumerate(server, part, resume);
+        const Status result = service.listShares(server, part, resume);
         if (result != status::Success && result != status::MoreData) {
             if (failure)
                 *failure = result;

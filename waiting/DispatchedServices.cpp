@@ -93,6 +93,13 @@ Status DispatchedServices::enumerate(const std::u16string& server, std::vector<S
                    server, out, resumeHandle);
 }
 
+Status DispatchedServices::listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                                      std::uint32_t& resumeHandle) {
+    out.clear();
+    return forward(m_dispatcher, shareListingWork(server), m_shares, &ShareService::listShares,
+                   server, out, resumeHandle);
+}
+
 Status DispatchedServices::getInfo(const std::u16string& server, const std::u16string& netname,
                                    ShareInfo502& out) {
     return forward(m_dispatcher, shareReadingWork(server, netname), m_shares,

@@ -36,6 +36,8 @@ public:
 
     Status enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                      std::uint32_t& resumeHandle) override;
+    Status listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                      std::uint32_t& resumeHandle) override;
     Status getInfo(const std::u16string& server, const std::u16string& netname,
                    ShareInfo502& out) override;
     Status setInfo(const std::u16string& server, const std::u16string& netname,

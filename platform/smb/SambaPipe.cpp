@@ -37,10 +37,39 @@ bool SambaPipe::isConnected() const {
 }
 
 Status SambaPipe::ensureBound() {
-    // A connection the server has closed meanwhile is replaced before anything is sent on it.
+    // A connection the server has closed meanwhile is replaced before anything is sent on it;
+    // so is one its base has left: the pipes of a server share the connection it has now.
     if (m_pipe && !corvane_rpc_connected(m_pipe))
         drop();
+    if (m_pipe && m_baseBind != 0 && (!m_base->m_pipe || m_base->m_bindCount != m_baseBind))
+        drop();
     return m_pipe ? status::Success : connect();
+}
+
+Status SambaPipe::connectBeside(const std::string& host) {
+    if (Status b = m_base->ensureBound(); b != status::Success)
+        return b;
+    corvane_rpc_pipe* pipe = nullptr;
+    const Status s = m_guard([&] {
+        const auto version = static_cast<std::uint32_t>(m_syntax.major) |
+                             static_cast<std::uint32_t>(m_syntax.minor) << 16;
+        const std::uint32_t nt =
+            corvane_rpc_open_beside(m_library.get(), m_base->m_pipe, host.c_str(),
+                                    m_pipeName.c_str(), m_syntax.uuid.data(), version, &pipe);
+        return nt == 0 ? status::Success : statusFromConnectFailure(nt);
+    });
+    if (s != status::Success) {
+        if (pipe)
+            corvane_rpc_pipe_free(pipe);
+        return s;
+    }
+    m_pipe = pipe;
+    m_baseBind = m_base->m_bindCount;
+    ++m_bindCount;
+    std::uint32_t recv = 0;
+    corvane_rpc_fragments(m_pipe, &m_sendFragment, &recv);
+    m_account = fromUtf8(corvane_rpc_account(m_pipe));
+    return status::Success;
 }
 
 Status SambaPipe::connect() {
@@ -49,6 +78,14 @@ Status SambaPipe::connect() {
     const auto host = urlServer(m_server);
     if (!host)
         return status::BadNetPath;
+    if (m_base) {
+        // A base that cannot be reached says so; anything else (the pipe refused beside it,
+        // its connection gone meanwhile) is tried once more over a connection of its own.
+        const Status beside = connectBeside(*host);
+        if (beside == status::Success || beside == status::SemaphoreTimeout ||
+            beside == status::Cancelled || !m_base->isBound())
+            return beside;
+    }
     const ConnectionSecurity security = securityFor(m_context.options(), m_server);
     corvane_rpc_library_secure(m_library.get(), security.requireSigning ? 1 : 0,
                                security.requireEncryption ? 1 : 0);
@@ -79,6 +116,7 @@ Status SambaPipe::connect() {
         });
         if (s == status::Success && pipe) {
             m_pipe = pipe;
+            m_baseBind = 0; // a connection of its own
             ++m_bindCount;
             std::uint32_t recv = 0;
             corvane_rpc_fragments(m_pipe, &m_sendFragment, &recv);

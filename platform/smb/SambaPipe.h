@@ -55,9 +55,14 @@ public:
     // The account of the last logon that opened the pipe (a user name, or a ticket's
     // principal); empty before the first.
     const std::u16string& account() const { return m_account; }
+    // Opens this pipe on the SMB connection of `base` (another pipe to the same server) from
+    // now on, binding it there without a connection and logon of its own, and again whenever
+    // `base` has connected afresh. Where that cannot be done, it connects by itself.
+    void openBeside(SambaPipe& base) { m_base = &base; }
 
 private:
     Status connect();
+    Status connectBeside(const std::string& host);
 
     SambaRpcLibrary& m_library;
     SmbContext& m_context;
@@ -65,6 +70,8 @@ private:
     std::string m_pipeName;
     SyntaxId m_syntax;
     CallGuard m_guard;
+    SambaPipe* m_base = nullptr;
+    std::uint32_t m_baseBind = 0; // the bind of the base this pipe was opened beside
     corvane_rpc_pipe* m_pipe = nullptr;
     std::uint32_t m_bindCount = 0;
     std::uint32_t m_sendFragment = 0;

@@ -22,6 +22,11 @@ struct corvane_rpc_pipe {
     struct dcerpc_pipe* pipe;
     struct ndr_interface_table table;
     const char* account;
+    /* The pipe whose SMB connection this one was opened on, or NULL. The library keeps only
+     * plain pointers to that connection, so the base lives on while a pipe beside it does. */
+    corvane_rpc_pipe* base;
+    /* The caller's hold and one for each pipe opened beside this one. */
+    int users;
 };
 
 /* Samba's thread interface (lib/util/smb_threads.h), which libsmbclient's smbc_thread_impl()
@@ -154,6 +159,24 @@ void corvane_rpc_library_secure(corvane_rpc_library* lib, int require_signing,
     lpcfg_set_cmdline(lib->lp, "client smb encrypt", require_encryption ? "required" : "default");
 }
 
+static corvane_rpc_pipe* pipe_new(corvane_rpc_library* lib, const char* pipe, const uint8_t* uuid,
+                                  uint32_t version) {
+    corvane_rpc_pipe* p = talloc_zero(lib, corvane_rpc_pipe);
+    if (p == NULL)
+        return NULL;
+    talloc_set_destructor(p, pipe_destructor);
+    p->users = 1;
+    p->table.name = talloc_strdup(p, pipe);
+    p->table.syntax_id.uuid.time_low = (uint32_t)uuid[0] | (uint32_t)uuid[1] << 8 |
+                                       (uint32_t)uuid[2] << 16 | (uint32_t)uuid[3] << 24;
+    p->table.syntax_id.uuid.time_mid = (uint16_t)(uuid[4] | uuid[5] << 8);
+    p->table.syntax_id.uuid.time_hi_and_version = (uint16_t)(uuid[6] | uuid[7] << 8);
+    memcpy(p->table.syntax_id.uuid.clock_seq, uuid + 8, 2);
+    memcpy(p->table.syntax_id.uuid.node, uuid + 10, 6);
+    p->table.syntax_id.if_version = version;
+    return p;
+}
+
 uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const char* pipe,
                              const uint8_t* uuid, uint32_t version,
                              const struct corvane_rpc_logon* logon, corvane_rpc_pipe** out) {
@@ -163,18 +186,9 @@ uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const c
     NTSTATUS status;
 
     *out = NULL;
-    p = talloc_zero(lib, corvane_rpc_pipe);
+    p = pipe_new(lib, pipe, uuid, version);
     if (p == NULL)
         return NT_STATUS_V(NT_STATUS_NO_MEMORY);
-    talloc_set_destructor(p, pipe_destructor);
-    p->table.name = talloc_strdup(p, pipe);
-    p->table.syntax_id.uuid.time_low = (uint32_t)uuid[0] | (uint32_t)uuid[1] << 8 |
-                                       (uint32_t)uuid[2] << 16 | (uint32_t)uuid[3] << 24;
-    p->table.syntax_id.uuid.time_mid = (uint16_t)(uuid[4] | uuid[5] << 8);
-    p->table.syntax_id.uuid.time_hi_and_version = (uint16_t)(uuid[6] | uuid[7] << 8);
-    memcpy(p->table.syntax_id.uuid.clock_seq, uuid + 8, 2);
-    memcpy(p->table.syntax_id.uuid.node, uuid + 10, 6);
-    p->table.syntax_id.if_version = version;
 
     creds = cli_credentials_init(p);
     if (creds == NULL || !cli_credentials_set_conf(creds, lib->lp)) {
@@ -218,6 +232,43 @@ uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const c
     return 0;
 }
 
+uint32_t corvane_rpc_open_beside(corvane_rpc_library* lib, corvane_rpc_pipe* base, const char* host,
+                                 const char* pipe, const uint8_t* uuid, uint32_t version,
+                                 corvane_rpc_pipe** out) {
+    corvane_rpc_pipe* p;
+    struct cli_credentials* creds;
+    struct dcerpc_binding* binding = NULL;
+    char* text;
+    NTSTATUS status;
+
+    *out = NULL;
+    p = pipe_new(lib, pipe, uuid, version);
+    if (p == NULL)
+        return NT_STATUS_V(NT_STATUS_NO_MEMORY);
+    /* The bind goes without authentication, as on the base pipe: the SMB session below carries
+     * the logon, its signing and encryption. */
+    creds = cli_credentials_init_anon(p);
+    text = talloc_asprintf(p, "ncacn_np:%s[\\pipe\\%s]", host, pipe);
+    if (creds == NULL || text == NULL ||
+        !NT_STATUS_IS_OK(dcerpc_parse_binding(p, text, &binding))) {
+        talloc_free(p);
+        return NT_STATUS_V(NT_STATUS_NO_MEMORY);
+    }
+    status = dcerpc_secondary_auth_connection(base->pipe, binding, &p->table, creds, lib->lp, p,
+                                              &p->pipe);
+    if (!NT_STATUS_IS_OK(status)) {
+        p->pipe = NULL;
+        talloc_free(p);
+        return NT_STATUS_V(status);
+    }
+    dcerpc_binding_handle_set_timeout(p->pipe->binding_handle, 0x7FFFFFFF / 1000);
+    p->account = talloc_strdup(p, base->account);
+    p->base = base;
+    ++base->users;
+    *out = p;
+    return 0;
+}
+
 int corvane_rpc_connected(const corvane_rpc_pipe* p) {
     return dcerpc_binding_handle_is_connected(p->pipe->binding_handle) ? 1 : 0;
 }
@@ -250,5 +301,9 @@ void corvane_rpc_buffer_free(uint8_t* buffer) {
 }
 
 void corvane_rpc_pipe_free(corvane_rpc_pipe* p) {
-    talloc_free(p);
+    while (p != NULL && --p->users == 0) {
+        corvane_rpc_pipe* base = p->base;
+        talloc_free(p);
+        p = base;
+    }
 }

@@ -40,6 +40,13 @@ uint32_t corvane_rpc_connect(corvane_rpc_library* lib, const char* host, const c
                              const uint8_t* uuid, uint32_t version,
                              const struct corvane_rpc_logon* logon, corvane_rpc_pipe** out);
 
+/* Opens the named pipe `pipe` on the SMB connection of `base` (no new connection, no new
+ * logon) and binds the interface `uuid` at `version`. `base` stays alive, its connection open,
+ * until this pipe is freed too. Returns an NTSTATUS. */
+uint32_t corvane_rpc_open_beside(corvane_rpc_library* lib, corvane_rpc_pipe* base, const char* host,
+                                 const char* pipe, const uint8_t* uuid, uint32_t version,
+                                 corvane_rpc_pipe** out);
+
 /* Whether the connection still stands as far as the library knows. */
 int corvane_rpc_connected(const corvane_rpc_pipe* p);
 
@@ -57,6 +64,7 @@ uint32_t corvane_rpc_call(corvane_rpc_pipe* p, uint16_t opnum, const uint8_t* in
                           uint8_t** out, size_t* out_length, uint32_t* fault);
 void corvane_rpc_buffer_free(uint8_t* buffer);
 
+/* Gives up the caller's hold: the pipe closes once no pipe opened beside it is left. */
 void corvane_rpc_pipe_free(corvane_rpc_pipe* p);
 
 #ifdef __cplusplus

@@ -51,9 +51,14 @@ std::set<std::string> addressesOf(const std::u16string& name) {
 
 struct SmbNetwork::Server {
     std::unique_ptr<SambaPipe> srvsvc;
-    std::unique_ptr<SambaPipe> lsarpc;
-    std::unique_ptr<SambaPipe> samr; // bound when first used
+    std::unique_ptr<SambaPipe> lsarpc; // opened on srvsvc's connection
+    std::unique_ptr<SambaPipe> samr;   // bound when first used
     LsaPolicyCache policy;
+    // The accounts of SIDs looked up since the server's list was last read from its beginning
+    // (an open or a refresh), by the SID's bytes.
+    std::map<std::vector<std::uint8_t>, Account> accounts;
+    // Until the server refuses it, its list is read at level 2.
+    bool listsAtLevel2 = true;
     // The server's addresses, as its connections showed them, for the watchdog.
     std::set<std::string> peers;
     // While now is before this, the server counts as stalled.
@@ -137,6 +142,7 @@ SmbNetwork::Server& SmbNetwork::serverFor(const std::u16string& server) {
                                                    srvsvcSyntax(), guard);
         slot->lsarpc = std::make_unique<SambaPipe>(*m_library, *m_context, name, "lsarpc",
                                                    lsarpcSyntax(), guard);
+        slot->lsarpc->openBeside(*slot->srvsvc);
         slot->samr =
             std::make_unique<SambaPipe>(*m_library, *m_context, name, "samr", samrSyntax(), guard);
     }
@@ -184,8 +190,7 @@ Status SmbNetwork::guarded(Server& server, const std::function<Status()>& step,
     if (s == status::SemaphoreTimeout && m_kind == CallKind::Read)
         server.stalledUntil = WatchClock::now() + StallHold;
     // Nothing half-read stays behind: the next call to the server starts on new connections.
-    server.srvsvc->drop();
-    server.lsarpc->drop();
+    dropPipes(server);
     CallWatchdog::resetConnections(server.peers);
     m_context->purgeConnections();
     return s;
@@ -204,11 +209,15 @@ void SmbNetwork::setSecurity(const ConnectionSecurity& security,
     m_options.security = security;
     m_options.unsignedAllowed = unsignedAllowed;
     m_context->setSecurityOptions(security, unsignedAllowed);
-    for (auto& [name, server] : m_servers) {
-        server->srvsvc->drop();
-        server->lsarpc->drop();
-    }
+    for (auto& [name, server] : m_servers)
+        dropPipes(*server);
     m_context->purgeConnections();
+}
+
+void SmbNetwork::dropPipes(Server& server) {
+    server.srvsvc->drop();
+    server.lsarpc->drop();
+    server.samr->drop();
 }
 
 void SmbNetwork::beginOperation() {
@@ -255,21 +264,45 @@ Status SmbNetwork::lsaCall(
 
 Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                              std::uint32_t& resumeHandle) {
+    return enumerateAt(server, srvsvc::Level502, out, resumeHandle);
+}
+
+Status SmbNetwork::listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                              std::uint32_t& resumeHandle) {
+    Server& s = serverFor(server);
+    if (!s.listsAtLevel2)
+        return enumerate(server, out, resumeHandle);
+    const std::uint32_t resume = resumeHandle;
+    const Status listed = enumerateAt(server, srvsvc::Level2, out, resumeHandle);
+    // A server without the level answers so at the first part; the list starts again at 502.
+    if (resume != 0 || (listed != status::InvalidLevel && listed != status::NotSupported))
+        return listed;
+    s.listsAtLevel2 = false;
+    return enumerate(server, out, resumeHandle);
+}
+
+Status SmbNetwork::enumerateAt(const std::u16string& server, std::uint32_t level,
+                               std::vector<ShareInfo502>& out, std::uint32_t& resumeHandle) {
     const CallScope scope(*this, CallKind::Read);
     freshStart(server, resumeHandle);
-    // The records keep level 502's user limit, which Samba always reports as "no limit".
+    // An open or a refresh: account names are asked again from now on, in case they changed.
+    if (resumeHandle == 0)
+        serverFor(server).accounts.clear();
+    // At level 502 the records keep the user limit Samba always reports as "no limit".
     // Nothing shows or keeps the limit of a listed share: whatever edits or copies a share
     // reads it again through getInfo, which asks for the real limit.
     out.clear();
     std::vector<std::uint8_t> reply;
     const auto stub = srvsvc::encodeShareEnum(srvsvc::serverArgument(connectName(server)),
-                                              resumeHandle, m_options.enumPreferredLength);
+                                              resumeHandle, m_options.enumPreferredLength, level);
     if (Status s = srvsvcCall(server, srvsvc::OpNetShareEnum, stub, reply, true);
         s != status::Success)
         return s;
     srvsvc::ShareEnumReply decoded;
-    if (Status s = srvsvc::decodeShareEnum(reply, decoded); s != status::Success)
-        return s;
+    const Status d = level == srvsvc::Level2 ? srvsvc::decodeShareEnum2(reply, decoded)
+                                             : srvsvc::decodeShareEnum(reply, decoded);
+    if (d != status::Success)
+        return d;
     return takeShareEnum(decoded, resumeHandle, out);
 }
 
@@ -624,14 +657,18 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
     results.assign(sids.size(), status::NoneMapped);
     std::vector<Sid> asked;
     std::vector<std::size_t> askedIndex;
+    auto* known = system.empty() ? nullptr : &serverFor(system).accounts;
     for (std::size_t i = 0; i < sids.size(); ++i) {
         if (!sids[i].isValid()) {
             results[i] = status::InvalidSid;
         } else if (system.empty()) {
-            if (const auto known = wellKnownAccountBySid(sids[i])) {
-                out[i] = *known;
+            if (const auto local = wellKnownAccountBySid(sids[i])) {
+                out[i] = *local;
                 results[i] = status::Success;
             }
+        } else if (const auto it = known->find(sids[i].bytes()); it != known->end()) {
+            out[i] = it->second;
+            results[i] = status::Success;
         } else {
             asked.push_back(sids[i]);
             askedIndex.push_back(i);
@@ -653,8 +690,15 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
     lsarpc::LookupSidsReply decoded;
     if (Status s = lsarpc::decodeLookupSids(reply, decoded); s != status::Success)
         return failAll(s);
-    for (std::size_t k = 0; k < asked.size(); ++k)
-        results[askedIndex[k]] = lsarpc::accountOf(decoded, asked, k, out[askedIndex[k]]);
+    // Far more accounts than any access lists name; a server that makes up more starts over.
+    if (known->size() > MaxKnownAccounts)
+        known->clear();
+    for (std::size_t k = 0; k < asked.size(); ++k) {
+        const std::size_t i = askedIndex[k];
+        results[i] = lsarpc::accountOf(decoded, asked, k, out[i]);
+        if (results[i] == status::Success)
+            (*known)[asked[k].bytes()] = out[i];
+    }
 }
 
 Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,

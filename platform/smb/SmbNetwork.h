@@ -27,7 +27,8 @@ class SmbContext;
 // The real servers: shares through the server service and accounts through the local security
 // authority, over Samba's client RPC library (one exchange per call); directories through the
 // drive shares over libsmbclient. Bound pipes are kept per server and service and reused by
-// later calls.
+// later calls; the lsarpc pipe is opened on the SMB connection of the srvsvc pipe (one
+// connection and logon per server), and the policy handle is kept while its pipe stands.
 //
 // Every wait is bounded by progress: a call whose server sends nothing useful for
 // `options.timeout` fails with SemaphoreTimeout (121), however long the answer is while it keeps
@@ -53,6 +54,10 @@ public:
 
     Status enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                      std::uint32_t& resumeHandle) override;
+    // At level 2: no descriptors, which are most of a level-502 answer's bytes and of the
+    // server's work for it. A server that refuses the level is listed at 502 from then on.
+    Status listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
+                      std::uint32_t& resumeHandle) override;
     Status getInfo(const std::u16string& server, const std::u16string& netname,
                    ShareInfo502& out) override;
     Status setInfo(const std::u16string& server, const std::u16string& netname,
@@ -65,7 +70,8 @@ public:
     Status lookupName(const std::u16string& system, const std::u16string& name,
                       Account& out) override;
     Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) override;
-    // One lookup call for all of `sids`.
+    // One lookup call for all of `sids` not looked up before: the names found are kept per
+    // server until its shares are next listed from the beginning (an open or a refresh).
     void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
                     std::vector<Account>& out, std::vector<Status>& results) override;
     // Through the security account manager (samr).
@@ -102,6 +108,8 @@ public:
     // hands out the first entry).
     static constexpr std::size_t MaxDirectoryEntries = 100000;
     static constexpr std::uint64_t MaxDirectoryBytes = 64ull << 20;
+    // The account names kept per server are dropped when they pass this many.
+    static constexpr std::size_t MaxKnownAccounts = 100000;
 
     // How many times the pipes to `server` were bound (both interfaces); tests use it to see
     // that pipes are reused.
@@ -115,10 +123,13 @@ private:
     using Attempt = std::function<Status(bool& retryable)>;
 
     Server& serverFor(const std::u16string& server);
+    static void dropPipes(Server& server);
     // An enumeration from its beginning is a new look at the server: no stall carried over.
     void freshStart(const std::u16string& server, std::uint32_t resumeHandle);
     Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
     static Status withRetry(const Attempt& attempt);
+    Status enumerateAt(const std::u16string& server, std::uint32_t level,
+                       std::vector<ShareInfo502>& out, std::uint32_t& resumeHandle);
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
                       bool idempotent);

@@ -59,6 +59,7 @@ private slots:
     void controlsCarryTheirNames();
     void openingBuildsRootAndDrives();
     void openingAgainRebuildsTheTree();
+    void drivesComeFromTheListedSharesWithoutACall();
     void openingAgainEmptiesTheListAndKeepsCurrentDirectory();
     void selectingADriveListsItsDirectoriesSorted();
     void nodePathOfADirectory();
@@ -201,6 +202,15 @@ void CreateFromDirectoryPageTest::openingAgainRebuildsTheTree() {
     QCOMPARE(childTexts(tree()->topLevelItem(0)), (QStringList{"C:", "D:", "E:"}));
     QCOMPARE(tree()->topLevelItem(0)->child(0)->childCount(), 0);
     QCOMPARE(f->net.callsOf(Call::GetInfo).size(), size_t(26));
+}
+
+void CreateFromDirectoryPageTest::drivesComeFromTheListedSharesWithoutACall() {
+    // The main list as an open leaves it: E$ is listed, C$ and D$ are not.
+    for (const char* name : {"Data", "e$", "IPC$"})
+        f->list.addTopLevelItem(new QTreeWidgetItem({QString::fromLatin1(name)}));
+    m_page->computerOpened();
+    QCOMPARE(childTexts(tree()->topLevelItem(0)), (QStringList{"E:"}));
+    QVERIFY(f->net.callsOf(Call::GetInfo).empty());
 }
 
 void CreateFromDirectoryPageTest::openingAgainEmptiesTheListAndKeepsCurrentDirectory() {

@@ -92,6 +92,13 @@ std::vector<std::uint16_t> Proxy::calls(bool* applied) {
     return out;
 }
 
+long Proxy::trips() {
+    std::string line;
+    if (!command("trips", "") || !waitFor("trips ", &line))
+        return -1;
+    return std::stol(line.substr(6));
+}
+
 bool Proxy::command(const std::string& line, const std::string& answer) {
     const std::string text = line + "\n";
     if (m_told < 0 || ::write(m_told, text.data(), text.size()) != ssize_t(text.size()))

@@ -40,6 +40,8 @@ public:
     void onReached(std::function<void(std::size_t)> hook);
     // The opnums of the calls since the reset, and whether the armed fault acted.
     std::vector<std::uint16_t> calls(bool* applied = nullptr);
+    // The round trips since the reset (a connection's handshake counts one), or -1 unanswered.
+    long trips();
 
 private:
     bool command(const std::string& line, const std::string& answer);

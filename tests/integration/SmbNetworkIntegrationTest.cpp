@@ -263,9 +263,37 @@ TEST_F(ShareCalls, MissingSharesGiveNetNameNotFound) {
     EXPECT_EQ(net.setInfo(server.address(), u"NoSuchShare", info), status::NetNameNotFound);
 }
 
-TEST_F(ShareCalls, DriveProbeFindsExactlyCAndD) {
+TEST_F(ShareCalls, ListShowsWhatTheEnumerationHolds) {
+    Status result = 1;
+    const auto full = enumerateAll(net, server.address(), &result);
+    ASSERT_EQ(result, status::Success);
+    std::vector<ShareInfo502> listed, part;
+    std::uint32_t resume = 0;
+    do {
+        result = net.listShares(server.address(), part, resume);
+        listed.insert(listed.end(), part.begin(), part.end());
+    } while (result == status::MoreData);
+    ASSERT_EQ(result, status::Success);
+    ASSERT_EQ(listed.size(), full.size());
+    for (const ShareInfo502& share : full) {
+        const auto* same = find(listed, share.netname);
+        ASSERT_TRUE(same) << smb::toUtf8(share.netname);
+        EXPECT_EQ(same->type, share.type) << smb::toUtf8(share.netname);
+        EXPECT_EQ(same->path, share.path) << smb::toUtf8(share.netname);
+        EXPECT_EQ(same->remark, share.remark) << smb::toUtf8(share.netname);
+    }
+}
+
+TEST_F(ShareCalls, DriveProbeAndEnumerationFindExactlyCAndD) {
     EXPECT_EQ(probeDriveShares(net, QString::fromStdU16String(server.address())),
               (QStringList{"C", "D"}));
+    // The tree an open reads from its enumeration is the one the probes find.
+    Status result = 1;
+    QStringList names;
+    for (const ShareInfo502& share : enumerateAll(net, server.address(), &result))
+        names.append(QString::fromStdU16String(share.netname));
+    ASSERT_EQ(result, status::Success);
+    EXPECT_EQ(driveSharesAmong(names), (QStringList{"C", "D"}));
 }
 
 class ManyShares : public ::testing::Test {

@@ -4,7 +4,10 @@
 #include "Proxy.h"
 #include "TestServer.h"
 
+#include "platform/SecurityDescriptor.h"
+
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -19,10 +22,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The forwarding proxy on 127.0.0.7:445 in front of the primary server.
-const std::u16string ProxyAddress = u"127.0.0.7";
+// The forwarding proxy on 127.0.0.7:445 (or CORVANE_TEST_PROXY_ADDRESS) in front of the
+// primary server.
+const std::string ProxyAddressUtf8 = [] {
+    const char* chosen = std::getenv("CORVANE_TEST_PROXY_ADDRESS");
+    return std::string(chosen && *chosen ? chosen : "127.0.0.7");
+}();
+const std::u16string ProxyAddress(ProxyAddressUtf8.begin(), ProxyAddressUtf8.end());
 Proxy proxyToPrimary(int delayMs = 0) {
-    return Proxy("127.0.0.7", TestServer::primary().addressUtf8(), delayMs);
+    return Proxy(ProxyAddressUtf8, TestServer::primary().addressUtf8(), delayMs);
 }
 
 Clock::duration timed(const std::function<void()>& work) {
@@ -124,4 +132,47 @@ TEST(BatchLookup, ManySidsInOneCallAnswerAsOneEach) {
         EXPECT_EQ(accounts[i].domain, one.domain) << i;
     }
     EXPECT_EQ(results[2], status::NoneMapped);
+}
+
+TEST(SharedConnection, LookupsGoOverTheSharesConnectionAndKnownNamesAreNotAskedAgain) {
+    Proxy proxy = proxyToPrimary();
+    ASSERT_TRUE(proxy.ready());
+    Session session(TestServer::primary());
+    auto& net = session.network;
+    ShareInfo502 info;
+    ASSERT_EQ(net.getInfo(ProxyAddress, u"Alpha", info), status::Success);
+    std::vector<Sid> sids;
+    const auto dacl = daclOf(info.securityDescriptor);
+    ASSERT_TRUE(dacl);
+    for (std::size_t i = 0; i < dacl->aceCount(); ++i)
+        if (const auto ace = dacl->ace(i); ace && ace->sid)
+            sids.push_back(*ace->sid);
+    ASSERT_FALSE(sids.empty());
+
+    const auto lookUp = [&](std::vector<Account>& accounts) {
+        std::vector<Status> results;
+        net.lookupSids(ProxyAddress, sids, accounts, results);
+        for (Status s : results)
+            EXPECT_EQ(s, status::Success);
+    };
+    std::vector<Account> first, again, fresh;
+    ASSERT_TRUE(proxy.reset());
+    lookUp(first);
+    // The lsarpc pipe is opened beside the srvsvc one: open, bind, policy, lookup. A connection
+    // of its own would add the handshake, negotiation, logon and tree connection (five more).
+    EXPECT_EQ(proxy.trips(), 4);
+    ASSERT_TRUE(proxy.reset());
+    lookUp(again);
+    EXPECT_EQ(proxy.trips(), 0);
+    // A list read from its beginning forgets the names; the pipe and policy handle stay.
+    std::vector<ShareInfo502> part;
+    std::uint32_t resume = 0;
+    ASSERT_EQ(net.enumerate(ProxyAddress, part, resume), status::Success);
+    ASSERT_TRUE(proxy.reset());
+    lookUp(fresh);
+    EXPECT_EQ(proxy.trips(), 1);
+    for (std::size_t i = 0; i < sids.size(); ++i) {
+        EXPECT_EQ(again[i].name, first[i].name) << i;
+        EXPECT_EQ(fresh[i].name, first[i].name) << i;
+    }
 }

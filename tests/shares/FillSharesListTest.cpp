@@ -276,6 +276,26 @@ private slots:
         QCOMPARE(net.callsOf(Call::GetInfo).back().name, std::u16string(u"Z$"));
     }
 
+    void driveSharesReadFromTheEnumeration_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("letters");
+        QTest::newRow("drives in letter order")
+            << QStringList{"IPC$", "Z$", "C$", "Data", "ADMIN$"} << QStringList{"C", "Z"};
+        QTest::newRow("lower case") << QStringList{"d$", "a$"} << QStringList{"A", "D"};
+        QTest::newRow("not drive shares")
+            << QStringList{"$", "C", "C$$", "CC$", "1$", "C$ "} << QStringList{};
+        QTest::newRow("letters beyond ASCII")
+            << QStringList{QString::fromUtf8("\xc4\xb1$"), QString::fromUtf8("\xc3\xa9$")}
+            << QStringList{};
+        QTest::newRow("a drive listed twice") << QStringList{"C$", "c$"} << QStringList{"C"};
+    }
+
+    void driveSharesReadFromTheEnumeration() {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, letters);
+        QCOMPARE(driveSharesAmong(names), letters);
+    }
+
     void userLimitBoxValidation_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("state");

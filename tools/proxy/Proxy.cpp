@@ -23,6 +23,10 @@
 //   go                  lets a paused call go on to the server (no answer)
 //   calls               answers "calls applied=K OP OP ..." (K: 1 once the armed fault acted;
 //                       the opnums of the calls since the reset)
+//   trips               answers "trips N": the round trips since the reset, over every
+//                       connection. A connection's handshake is one; after that each time
+//                       the clients send again once the server has answered something is one
+//                       more. Requests sent together, before any answer, share one trip.
 //   stall, resume       as SIGUSR1 and SIGUSR2 (no answer)
 // SIGUSR1 stops forwarding in both directions (bytes are still accepted and held), SIGUSR2
 // resumes, SIGTERM or SIGINT ends the proxy. "listening" is printed once the socket accepts,
@@ -87,6 +91,32 @@ struct Calls {
     bool go = false;
     std::uint64_t generation = 0; // bumped by reset, so a stale pause ends
 } g_calls;
+
+// Round trips as the client sees them: it sends, and sends again only after an answer.
+struct Trips {
+    std::mutex mutex;
+    std::uint64_t count = 0;
+    bool answered = false; // something came down since the last trip began
+    void connected() {
+        std::lock_guard lock(mutex);
+        ++count;
+        answered = true;
+    }
+    void frame(bool upstream) {
+        std::lock_guard lock(mutex);
+        if (!upstream) {
+            answered = true;
+        } else if (answered) {
+            ++count;
+            answered = false;
+        }
+    }
+    void reset() {
+        std::lock_guard lock(mutex);
+        count = 0;
+        answered = true;
+    }
+} g_trips;
 
 void onSignal(int sig) {
     if (sig == SIGUSR1)
@@ -292,6 +322,7 @@ void Pump::read() {
                                             pending.begin() + static_cast<std::ptrdiff_t>(size));
             pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(size));
             auto due = Clock::now() + g_delay;
+            g_trips.frame(upstream);
             if (upstream) {
                 if (!connection.onRequestFrame(frame) || connection.dropped) {
                     connection.drop();
@@ -355,6 +386,7 @@ void serve(int client, sockaddr_in target) {
         ::close(client);
         return;
     }
+    g_trips.connected();
     int one = 1;
     ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -383,6 +415,7 @@ void control() {
             g_calls.applied = false;
             ++g_calls.generation;
             g_calls.released.notify_all();
+            g_trips.reset();
             say("ok");
         } else if (command == "arm") {
             std::size_t index = 0;
@@ -409,6 +442,9 @@ void control() {
             for (std::uint16_t op : g_calls.opnums)
                 out += " " + std::to_string(op);
             say(out);
+        } else if (command == "trips") {
+            std::lock_guard lock(g_trips.mutex);
+            say("trips " + std::to_string(g_trips.count));
         } else if (command == "stall") {
             g_stalled = true;
         } else if (command == "resume") {

@@ -8,8 +8,9 @@ namespace srvsvc {
 
 namespace {
 
-// Fixed part of SHARE_INFO_502_I: ten 4-byte fields.
+// Fixed part of SHARE_INFO_502_I: ten 4-byte fields; of SHARE_INFO_2, the first eight.
 constexpr std::size_t Info502FixedSize = 40;
+constexpr std::size_t Info2FixedSize = 32;
 
 // SHARE_INFO_2 is SHARE_INFO_502_I without the last two fields.
 void writeInfo(NdrWriter& w, const ShareInfo502& info, std::uint32_t level) {
@@ -113,8 +114,8 @@ std::u16string serverArgument(std::u16string_view server) {
 }
 
 std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint32_t resumeHandle,
-                                          std::uint32_t preferredLength) {
-    return encodeEnumRequest(server, 0, Level502, resumeHandle, preferredLength);
+                                          std::uint32_t preferredLength, std::uint32_t level) {
+    return encodeEnumRequest(server, 0, level, resumeHandle, preferredLength);
 }
 
 std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
@@ -202,16 +203,28 @@ std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16str
     return w.take();
 }
 
-Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out) {
+namespace {
+
+Status decodeEnumAt(std::span<const std::uint8_t> stub, std::uint32_t level, ShareEnumReply& out) {
     return decodeEnumReply<Info502Pointers>(
-        stub, Level502, Info502FixedSize, MaxShareRecords,
-        [](NdrReader& r, ShareInfo502& info, Info502Pointers& p) {
-            p = readInfoFixed(r, info, Level502);
+        stub, level, level == Level502 ? Info502FixedSize : Info2FixedSize, MaxShareRecords,
+        [level](NdrReader& r, ShareInfo502& info, Info502Pointers& p) {
+            p = readInfoFixed(r, info, level);
         },
         [](NdrReader& r, ShareInfo502& info, const Info502Pointers& p) {
             readInfoDeferred(r, p, info);
         },
         out);
+}
+
+} // namespace
+
+Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out) {
+    return decodeEnumAt(stub, Level502, out);
+}
+
+Status decodeShareEnum2(std::span<const std::uint8_t> stub, ShareEnumReply& out) {
+    return decodeEnumAt(stub, Level2, out);
 }
 
 namespace {

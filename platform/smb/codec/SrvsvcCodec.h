@@ -37,8 +37,10 @@ inline constexpr std::uint32_t MaxDescriptorSize = 0x40000;
 // The server name as the service expects it: "\\" followed by the name.
 std::u16string serverArgument(std::u16string_view server);
 
+// `level` is Level502 or Level2.
 std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint32_t resumeHandle,
-                                          std::uint32_t preferredLength);
+                                          std::uint32_t preferredLength,
+                                          std::uint32_t level = Level502);
 // `level` is Level502 or Level2.
 std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
                                              std::u16string_view netname,
@@ -59,6 +61,8 @@ std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16str
 
 using ShareEnumReply = EnumReply<ShareInfo502>;
 Status decodeShareEnum(std::span<const std::uint8_t> stub, ShareEnumReply& out);
+// A level-2 answer: the records have no descriptor and `reserved` 0.
+Status decodeShareEnum2(std::span<const std::uint8_t> stub, ShareEnumReply& out);
 
 struct ShareGetInfoReply {
     std::optional<ShareInfo502> info;
