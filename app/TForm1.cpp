@@ -66,6 +66,9 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
 
+    m_context.endedEarly = [this](const QString& work, Status failure) {
+        showStatus(shares_text::endedEarly(work, failure, m_callBound));
+    };
     m_findReplace = new TFindReplaceTextForm1(m_context, this);
     m_about = new TAboutForm1(this);
     m_security = new TSecurityForm1(accounts, messages, m_images, this);

@@ -146,14 +146,19 @@ void CreateFromDirectoryPage::computerOpened() {
 
 QStringList CreateFromDirectoryPage::driveLetters() const {
     // The main list has just been filled with the whole enumeration: the drive shares are read
-    // from it, no call needed. Without its rows each letter is asked for.
-    if (!m_ctx.sharesList || m_ctx.sharesList->topLevelItemCount() == 0)
-        return probeDriveShares(m_ctx.shares, m_treeComputer);
+    // from it, no call needed. Without any there, each letter is asked for.
     QStringList names;
-    names.reserve(m_ctx.sharesList->topLevelItemCount());
-    for (int i = 0; i < m_ctx.sharesList->topLevelItemCount(); ++i)
+    for (int i = 0; m_ctx.sharesList && i < m_ctx.sharesList->topLevelItemCount(); ++i)
         names.append(m_ctx.sharesList->topLevelItem(i)->text(0));
-    return driveSharesAmong(names);
+    if (QStringList listed = driveSharesAmong(names); !listed.isEmpty())
+        return listed;
+    // A server that keeps its drive shares out of its listing (Samba's "browseable = no") still
+    // answers for each of them.
+    Status endedEarly = status::Success;
+    QStringList probed = probeDriveShares(m_ctx.shares, m_treeComputer, &endedEarly);
+    if (endedEarly != status::Success && m_ctx.endedEarly)
+        m_ctx.endedEarly(shares_text::readingDriveShares(m_treeComputer), endedEarly);
+    return probed;
 }
 
 QTreeWidgetItem* CreateFromDirectoryPage::selectedNode() const {

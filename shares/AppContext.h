@@ -7,6 +7,8 @@
 #include "ui/ImageList.h"
 #include "ui/MessageBoxes.h"
 
+#include <functional>
+
 class QTreeWidget;
 
 namespace corvane {
@@ -30,6 +32,10 @@ struct AppContext {
     // Shows a walk over many shares as a whole and lets the user stop it between two shares;
     // none in tests that do not look at it.
     WalkProgress* walks = nullptr;
+
+    // Tells the status line that a wait without a box of its own ended before its work was
+    // done: `work` says what was left undone. None in tests that do not look at it.
+    std::function<void(const QString& work, Status failure)> endedEarly = {};
 
     // Refills SharesList1 from the opened computer (the reload after every change).
     bool reloadSharesList();

@@ -1,18 +1,29 @@
 #include "DriveProbe.h"
 
+#include "ShareChanges.h"
 #include "ui/Text.h"
 
 #include <array>
 
 namespace corvane {
 
-QStringList probeDriveShares(ShareService& service, const QString& computer) {
+QStringList probeDriveShares(ShareService& service, const QString& computer, Status* endedEarly) {
     QStringList letters;
     const std::u16string server = toU16(computer);
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
         ShareInfo502 info;
-        if (service.getInfo(server, std::u16string{letter, u'$'}, info) == status::Success)
+        const Status s = service.getInfo(server, std::u16string{letter, u'$'}, info);
+        if (s == status::Success) {
             letters.append(QString(QChar(letter)));
+            continue;
+        }
+        // A server that stopped answering, or a wait the user ended, would only make every
+        // letter after it wait as well.
+        if (answerMayBeLost(s) || s == status::BadNetPath || s == status::RpcServerUnavailable) {
+            if (endedEarly)
+                *endedEarly = s;
+            break;
+        }
     }
     return letters;
 }

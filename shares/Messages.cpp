@@ -110,6 +110,10 @@ QString logonCancelled(const QString& server) {
     return QStringLiteral("Opening %1 failed while logging on: logon cancelled").arg(server);
 }
 
+QString endedEarly(const QString& work, Status failure, std::chrono::milliseconds bound) {
+    return QStringLiteral("%1 stopped: %2").arg(work, reasonInWords(failure, bound));
+}
+
 QString waitCancelled(const QString& work) {
     return QStringLiteral("Cancelled: %1").arg(work);
 }

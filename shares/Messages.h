@@ -44,6 +44,12 @@ inline QString creatingShares(const QString& server) {
 inline QString importingShares(const QString& server) {
     return QStringLiteral("Importing shares to %1").arg(server);
 }
+// A wait without a box of its own that ended before its work was done.
+QString endedEarly(const QString& work, Status failure, std::chrono::milliseconds bound);
+inline QString readingDriveShares(const QString& server) {
+    return QStringLiteral("The drive tree of %1 may lack drives: reading its drive shares")
+        .arg(server);
+}
 // A walk stopped between two shares: `done` of `total` handled.
 QString walkStopped(const QString& work, int done, int total);
 

@@ -274,6 +274,14 @@ private slots:
         QCOMPARE(net.callsOf(Call::GetInfo).size(), size_t(26));
         QCOMPARE(net.callsOf(Call::GetInfo).front().name, std::u16string(u"A$"));
         QCOMPARE(net.callsOf(Call::GetInfo).back().name, std::u16string(u"Z$"));
+
+        // A server that stops answering ends the probe there and says why.
+        net.clearCalls();
+        net.failNext(Call::GetInfo, status::SemaphoreTimeout, u"D$");
+        Status endedEarly = status::Success;
+        QCOMPARE(probeDriveShares(net, "SRV1", &endedEarly), QStringList({"C"}));
+        QCOMPARE(endedEarly, status::SemaphoreTimeout);
+        QCOMPARE(net.callsOf(Call::GetInfo).size(), size_t(4));
     }
 
     void driveSharesReadFromTheEnumeration_data() {
