@@ -21,6 +21,36 @@
 
 namespace corvane::integration {
 
+// Selects exactly the rows of `list` captioned `names`, as ctrl-clicks would; false when one
+// is missing.
+inline bool selectRows(QTreeWidget* list, const QStringList& names) {
+    list->clearSelection();
+    int found = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list->topLevelItem(i);
+        if (names.contains(row->text(0))) {
+            row->setSelected(true);
+            ++found;
+        }
+    }
+    return found == names.size();
+}
+
+// Opens the shares menu of `form` (which sets the items' enabling) and triggers the item when
+// it is enabled; false when it was not.
+inline bool triggerSharesMenuItem(QWidget& form, const char* action) {
+    auto* menu = form.findChild<QMenu*>(QLatin1String("SharesMenu1"));
+    auto* item = form.findChild<QAction*>(QLatin1String(action));
+    if (!menu || !item)
+        qFatal("no menu item %s", action);
+    menu->popup(QPoint(0, 0));
+    const bool enabled = item->isEnabled();
+    menu->hide();
+    if (enabled)
+        item->trigger();
+    return enabled;
+}
+
 struct WindowOnServer {
     const TestServer& server;
     Session session;
@@ -52,31 +82,8 @@ struct WindowOnServer {
     }
 
     // Selects exactly the named rows, as ctrl-clicks would; false when one is missing.
-    bool select(const QStringList& names) {
-        shares()->clearSelection();
-        int found = 0;
-        for (int i = 0; i < shares()->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* row = shares()->topLevelItem(i);
-            if (names.contains(row->text(0))) {
-                row->setSelected(true);
-                ++found;
-            }
-        }
-        return found == names.size();
-    }
-
-    // Opens the shares menu (which sets the items' enabling), and triggers the item when it is
-    // enabled; false when it was not.
-    bool trigger(const char* action) {
-        auto* menu = find<QMenu>("SharesMenu1");
-        auto* item = find<QAction>(action);
-        menu->popup(QPoint(0, 0));
-        const bool enabled = item->isEnabled();
-        menu->hide();
-        if (enabled)
-            item->trigger();
-        return enabled;
-    }
+    bool select(const QStringList& names) { return selectRows(shares(), names); }
+    bool trigger(const char* action) { return triggerSharesMenuItem(form, action); }
 };
 
 } // namespace corvane::integration

@@ -302,29 +302,8 @@ struct Window {
             out << shares()->topLevelItem(i)->text(0);
         return out;
     }
-    bool select(QTreeWidget* list, const QStringList& names) {
-        list->clearSelection();
-        int found = 0;
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* row = list->topLevelItem(i);
-            if (names.contains(row->text(0))) {
-                row->setSelected(true);
-                ++found;
-            }
-        }
-        return found == names.size();
-    }
-    // Opens the shares menu (which sets the items' enabling) and triggers the item.
-    bool trigger(const char* action) {
-        auto* menu = find<QMenu>("SharesMenu1");
-        auto* item = find<QAction>(action);
-        menu->popup(QPoint(0, 0));
-        const bool enabled = item->isEnabled();
-        menu->hide();
-        if (enabled)
-            item->trigger();
-        return enabled;
-    }
+    bool select(QTreeWidget* list, const QStringList& names) { return selectRows(list, names); }
+    bool trigger(const char* action) { return triggerSharesMenuItem(*form, action); }
 };
 
 class AnsweredFileDialogs : public FileDialogs {
