@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Samba's configuration of this process (libsmbconf, which libsmbclient reads): a setting given
@@ -254,6 +255,25 @@ Status SmbContext::listDirectories(const std::string& url, std::vector<std::u16s
     }
     smbc_getFunctionClosedir(m_ctx)(m_ctx, dir);
     return result;
+}
+
+Status SmbContext::shareServed(const std::string& url) {
+    if (!m_ctx)
+        return status::NotEnoughMemory;
+    struct stat st {};
+    errno = 0;
+    if (smbc_getFunctionStat(m_ctx)(m_ctx, url.c_str(), &st) == 0)
+        return status::Success;
+    switch (errno) {
+    case EACCES:
+    case EPERM:
+        return status::AccessDenied;
+    case ENOENT:
+    case ENODEV:
+        return status::NetNameNotFound;
+    default:
+        return statusFromErrno(errno, ErrnoContext::Directory);
+    }
 }
 
 } // namespace corvane::smb

@@ -46,6 +46,11 @@ public:
     Status listDirectories(const std::string& url, std::vector<std::u16string>& names,
                            std::size_t maxEntries);
 
+    // Whether the share named by `url` (smb://server/share/) is served: the server's file service
+    // connects to it and reads its root (Success), refuses the account on it (AccessDenied), or
+    // has no such share (NetNameNotFound); anything else is the failure to reach it.
+    Status shareServed(const std::string& url);
+
     bool usesKerberos() const { return m_kerberos; }
     const SmbOptions& options() const { return m_options; }
     void setSecurityOptions(const ConnectionSecurity& security,

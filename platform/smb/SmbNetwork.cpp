@@ -360,6 +360,8 @@ Status SmbNetwork::checkInfo(const std::u16string& server, const std::u16string&
     const auto deadline = WatchClock::now() + std::max(m_options.timeout, MinCheckWindow);
     for (;;) {
         const Status s = getInfo(server, netname, out);
+        if (s == status::Success && (out.type & 0xFF) == StypeDisktree)
+            return confirmServed(server, netname);
         if (!notReachedYet(s) || WatchClock::now() >= deadline)
             return s;
         {
@@ -369,6 +371,22 @@ Status SmbNetwork::checkInfo(const std::u16string& server, const std::u16string&
         }
         std::this_thread::sleep_for(CheckRetryPause);
     }
+}
+
+// Samba's RPC service runs in several worker processes, each with the share definitions it
+// last loaded: after a connection broke, the next one may be served by a worker that still
+// holds a share another worker has since removed (measured on 4.17: for as long as the worker
+// lives). The file service loads the definitions afresh, so a share the RPC answer shows is
+// looked for there as well; only an answer of "no such share" overrides the read.
+Status SmbNetwork::confirmServed(const std::u16string& server, const std::u16string& netname) {
+    const auto url = directoryUrl(connectName(server), netname);
+    if (!url)
+        return status::Success;
+    Server& s = serverFor(server);
+    m_context->secure(securityFor(m_options, connectName(server)));
+    const Status served = guarded(
+        s, [&] { return m_context->shareServed(*url); }, 0);
+    return served == status::NetNameNotFound ? status::NetNameNotFound : status::Success;
 }
 
 Status SmbNetwork::setInfo(const std::u16string& server, const std::u16string& netname,

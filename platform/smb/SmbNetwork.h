@@ -124,6 +124,8 @@ private:
 
     Server& serverFor(const std::u16string& server);
     static void dropPipes(Server& server);
+    // Success, or NetNameNotFound when the server's file service has no share `netname`.
+    Status confirmServed(const std::u16string& server, const std::u16string& netname);
     // An enumeration from its beginning is a new look at the server: no stall carried over.
     void freshStart(const std::u16string& server, std::uint32_t resumeHandle);
     Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);

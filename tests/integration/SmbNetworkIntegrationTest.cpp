@@ -138,6 +138,22 @@ TEST_F(ShareCalls, SetChangesCommentLimitAndAccessList) {
     EXPECT_EQ(server.shareParameter("Scratch", "max connections"), "7");
 }
 
+// Samba serves RPC calls from several worker processes, each with the share definitions it last
+// loaded, so a share removed over another connection can still be read over this one. A check of
+// what a change did must not believe that read.
+TEST_F(ShareCalls, ACheckIsNotFooledByAShareAnotherConnectionRemoved) {
+    ShareInfo502 record, now;
+    ASSERT_EQ(net.getInfo(server.address(), u"Scratch", record), status::Success);
+    record.netname = u"Vanishing";
+    Session other;
+    ASSERT_EQ(other.network.add(server.address(), record), status::Success);
+    ASSERT_EQ(net.getInfo(server.address(), u"Vanishing", now), status::Success);
+    ASSERT_EQ(other.network.remove(server.address(), u"Vanishing"), status::Success);
+    if (net.getInfo(server.address(), u"Vanishing", now) != status::Success)
+        GTEST_SKIP() << "one process served both connections: nothing was left behind";
+    EXPECT_EQ(net.checkInfo(server.address(), u"Vanishing", now), status::NetNameNotFound);
+}
+
 namespace {
 
 struct LimitRow {
