@@ -102,8 +102,7 @@ CORVANE_TEST_CLIENT_CONF=$DIR/client.conf
 KRB5_CONFIG=$DIR/krb5.conf
 NSS_WRAPPER_HOSTS=$DIR/hosts
 EOF
-    print_account_env
-    echo "CORVANE_TEST_D_ROOT=$DIR/D"
+    print_account_env D
 }
 
 password_of() {
@@ -182,12 +181,7 @@ write_conf() {
 	cache directory = $DIR/cache
 	pid directory = $DIR/run
 	ncalrpc dir = $DIR/ncalrpc
-	logging = file
-	log file = $DIR/log/samba.log
-	log level = ${CORVANE_TEST_SERVER_LOGLEVEL:-1}
-	max log size = 5000
-	panic action =
-	enable core files = no
+$(conf_logging)
 
 	server signing = mandatory
 	load printers = no
@@ -198,10 +192,7 @@ write_conf() {
 	map to guest = never
 	server min protocol = SMB2_02
 
-	registry shares = yes
-	add share command = $HERE/share-add.sh
-	change share command = $HERE/share-change.sh
-	delete share command = $HERE/share-delete.sh
+$(conf_share_commands)
 
 	# Settings of one address: %i is the address a client connected to.
 	include = $DIR/by-address/%i.conf

@@ -149,8 +149,8 @@ destroy_instance() { # FILE
     echo "removed $DIR"
 }
 
-# The environment lines of the test accounts.
-print_account_env() {
+# The environment lines of the test accounts, then those of the drive roots named (C, D).
+print_account_env() { # DRIVE...
     cat <<EOF
 CORVANE_TEST_ADMIN_USER=$ADMIN_USER
 CORVANE_TEST_ADMIN_PASSWORD=$ADMIN_PASS
@@ -159,6 +159,30 @@ CORVANE_TEST_USER1_PASSWORD=$USER1_PASS
 CORVANE_TEST_USER2=$USER2
 CORVANE_TEST_USER2_PASSWORD=$USER2_PASS
 CORVANE_TEST_GROUP=$STAFF_GROUP
+EOF
+    local drive
+    for drive in "$@"; do echo "CORVANE_TEST_${drive}_ROOT=$DIR/$drive"; done
+}
+
+# smb.conf lines of an instance's log, and of the share commands that keep shares in the
+# registry.
+conf_logging() {
+    cat <<EOF
+	logging = file
+	log file = $DIR/log/samba.log
+	log level = ${CORVANE_TEST_SERVER_LOGLEVEL:-1}
+	max log size = 5000
+	panic action =
+	enable core files = no
+EOF
+}
+
+conf_share_commands() {
+    cat <<EOF
+	registry shares = yes
+	add share command = $HERE/share-add.sh
+	change share command = $HERE/share-change.sh
+	delete share command = $HERE/share-delete.sh
 EOF
 }
 

@@ -108,11 +108,7 @@ CORVANE_TEST_SERVER_CONF=$CONF
 CORVANE_TEST_CLIENT_CONF=$DIR/client.conf
 CORVANE_TEST_DOMAIN=$NETBIOS
 EOF
-    print_account_env
-    cat <<EOF
-CORVANE_TEST_C_ROOT=$DIR/C
-CORVANE_TEST_D_ROOT=$DIR/D
-EOF
+    print_account_env C D
 }
 
 write_env_file() { print_env >"$DIR/server.env"; }
@@ -152,12 +148,7 @@ write_conf() {
 	passdb backend = tdbsam:$DIR/private/passdb.tdb
 	smb passwd file = $DIR/private/smbpasswd
 	username map =
-	logging = file
-	log file = $DIR/log/samba.log
-	log level = ${CORVANE_TEST_SERVER_LOGLEVEL:-1}
-	max log size = 5000
-	panic action =
-	enable core files = no
+$(conf_logging)
 
 	load printers = no
 	printing = bsd
@@ -173,10 +164,7 @@ write_conf() {
 	obey pam restrictions = no
 	unix password sync = no
 
-	registry shares = yes
-	add share command = $HERE/share-add.sh
-	change share command = $HERE/share-change.sh
-	delete share command = $HERE/share-delete.sh
+$(conf_share_commands)
 EOF
     mv -f "$tmp" "$CONF"
 }

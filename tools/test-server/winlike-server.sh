@@ -57,11 +57,7 @@ CORVANE_TEST_SERVER_STATE=$DIR/state.json
 CORVANE_TEST_CLIENT_CONF=$DIR/client.conf
 CORVANE_TEST_DOMAIN=$NETBIOS
 EOF
-    print_account_env
-    cat <<EOF
-CORVANE_TEST_C_ROOT=$DIR/C
-CORVANE_TEST_D_ROOT=$DIR/D
-EOF
+    print_account_env C D
 }
 
 cmd_stop() {
