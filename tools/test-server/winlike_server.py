@@ -652,38 +652,33 @@ class Services:
             if share is None:
                 resp["ErrorCode"] = NERR_NetNameNotFound
                 return resp
-            special = bool(share["type"] & STYPE_SPECIAL)
             p = "shi%d_" % level
+            # The new descriptor (None: none given), refused on a special share.
+            sd = None
+            if level == 502:
+                sd = blob(info[p + "security_descriptor"])
+            elif level == 1501:
+                sd = blob(info["shi1501_security_descriptor"]) or b""
+            if sd is not None:
+                if not descriptor_sane(sd):
+                    resp["ErrorCode"] = ERROR_INVALID_PARAMETER
+                    return resp
+                if share["type"] & STYPE_SPECIAL:
+                    resp["ErrorCode"] = ERROR_ACCESS_DENIED
+                    return resp
+                share["sd"] = sd.hex()
             # A change never moves a share: the path of a level 2 or 502 record is ignored
             # ([MS-SRVS] 3.1.4.11), as are its name and type.
             if level in (1, 2, 502):
                 share["remark"] = plain(info[p + "remark"])
             if level in (2, 502):
                 share["max_uses"] = info[p + "max_uses"]
-            if level == 502 and blob(info[p + "security_descriptor"]) is not None:
-                sd = blob(info[p + "security_descriptor"])
-                if not descriptor_sane(sd):
-                    resp["ErrorCode"] = ERROR_INVALID_PARAMETER
-                    return resp
-                if special:
-                    resp["ErrorCode"] = ERROR_ACCESS_DENIED
-                    return resp
-                share["sd"] = sd.hex()
             if level == 1004:
                 share["remark"] = plain(info["shi1004_remark"])
             elif level == 1005:
                 share["flags"] = info["shi1005_flags"]
             elif level == 1006:
                 share["max_uses"] = info["shi1006_max_uses"]
-            elif level == 1501:
-                sd = blob(info["shi1501_security_descriptor"]) or b""
-                if not descriptor_sane(sd):
-                    resp["ErrorCode"] = ERROR_INVALID_PARAMETER
-                    return resp
-                if special:
-                    resp["ErrorCode"] = ERROR_ACCESS_DENIED
-                    return resp
-                share["sd"] = sd.hex()
             self.state.save(state)
         resp["ErrorCode"] = ERROR_SUCCESS
         return resp
