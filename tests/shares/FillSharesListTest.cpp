@@ -1,6 +1,7 @@
 #include "shares/FillSharesList.h"
 #include "platform/fake/FakeNetwork.h"
 #include "shares/DriveProbe.h"
+#include "support/TreeTexts.h"
 #include "ui/ListSorting.h"
 #include "ui/UserLimitSpinBox.h"
 
@@ -14,10 +15,7 @@ using fake::Call;
 namespace {
 
 QStringList column(const QTreeWidget& list, int c) {
-    QStringList out;
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        out << list.topLevelItem(i)->text(c);
-    return out;
+    return test::columnTexts(&list, c);
 }
 
 ShareInfo502 share(const char16_t* name, std::uint32_t type, const char16_t* path,

@@ -296,12 +296,7 @@ struct Window {
         form->OpenComputer1Click();
         return form->state().computerName == computer;
     }
-    QStringList rows() const {
-        QStringList out;
-        for (int i = 0; i < shares()->topLevelItemCount(); ++i)
-            out << shares()->topLevelItem(i)->text(0);
-        return out;
-    }
+    QStringList rows() const { return test::columnTexts(shares()); }
     bool select(QTreeWidget* list, const QStringList& names) { return selectRows(list, names); }
     bool trigger(const char* action) { return triggerSharesMenuItem(*form, action); }
 };
