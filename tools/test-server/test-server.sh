@@ -323,15 +323,21 @@ apply_demo_acls() {
     done < <(demo_shares)
 }
 
+# The sections of N bulk shares Bulk00001.. in D/Bulk.
+bulk_sections() {
+    local i
+    for ((i = 1; i <= $1; i++)); do
+        printf '[Bulk%05d]\n\tpath = %s\n\tcomment = Bulk share %d\n\tread only = no\n' \
+            "$i" "$DIR/D/Bulk" "$i"
+    done
+}
+
 # Replaces the whole registry configuration with the demo set plus $1 bulk shares.
 import_shares() {
-    local bulk=${1:-0} file=$DIR/state/import.conf i
+    local file=$DIR/state/import.conf
     {
         write_demo_conf
-        for ((i = 1; i <= bulk; i++)); do
-            printf '[Bulk%05d]\n\tpath = %s\n\tcomment = Bulk share %d\n\tread only = no\n' \
-                "$i" "$DIR/D/Bulk" "$i"
-        done
+        bulk_sections "${1:-0}"
     } >"$file"
     net_ conf import "$file" >/dev/null
 }
@@ -447,15 +453,12 @@ cmd_bulk_shares() {
     [[ $n =~ ^[0-9]+$ ]] || die "bulk-shares needs a count"
     # Keep whatever is configured now except earlier bulk shares, then add the new ones, all
     # in one import (a single registry transaction).
-    local file=$DIR/state/import.conf i
+    local file=$DIR/state/import.conf
     {
         net_ conf list | awk '
             /^\[/ { skip = ($0 ~ /^\[Bulk[0-9]+\]$/); if ($0 == "[global]") skip = 1 }
             !skip'
-        for ((i = 1; i <= n; i++)); do
-            printf '[Bulk%05d]\n\tpath = %s\n\tcomment = Bulk share %d\n\tread only = no\n' \
-                "$i" "$DIR/D/Bulk" "$i"
-        done
+        bulk_sections "$n"
     } >"$file"
     net_ conf import "$file" >/dev/null
     reload_smbd

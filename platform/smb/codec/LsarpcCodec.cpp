@@ -120,8 +120,7 @@ std::optional<Sid> readSid(NdrReader& r) {
 std::vector<std::uint8_t> encodeOpenPolicy2(std::u16string_view systemName,
                                             std::uint32_t desiredAccess) {
     NdrWriter w;
-    const std::u16string name(systemName);
-    w.uniqueString(&name);
+    w.uniqueString(systemName);
     // LSAPR_OBJECT_ATTRIBUTES, all empty.
     w.u32(24);
     w.nullPointer(); // RootDirectory

@@ -29,6 +29,10 @@ public:
     void conformantString(std::u16string_view text);
     // Unique [string] pointer whose pointee follows at once (top-level parameters).
     void uniqueString(const std::u16string* text);
+    void uniqueString(std::u16string_view text) {
+        referent();
+        conformantString(text);
+    }
 
     std::size_t size() const { return m_data.size(); }
     const std::vector<std::uint8_t>& data() const { return m_data; }

@@ -31,8 +31,7 @@ Status readRids(NdrReader& r, std::uint32_t count, bool present, std::vector<std
 std::vector<std::uint8_t> encodeConnect2(std::u16string_view serverName,
                                          std::uint32_t desiredAccess) {
     NdrWriter w;
-    const std::u16string name(serverName);
-    w.uniqueString(&name);
+    w.uniqueString(serverName);
     w.align(4);
     w.u32(desiredAccess);
     return w.take();
