@@ -336,10 +336,12 @@ Status SmbNetwork::getInfo(const std::u16string& server, const std::u16string& n
 }
 
 namespace {
-// Failures that say the server could not be reached or the connection broke, not what it holds
-// of a share: a server that is restarting answers like this for a moment.
+// Failures that say the server could not be reached, the connection broke or the answer was
+// late, not what it holds of a share: a server that is restarting answers like this for a
+// moment, and its first answers after it came back may take longer than the bound.
 bool notReachedYet(Status s) {
     switch (s) {
+    case status::SemaphoreTimeout:
     case status::BadNetPath:
     case status::UnexpectedNetworkError:
     case status::NetNameDeleted:
