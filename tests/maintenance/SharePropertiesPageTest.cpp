@@ -3,7 +3,6 @@
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeNetwork.h"
 #include "security/AclText.h"
-#include "security/PanelChecks.h"
 #include "security/PermissionEditor.h"
 #include "shares/FillSharesList.h"
 #include "support/Fixture.h"
@@ -133,7 +132,6 @@ private slots:
 
 void SharePropertiesPageTest::startsWithNothingSelected() {
     Page p;
-    checkPanelTexts(p.page.get());
     // Nothing selected since the computer was opened.
     QVERIFY(!p.edit("ShareName1")->isEnabled());
     QVERIFY(p.get<QPushButton>("Add1")->isEnabled());
