@@ -135,7 +135,8 @@ private:
     Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
     static Status withRetry(const Attempt& attempt);
     Status enumerateAt(const std::u16string& server, std::uint32_t level,
-                       std::vector<ShareInfo502>& out, std::uint32_t& resumeHandle);
+                       std::uint32_t preferredLength, std::vector<ShareInfo502>& out,
+                       std::uint32_t& resumeHandle);
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
                       bool idempotent);

@@ -5,31 +5,43 @@
 #include "codec/SrvsvcCodec.h"
 #include "codec/StatusMapping.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace corvane::smb {
 
+namespace {
+// The first part of a list asked for: a screenful of rows from a server that answers in parts
+// (Windows does; Samba answers everything at once whatever is asked), so that they show while
+// the rest is read in parts of the usual size.
+constexpr std::uint32_t FirstListPart = 16 * 1024;
+} // namespace
+
 Status SmbNetwork::enumerate(const std::u16string& server, std::vector<ShareInfo502>& out,
                              std::uint32_t& resumeHandle) {
-    return enumerateAt(server, srvsvc::Level502, out, resumeHandle);
+    return enumerateAt(server, srvsvc::Level502, m_options.enumPreferredLength, out, resumeHandle);
 }
 
 Status SmbNetwork::listShares(const std::u16string& server, std::vector<ShareInfo502>& out,
                               std::uint32_t& resumeHandle) {
     Server& s = serverFor(server);
-    if (!s.listsAtLevel2)
-        return enumerate(server, out, resumeHandle);
     const std::uint32_t resume = resumeHandle;
-    const Status listed = enumerateAt(server, srvsvc::Level2, out, resumeHandle);
+    const std::uint32_t length = resume == 0
+                                     ? std::min(FirstListPart, m_options.enumPreferredLength)
+                                     : m_options.enumPreferredLength;
+    if (!s.listsAtLevel2)
+        return enumerateAt(server, srvsvc::Level502, length, out, resumeHandle);
+    const Status listed = enumerateAt(server, srvsvc::Level2, length, out, resumeHandle);
     // A server without the level answers so at the first part; the list starts again at 502.
     if (resume != 0 || (listed != status::InvalidLevel && listed != status::NotSupported))
         return listed;
     s.listsAtLevel2 = false;
-    return enumerate(server, out, resumeHandle);
+    return enumerateAt(server, srvsvc::Level502, length, out, resumeHandle);
 }
 
 Status SmbNetwork::enumerateAt(const std::u16string& server, std::uint32_t level,
-                               std::vector<ShareInfo502>& out, std::uint32_t& resumeHandle) {
+                               std::uint32_t preferredLength, std::vector<ShareInfo502>& out,
+                               std::uint32_t& resumeHandle) {
     const CallScope scope(*this, CallKind::Read);
     freshStart(server, resumeHandle);
     // An open or a refresh: account names are asked again from now on, in case they changed.
@@ -40,7 +52,7 @@ Status SmbNetwork::enumerateAt(const std::u16string& server, std::uint32_t level
     // reads it again through getInfo, which asks for the real limit.
     out.clear();
     const auto stub = srvsvc::encodeShareEnum(srvsvc::serverArgument(connectName(server)),
-                                              resumeHandle, m_options.enumPreferredLength, level);
+                                              resumeHandle, preferredLength, level);
     srvsvc::ShareEnumReply decoded;
     if (Status s = srvsvcExchange(
             server, srvsvc::OpNetShareEnum, stub, true,
