@@ -58,6 +58,8 @@ options:
   --addr A         loopback address to bind (127.x.y.z), default 127.0.0.2
   --dir DIR        instance directory, default $BASE/<addr>
   --no-move-in-place   (start) the server cannot move a share in place: as "fault no-move"
+  --also-addr "A B"    (start) further loopback addresses the same smbd serves: each answers
+                   as a server of its own, one instance for many (benchmarks of many servers)
 EOF
 }
 
@@ -68,6 +70,7 @@ CMD=${1-}
 shift
 ARGS=()
 NO_MOVE=0
+ALSO_ADDRS=
 while (($#)); do
     case $1 in
         --addr) ADDR=${2?--addr needs a value}; shift 2 ;;
@@ -75,15 +78,23 @@ while (($#)); do
         --dir) DIR=${2?--dir needs a value}; shift 2 ;;
         --dir=*) DIR=${1#*=}; shift ;;
         --no-move-in-place) NO_MOVE=1; shift ;;
+        --also-addr) ALSO_ADDRS=${2?--also-addr needs a value}; shift 2 ;;
+        --also-addr=*) ALSO_ADDRS=${1#*=}; shift ;;
         -h | --help) usage; exit 0 ;;
         *) ARGS+=("$1"); shift ;;
     esac
 done
 
-[[ $ADDR =~ ^127\.([0-9]{1,3})\.([0-9]{1,3})\.([0-9]{1,3})$ ]] ||
-    die "address must be a loopback address 127.x.y.z, not '$ADDR'"
-for o in "${BASH_REMATCH[@]:1}"; do ((o <= 255)) || die "bad address '$ADDR'"; done
+check_addr() {
+    [[ $1 =~ ^127\.([0-9]{1,3})\.([0-9]{1,3})\.([0-9]{1,3})$ ]] ||
+        die "address must be a loopback address 127.x.y.z, not '$1'"
+    for o in "${BASH_REMATCH[@]:1}"; do ((o <= 255)) || die "bad address '$1'"; done
+}
+for a in $ALSO_ADDRS; do check_addr "$a"; done
+check_addr "$ADDR"
 LAST_OCTET=${BASH_REMATCH[3]}
+INTERFACES=$ADDR/8
+for a in $ALSO_ADDRS; do INTERFACES+=" $a/8"; done
 NETBIOS=CORVANE$LAST_OCTET
 DIR=${DIR:-$BASE/$ADDR}
 [[ $DIR == /* ]] || DIR=$PWD/$DIR
@@ -96,7 +107,7 @@ case $HERE in *[[:space:]]*) die "the script directory must not contain white sp
 
 need_root() { [[ $(id -u) -eq 0 ]] || die "must run as root"; }
 
-port_open() { (exec 3<>"/dev/tcp/$ADDR/445") 2>/dev/null; }
+port_open() { (exec 3<>"/dev/tcp/${1:-$ADDR}/445") 2>/dev/null; }
 
 # Every process smbd starts inherits $MARKER=$DIR, so the whole tree can be found in /proc
 # without trusting pid files or process names.
@@ -191,7 +202,7 @@ write_conf() {
 	server string = Corvane test server $ADDR
 	server role = standalone server
 	security = user
-	interfaces = $ADDR/8
+	interfaces = $INTERFACES
 	bind interfaces only = yes
 	smb ports = 445
 	disable netbios = yes
@@ -479,7 +490,10 @@ cmd_start() {
     fi
     # A half-dead instance (pid alive but port closed, or helpers left over) is cleared first.
     [[ -z $(instance_pids) ]] || cmd_stop >/dev/null
-    ! port_open || die "$ADDR:445 is already served by something else"
+    local a
+    for a in $ADDR $ALSO_ADDRS; do
+        ! port_open "$a" || die "$a:445 is already served by something else"
+    done
     ensure_unix_accounts
     write_conf
     write_client_conf
@@ -506,15 +520,17 @@ launch_smbd() {
     # _NO_WINBINDD: never ask a winbindd of the machine (such as the test domain controller's,
     # on the default socket) about accounts; this server knows only its own.
     env "$MARKER=$DIR" _NO_WINBINDD=1 smbd -D -s "$CONF" -l "$DIR/log"
-    local deadline=$((SECONDS + START_TIMEOUT))
-    until port_open; do
-        if ((SECONDS >= deadline)); then
-            note "smbd did not answer on $ADDR:445 within ${START_TIMEOUT}s; log follows"
-            tail -n 30 "$DIR/log/log.smbd" >&2 2>/dev/null || true
-            cmd_stop >/dev/null || true
-            exit 1
-        fi
-        sleep 0.05
+    local deadline=$((SECONDS + START_TIMEOUT)) a
+    for a in $ADDR $ALSO_ADDRS; do
+        until port_open "$a"; do
+            if ((SECONDS >= deadline)); then
+                note "smbd did not answer on $a:445 within ${START_TIMEOUT}s; log follows"
+                tail -n 30 "$DIR/log/log.smbd" >&2 2>/dev/null || true
+                cmd_stop >/dev/null || true
+                exit 1
+            fi
+            sleep 0.05
+        done
     done
 }
 
