@@ -46,6 +46,16 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     QList<QTreeWidgetItem*> rows;
     std::size_t textBytes = 0;
     bool ok = true;
+    // Rows show as the parts come, so a long list can be looked at while the rest is read;
+    // shown again each time they have doubled, so all the sorting stays within twice the last.
+    qsizetype shown = 0;
+    const auto show = [&] {
+        list->invisibleRootItem()->takeChildren();
+        if (order == FillOrder::ByName)
+            sortItemsByCaption(rows);
+        list->addTopLevelItems(rows);
+        shown = rows.size();
+    };
     while (true) {
         const Status result = service.listShares(server, part, resume);
         if (result != status::Success && result != status::MoreData) {
@@ -61,6 +71,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
             tooMuch = textBytes > limits.textBytes;
         }
         if (tooMuch) {
+            list->invisibleRootItem()->takeChildren();
             qDeleteAll(rows);
             return false;
         }
@@ -80,11 +91,10 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
             ok = false;
             break;
         }
+        if (rows.size() >= 2 * shown)
+            show();
     }
-    // Sorting once here instead of re-sorting as each row arrives keeps large lists linear.
-    if (order == FillOrder::ByName)
-        sortItemsByCaption(rows);
-    list->addTopLevelItems(rows);
+    show();
     return ok;
 }
 

@@ -40,9 +40,14 @@ public:
         : m_handles(std::move(handles)), m_perCall(perCall), m_remark(std::move(remark)),
           m_lastCall(lastCall) {}
     int calls = 0;
+    // The rows `watched` shows as each call comes.
+    const QTreeWidget* watched = nullptr;
+    std::vector<int> seen;
 
     Status enumerate(const std::u16string&, std::vector<ShareInfo502>& out,
                      std::uint32_t& resumeHandle) override {
+        if (watched)
+            seen.push_back(watched->topLevelItemCount());
         const auto i = static_cast<std::size_t>(calls++);
         out.assign(static_cast<std::size_t>(m_perCall), share(u"s", 0, u"C:\\x", m_remark.c_str()));
         if (m_handles.empty())
@@ -139,6 +144,17 @@ private slots:
         QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
         QCOMPARE(list.topLevelItemCount(), 7);
         QCOMPARE(net.callsOf(Call::Enumerate).size(), size_t(3));
+    }
+
+    void rowsReadShowWhileTheRestIsRead() {
+        EndlessShares server({}, 2, {}, 4);
+        QTreeWidget list;
+        server.watched = &list;
+        QVERIFY(FillSharesList(server, "SRV1", &list, ImageList()));
+        QCOMPARE(server.seen.size(), size_t(4));
+        QCOMPARE(server.seen[0], 0);
+        QCOMPARE(server.seen[1], 2);
+        QCOMPARE(list.topLevelItemCount(), 8);
     }
 
     void failureInALaterPartKeepsEarlierRowsAndReportsFalse() {
