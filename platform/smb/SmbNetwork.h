@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CredentialProvider.h"
 #include "SmbOptions.h"
 #include "codec/LsarpcCodec.h"
 #include "platform/AccountService.h"
 #include "platform/CallCanceller.h"
+#include "platform/CredentialProvider.h"
 #include "platform/DirectoryService.h"
 #include "platform/SessionService.h"
 #include "platform/ShareService.h"
