@@ -1,10 +1,10 @@
 #include "ImportPlan.h"
 
 #include "Messages.h"
-#include "bulk/BulkPaths.h"
 #include "journal/Messages.h"
 #include "maintenance/Messages.h"
 #include "maintenance/RecreateShare.h"
+#include "shares/ShareRules.h"
 #include "ui/Text.h"
 
 #include <QSet>

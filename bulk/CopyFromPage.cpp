@@ -5,6 +5,7 @@
 #include "shares/FillSharesList.h"
 #include "shares/Messages.h"
 #include "shares/ShareChanges.h"
+#include "shares/ShareRules.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
 #include "ui/SelectItemEvents.h"

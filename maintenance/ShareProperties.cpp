@@ -4,21 +4,12 @@
 #include "RecreateShare.h"
 #include "journal/Messages.h"
 #include "platform/SecurityDescriptor.h"
+#include "shares/ShareRules.h"
 #include "ui/Text.h"
 
 namespace corvane {
 
 namespace text = maintenance_text;
-
-bool isDefaultShare(const QString& name) {
-    if (name.compare(QLatin1String("IPC$"), Qt::CaseInsensitive) == 0 ||
-        name.compare(QLatin1String("Admin$"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (name.size() != 2 || name[1] != QLatin1Char('$'))
-        return false;
-    const char16_t first = name[0].toLower().unicode();
-    return first >= u'a' && first <= u'z';
-}
 
 std::optional<SecurityDescriptor> shareDescriptor(const ShareInfo502& info) {
     if (info.securityDescriptor.empty())

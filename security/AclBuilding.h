@@ -18,9 +18,6 @@ enum InsertionKind : std::int32_t {
     InheritedAllow = 3, // allowed, flags 0x13, after those and the deny run that follows
 };
 
-inline constexpr std::uint32_t GenericAll = 0x10000000;
-inline constexpr std::uint32_t GenericWrite = 0x40000000;
-inline constexpr std::uint32_t GenericRead = 0x80000000;
 inline constexpr std::uint8_t ExplicitAceFlags = ObjectInheritAce | ContainerInheritAce;
 inline constexpr std::uint8_t InheritedAceFlags = ExplicitAceFlags | InheritedAce;
 

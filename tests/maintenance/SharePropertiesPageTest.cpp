@@ -6,6 +6,7 @@
 #include "security/PanelChecks.h"
 #include "security/PermissionEditor.h"
 #include "shares/FillSharesList.h"
+#include "shares/ShareRules.h"
 #include "support/Fixture.h"
 #include "ui/Text.h"
 #include "ui/UserLimitSpinBox.h"
