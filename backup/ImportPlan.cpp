@@ -2,8 +2,8 @@
 
 #include "Messages.h"
 #include "journal/Messages.h"
+#include "journal/PendingChange.h"
 #include "maintenance/Messages.h"
-#include "maintenance/RecreateShare.h"
 #include "shares/ShareRules.h"
 #include "ui/Text.h"
 
@@ -202,8 +202,9 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
         if (differencesOf(record, present).isEmpty())
             return {false, line(record, text::permissionsNotReplaced()), {}};
     }
-    const RecreateResult result = RecreateShare(service, computer, present.netname, record, present,
-                                                {changeJournal, journal::Walk::Import});
+    JournalRecord change(changeJournal, fromU16(computer), journal::Walk::Import);
+    const RecreateResult result =
+        RecreateShare(service, computer, present.netname, record, present, &change);
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
         return {true,

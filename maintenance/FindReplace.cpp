@@ -1,8 +1,8 @@
 #include "FindReplace.h"
 
 #include "Messages.h"
-#include "RecreateShare.h"
 #include "journal/Messages.h"
+#include "journal/PendingChange.h"
 #include "ui/Text.h"
 
 #include <QList>
@@ -97,9 +97,9 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     }
     value = toU16(*newValue);
 
+    JournalRecord change(changeJournal, fromU16(computer), journal::Walk::FindReplace);
     const RecreateResult result =
-        RecreateShare(service, computer, original.netname, record, original,
-                      {changeJournal, journal::Walk::FindReplace});
+        RecreateShare(service, computer, original.netname, record, original, &change);
     out.status = result.status;
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecreateShare.h"
 #include "platform/ShareService.h"
+#include "shares/RecreateShare.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "ShareProperties.h"
 
 #include "Messages.h"
-#include "RecreateShare.h"
 #include "journal/Messages.h"
+#include "journal/PendingChange.h"
 #include "platform/SecurityDescriptor.h"
 #include "shares/ShareRules.h"
 #include "ui/Text.h"
@@ -76,8 +76,9 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
     const auto failedListed = [](const QString& text) { return ApplyResult{false, text, true}; };
     if (recreate) {
         // A failed addition restores the share from the record as the server last held it.
-        const RecreateResult result = RecreateShare(service, server, presentName, record, loaded,
-                                                    {changeJournal, journal::Walk::Apply});
+        JournalRecord change(changeJournal, computer, journal::Walk::Apply);
+        const RecreateResult result =
+            RecreateShare(service, server, presentName, record, loaded, &change);
         switch (result.outcome) {
         case RecreateResult::Outcome::Done:
             break;
