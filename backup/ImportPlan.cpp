@@ -3,7 +3,7 @@
 #include "Messages.h"
 #include "journal/Messages.h"
 #include "journal/PendingChange.h"
-#include "maintenance/Messages.h"
+#include "shares/Messages.h"
 #include "shares/ShareRules.h"
 #include "ui/Text.h"
 
@@ -12,7 +12,6 @@
 namespace corvane {
 
 namespace text = backup_text;
-namespace maintenance = maintenance_text;
 
 namespace {
 
@@ -191,7 +190,7 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     const Status fetched = service.getInfo(computer, row.record.netname, present);
     if (fetched != status::Success)
         return {false, line(row.record, text::notRead(fetched)),
-                maintenance::fetchFailed(name, fetched)};
+                shares_text::fetchFailed(fetched, name)};
     ShareInfo502 record = row.record;
     // No descriptor in the file says nothing about who may use the share; a change without
     // one leaves the computer's, and a re-created share must not come back open to everyone.
@@ -212,29 +211,29 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
                 {}};
     case RecreateResult::Outcome::Untouched:
         return {false, line(row.record, text::notReplacedLeftAsItWas(result.status)),
-                maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
+                shares_text::updateFailed(name, result.status, shares_text::goOnQuestion())};
     case RecreateResult::Outcome::NotRecorded:
         return {false, line(row.record, text::notReplacedNotRecorded()),
-                maintenance::goOnAfter(journal_text::changeNotRecorded(name, result.journalError))};
+                shares_text::goOnAfter(journal_text::changeNotRecorded(name, result.journalError))};
     case RecreateResult::Outcome::ChangeFailed: // still there, perhaps partly changed
         return {false, line(row.record, text::notReplaced(result.status)),
-                maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
+                shares_text::updateFailed(name, result.status, shares_text::goOnQuestion())};
     case RecreateResult::Outcome::BothNames:
     case RecreateResult::Outcome::NewNameUnanswered: {
-        const QString consequence = maintenance::renameConsequence(
+        const QString consequence = shares_text::renameConsequence(
             result.outcome, present.netname, row.record.netname, result.status);
         return {
             false, line(row.record, text::notReplacedWith(result.status, consequence)),
-            maintenance::updateFailed(name, result.status, maintenance::goOnAfter(consequence))};
+            shares_text::updateFailed(name, result.status, shares_text::goOnAfter(consequence))};
     }
     case RecreateResult::Outcome::AdditionFailedRestored:
     case RecreateResult::Outcome::AdditionFailedLost:
     case RecreateResult::Outcome::Unanswered:
         break;
     }
-    const QString consequence = maintenance::additionFailureConsequence(result.outcome);
+    const QString consequence = shares_text::additionFailureConsequence(result.outcome);
     return {false, line(row.record, text::notReplacedWith(result.status, consequence)),
-            maintenance::updateFailed(name, result.status, consequence)};
+            shares_text::updateFailed(name, result.status, consequence)};
 }
 
 } // namespace corvane

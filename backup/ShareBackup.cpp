@@ -4,7 +4,7 @@
 #include "Messages.h"
 #include "ShareExport.h"
 #include "TImportSharesForm1.h"
-#include "maintenance/Messages.h"
+#include "shares/Messages.h"
 #include "ui/BusyCursor.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
@@ -86,8 +86,7 @@ void ShareBackup::ExportShares1Click() {
             const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
             if (fetched != status::Success) {
                 // Yes leaves the share out of the file; No writes nothing.
-                if (!m_ctx.messages.errorGoOn(m_owner,
-                                              maintenance_text::fetchFailed(name, fetched)))
+                if (!m_ctx.messages.errorGoOn(m_owner, shares_text::fetchFailed(fetched, name)))
                     return;
                 continue;
             }

@@ -162,7 +162,7 @@ void CopyFromPage::Copy1Click() {
         ShareInfo502 info;
         Status result = m_ctx.shares.getInfo(source, toU16(item->text(0)), info);
         if (result != status::Success) {
-            m_ctx.messages.error(this, bulk_text::copyFetchFailed(result, item->text(0)));
+            m_ctx.messages.error(this, shares_text::fetchFailed(result, item->text(0)));
             if (copiedAny)
                 m_ctx.reloadSharesList();
             return;

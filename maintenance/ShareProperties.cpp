@@ -4,6 +4,7 @@
 #include "journal/Messages.h"
 #include "journal/PendingChange.h"
 #include "platform/SecurityDescriptor.h"
+#include "shares/Messages.h"
 #include "shares/ShareRules.h"
 #include "ui/Text.h"
 
@@ -89,15 +90,15 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
         case RecreateResult::Outcome::BothNames:
         case RecreateResult::Outcome::NewNameUnanswered:
             return failedListed(text::applyFailedLeaving(
-                result.status, text::renameConsequence(result.outcome, presentName, record.netname,
-                                                       result.status)));
+                result.status, shares_text::renameConsequence(result.outcome, presentName,
+                                                              record.netname, result.status)));
         case RecreateResult::Outcome::AdditionFailedRestored:
             return failed(text::applyFailedLeaving(
-                result.status, text::additionFailureConsequence(result.outcome)));
+                result.status, shares_text::additionFailureConsequence(result.outcome)));
         case RecreateResult::Outcome::AdditionFailedLost:
         case RecreateResult::Outcome::Unanswered:
             return failedListed(text::applyFailedLeaving(
-                result.status, text::additionFailureConsequence(result.outcome)));
+                result.status, shares_text::additionFailureConsequence(result.outcome)));
         case RecreateResult::Outcome::NotRecorded:
             return failed(
                 journal_text::changeNotRecorded(fromU16(presentName), result.journalError));
