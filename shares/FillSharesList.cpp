@@ -33,9 +33,8 @@ std::size_t textBytesOf(const ShareInfo502& share) {
 
 } // namespace
 
-bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
-                    const ImageList& images, FillOrder order, const FillLimits& limits,
-                    Status* failure) {
+Status FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
+                      const ImageList& images, FillOrder order, const FillLimits& limits) {
     list->clear();
     const std::u16string server = toU16(computer);
     std::uint32_t resume = 0;
@@ -45,13 +44,11 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     std::vector<ShareInfo502> part;
     QList<QTreeWidgetItem*> rows;
     std::size_t textBytes = 0;
-    bool ok = true;
+    Status filled = status::Success;
     while (true) {
         const Status result = service.listShares(server, part, resume);
         if (result != status::Success && result != status::MoreData) {
-            if (failure)
-                *failure = result;
-            ok = false;
+            filled = result;
             break;
         }
         // Checked before any row of the part is made, so memory stays within the bounds.
@@ -62,7 +59,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
         }
         if (tooMuch) {
             qDeleteAll(rows);
-            return false;
+            return status::NotEnoughMemory;
         }
         for (const ShareInfo502& share : part) {
             auto* row = new QTreeWidgetItem;
@@ -77,7 +74,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
         if (part.empty() || !resumes.insert(resume).second || ++rounds >= MaxEnumerationRounds) {
             // A server that keeps answering "more" without records, or with resume handles
             // it gave before, would loop forever.
-            ok = false;
+            filled = status::RpcProtocolError;
             break;
         }
     }
@@ -85,7 +82,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     if (order == FillOrder::ByName)
         sortItemsByCaption(rows);
     list->addTopLevelItems(rows);
-    return ok;
+    return filled;
 }
 
 } // namespace corvane

@@ -64,7 +64,7 @@ struct Page : ServicesFixture {
         net.addShare(u"SRV", s);
     }
     void open(const std::u16string& computer) {
-        QVERIFY(FillSharesList(net, fromU16(computer), &list, images));
+        QCOMPARE(FillSharesList(net, fromU16(computer), &list, images), status::Success);
         state.computerName = fromU16(computer);
         page->computerOpened();
         net.clearCalls();
