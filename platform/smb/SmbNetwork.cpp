@@ -668,8 +668,8 @@ Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Accou
     return results[0];
 }
 
-void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
-                            std::vector<Account>& out, std::vector<Status>& results) {
+Status SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                              std::vector<Account>& out, std::vector<Status>& results) {
     const CallScope scope(*this, CallKind::Read);
     out.assign(sids.size(), Account{});
     results.assign(sids.size(), status::NoneMapped);
@@ -693,10 +693,11 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
         }
     }
     if (asked.empty())
-        return;
+        return status::Success;
     const auto failAll = [&](Status s) {
         for (std::size_t i : askedIndex)
             results[i] = s;
+        return s;
     };
     std::vector<std::uint8_t> reply;
     if (Status s = lsaCall(
@@ -717,6 +718,7 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
         if (results[i] == status::Success)
             (*known)[asked[k].bytes()] = out[i];
     }
+    return status::Success;
 }
 
 Status SmbNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,
