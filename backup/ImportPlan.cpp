@@ -77,18 +77,20 @@ QString line(const ShareInfo502& share, const QString& what) {
 
 } // namespace
 
-std::optional<std::vector<ExistingShare>>
-readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file) {
-    std::vector<ExistingShare> out;
+Status readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file,
+                    std::vector<ExistingShare>& out) {
+    out.clear();
     out.reserve(file.shares.size());
     for (const ExportedShare& share : file.shares) {
         ExistingShare existing;
         existing.status = service.getInfo(computer, share.record.netname, existing.record);
-        if (existing.status == status::Cancelled)
-            return std::nullopt;
+        if (existing.status == status::Cancelled) {
+            out.clear();
+            return status::Cancelled;
+        }
         out.push_back(std::move(existing));
     }
-    return out;
+    return status::Success;
 }
 
 QString stateText(const ImportRow& row) {

@@ -130,14 +130,15 @@ void ShareBackup::ImportShares1Click() {
     if (!read.file)
         return refuse(read.error);
 
-    std::optional<std::vector<ExistingShare>> existing;
+    std::vector<ExistingShare> existing;
+    Status readBack = status::Success;
     {
         const BusyCursor busy;
-        existing = readExisting(m_ctx.shares, toU16(computerName), *read.file);
+        readBack = readExisting(m_ctx.shares, toU16(computerName), *read.file, existing);
     }
-    if (!existing) // cancelled
+    if (readBack == status::Cancelled)
         return;
-    TImportSharesForm1 preview(m_ctx, *read.file, std::move(*existing), m_owner);
+    TImportSharesForm1 preview(m_ctx, *read.file, std::move(existing), m_owner);
     preview.exec();
     if (preview.ran())
         m_ctx.reloadSharesList();
