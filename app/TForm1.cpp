@@ -56,13 +56,13 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
     buildMenus();
     m_context.sharesList = SharesList1;
 
-    const DefaultAclsResult defaults = buildDefaultAcls(accounts);
-    if (defaults.acls) {
-        m_state.currentAcl = defaults.acls->currentAcl;
-        m_state.newShareAcl = defaults.acls->newShareAcl;
+    std::optional<DefaultAcls> defaults;
+    if (const Status built = buildDefaultAcls(accounts, defaults); built == status::Success) {
+        m_state.currentAcl = defaults->currentAcl;
+        m_state.newShareAcl = defaults->newShareAcl;
     } else {
         m_constructedOk = false;
-        messages.error(this, QString::fromStdString(defaults.error));
+        messages.error(this, QString::fromStdString(defaultAclsFailure(built)));
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
 
