@@ -38,12 +38,20 @@ void command(const std::string& text) {
     commands += text;
 }
 
+// When the process started, for the time to the first rows.
+const auto processStart = std::chrono::steady_clock::now();
+
 int open(smb::SmbNetwork& net, const std::u16string& server, bool probe) {
     std::vector<ShareInfo502> all, part;
     std::uint32_t resume = 0;
     Status s = 0;
     do {
         s = probe ? net.enumerate(server, part, resume) : net.listShares(server, part, resume);
+        if (all.empty())
+            std::fprintf(stderr, "first rows: %zu at %.0f ms\n", part.size(),
+                         std::chrono::duration<double, std::milli>(
+                             std::chrono::steady_clock::now() - processStart)
+                             .count());
         all.insert(all.end(), part.begin(), part.end());
     } while (s == status::MoreData);
     if (s != status::Success) {

@@ -45,6 +45,16 @@ Status FillSharesList(ShareService& service, const QString& computer, QTreeWidge
     QList<QTreeWidgetItem*> rows;
     std::size_t textBytes = 0;
     Status filled = status::Success;
+    // Rows show as the parts come, so a long list can be looked at while the rest is read;
+    // shown again each time they have doubled, so all the sorting stays within twice the last.
+    qsizetype shown = 0;
+    const auto show = [&] {
+        list->invisibleRootItem()->takeChildren();
+        if (order == FillOrder::ByName)
+            sortItemsByCaption(rows);
+        list->addTopLevelItems(rows);
+        shown = rows.size();
+    };
     while (true) {
         const Status result = service.listShares(server, part, resume);
         if (result != status::Success && result != status::MoreData) {
@@ -58,6 +68,7 @@ Status FillSharesList(ShareService& service, const QString& computer, QTreeWidge
             tooMuch = textBytes > limits.textBytes;
         }
         if (tooMuch) {
+            list->invisibleRootItem()->takeChildren();
             qDeleteAll(rows);
             return status::NotEnoughMemory;
         }
@@ -77,11 +88,10 @@ Status FillSharesList(ShareService& service, const QString& computer, QTreeWidge
             filled = status::RpcProtocolError;
             break;
         }
+        if (rows.size() >= 2 * shown)
+            show();
     }
-    // Sorting once here instead of re-sorting as each row arrives keeps large lists linear.
-    if (order == FillOrder::ByName)
-        sortItemsByCaption(rows);
-    list->addTopLevelItems(rows);
+    show();
     return filled;
 }
 

@@ -220,11 +220,14 @@ Status FakeNetwork::remove(const std::u16string& server, const std::u16string& n
     });
 }
 
-Status FakeNetwork::lookupName(const std::u16string& system, const std::u16string& name,
-                               Account& out) {
-    return answer(Call::LookupName, system, name, std::nullopt, [&]() -> Status {
-        if (auto known = wellKnownAccountByName(name)) {
-            out = *known;
+Status FakeNetwork::lookupAccount(Call call, const std::u16string& system,
+                                  const std::u16string& key,
+                                  const std::optional<Account>& wellKnown,
+                                  const std::function<bool(const Account&)>& matches,
+                                  Account& out) {
+    return answer(call, system, key, std::nullopt, [&]() -> Status {
+        if (wellKnown) {
+            out = *wellKnown;
             return status::Success;
         }
         if (system.empty())
@@ -232,37 +235,29 @@ Status FakeNetwork::lookupName(const std::u16string& system, const std::u16strin
         Computer* c = reachableComputer(system);
         if (!c)
             return status::RpcServerUnavailable;
-        for (const Account& a : c->accounts) {
-            if (sameName(a.name, name) || sameName(a.domain + u'\\' + a.name, name)) {
-                out = a;
-                return status::Success;
-            }
-        }
-        return status::NoneMapped;
+        const auto it = std::find_if(c->accounts.begin(), c->accounts.end(), matches);
+        if (it == c->accounts.end())
+            return status::NoneMapped;
+        out = *it;
+        return status::Success;
     });
+}
+
+Status FakeNetwork::lookupName(const std::u16string& system, const std::u16string& name,
+                               Account& out) {
+    return lookupAccount(
+        Call::LookupName, system, name, wellKnownAccountByName(name),
+        [&](const Account& a) {
+            return sameName(a.name, name) || sameName(a.domain + u'\\' + a.name, name);
+        },
+        out);
 }
 
 Status FakeNetwork::lookupSid(const std::u16string& system, const Sid& sid, Account& out) {
     const std::string text = sid.toString();
-    const std::u16string key(text.begin(), text.end());
-    return answer(Call::LookupSid, system, key, std::nullopt, [&]() -> Status {
-        if (auto known = wellKnownAccountBySid(sid)) {
-            out = *known;
-            return status::Success;
-        }
-        if (system.empty())
-            return status::NoneMapped;
-        Computer* c = reachableComputer(system);
-        if (!c)
-            return status::RpcServerUnavailable;
-        for (const Account& a : c->accounts) {
-            if (a.sid == sid) {
-                out = a;
-                return status::Success;
-            }
-        }
-        return status::NoneMapped;
-    });
+    return lookupAccount(
+        Call::LookupSid, system, std::u16string(text.begin(), text.end()),
+        wellKnownAccountBySid(sid), [&](const Account& a) { return a.sid == sid; }, out);
 }
 
 Status FakeNetwork::listDirectories(const std::u16string& server, const std::u16string& nodePath,

@@ -131,6 +131,11 @@ private:
                   std::optional<ShareInfo502> info, const std::function<Status()>& body);
     Status record(Call call, const std::u16string& server, const std::u16string& name,
                   std::optional<ShareInfo502> info, Status result);
+    // A look-up of one account, recorded under `key`: a well-known account answers at once,
+    // otherwise the first account of `system` that `matches`.
+    Status lookupAccount(Call call, const std::u16string& system, const std::u16string& key,
+                         const std::optional<Account>& wellKnown,
+                         const std::function<bool(const Account&)>& matches, Account& out);
 
     std::map<std::u16string, Computer> m_computers; // by lower-cased name
     std::vector<Fault> m_faults;

@@ -41,6 +41,10 @@ class SmbContext;
 // beginOperation() ends the stall; the next call then connects afresh.
 //
 // All calls must come from one thread; cancelCurrentCall() may come from any other.
+//
+// The calls are written by protocol: SmbShares.cpp and SmbSessions.cpp (srvsvc), SmbAccounts.cpp
+// (lsarpc, samr), SmbDirectories.cpp (the file service); SmbCallGuard.cpp bounds and cancels
+// them, and this class's own file keeps each server's pipes.
 class SmbNetwork : public ShareService,
                    public AccountService,
                    public DirectoryService,
@@ -131,10 +135,16 @@ private:
     Status guarded(Server& server, const std::function<Status()>& step, std::uint64_t maxBytes = 0);
     static Status withRetry(const Attempt& attempt);
     Status enumerateAt(const std::u16string& server, std::uint32_t level,
-                       std::vector<ShareInfo502>& out, std::uint32_t& resumeHandle);
+                       std::uint32_t preferredLength, std::vector<ShareInfo502>& out,
+                       std::uint32_t& resumeHandle);
     Status srvsvcCall(const std::u16string& server, std::uint16_t opnum,
                       const std::vector<std::uint8_t>& stub, std::vector<std::uint8_t>& reply,
                       bool idempotent);
+    // A server-service call: `stub` goes out, the answer is decoded by `decode` into `decoded`.
+    template <class Decoded, class Decode>
+    Status srvsvcExchange(const std::u16string& server, std::uint16_t opnum,
+                          const std::vector<std::uint8_t>& stub, bool idempotent, Decode decode,
+                          Decoded& decoded);
     // Sends a session or open-file call and reads the result of an answer without records.
     Status sessionCall(const std::u16string& server, std::uint16_t opnum,
                        const std::vector<std::uint8_t>& stub);

@@ -52,12 +52,7 @@ struct Window : test::WindowFixture {
     QTreeWidget* tree() const { return find<QTreeWidget>("DirTree1"); }
     QTabWidget* pages() const { return find<QTabWidget>("PageControl1"); }
 
-    QStringList column(int c) const {
-        QStringList out;
-        for (int i = 0; i < shares()->topLevelItemCount(); ++i)
-            out << shares()->topLevelItem(i)->text(c);
-        return out;
-    }
+    QStringList column(int c) const { return test::columnTexts(shares(), c); }
     QStringList treeTexts() const {
         QStringList out;
         for (int i = 0; i < tree()->topLevelItemCount(); ++i) {
@@ -126,6 +121,35 @@ private slots:
             {"AddDirectoryNameAsUserName1", "QCheckBox"},
             {"Security1", "QPushButton"},
             {"Create1", "QPushButton"},
+            {"Label1", "QLabel"},
+            {"Label2", "QLabel"},
+            {"Label3", "QLabel"},
+            {"Label4", "QLabel"},
+            {"Label5", "QLabel"},
+            {"Label6", "QLabel"},
+            {"Label7", "QLabel"},
+            {"Label8", "QLabel"},
+            {"Label9", "QLabel"},
+            {"Label10", "QLabel"},
+            {"Label11", "QLabel"},
+            {"Label12", "QLabel"},
+            {"Label13", "QLabel"},
+            {"Label14", "QLabel"},
+            {"Label15", "QLabel"},
+            {"Label16", "QLabel"},
+            // The window's own dialog, by its name.
+            {"FindReplaceTextForm1/GroupBox1", "QGroupBox"},
+            {"FindReplaceTextForm1/ShareName1", "QRadioButton"},
+            {"FindReplaceTextForm1/LocalPath1", "QRadioButton"},
+            {"FindReplaceTextForm1/Label1", "QLabel"},
+            {"FindReplaceTextForm1/FindText1", "QLineEdit"},
+            {"FindReplaceTextForm1/Label2", "QLabel"},
+            {"FindReplaceTextForm1/ReplaceText1", "QLineEdit"},
+            {"FindReplaceTextForm1/ProgressBar1", "QProgressBar"},
+            {"FindReplaceTextForm1/Ok1", "QPushButton"},
+            {"FindReplaceTextForm1/Cancel1", "QPushButton"},
+            {"FindReplaceTextForm1/Close1", "QPushButton"},
+            {"FindReplaceTextForm1/StatusList1", "QListWidget"},
         };
         for (const auto& [name, kind] : controls)
             QTest::newRow(name) << QString(name) << QString(kind);
@@ -134,12 +158,17 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, kind);
         Window w;
-        // Controls of the main window live outside its dialogs.
         QWidget* found = nullptr;
-        for (QWidget* candidate : w.form->findChildren<QWidget*>(name)) {
-            if (!candidate->window() || candidate->window() == w.form.get() ||
-                qobject_cast<QMenu*>(candidate))
-                found = candidate;
+        if (const auto slash = name.indexOf('/'); slash >= 0) {
+            if (auto* dialog = w.form->findChild<QWidget*>(name.left(slash)))
+                found = dialog->findChild<QWidget*>(name.mid(slash + 1));
+        } else {
+            // Controls of the main window live outside its dialogs.
+            for (QWidget* candidate : w.form->findChildren<QWidget*>(name)) {
+                if (!candidate->window() || candidate->window() == w.form.get() ||
+                    qobject_cast<QMenu*>(candidate))
+                    found = candidate;
+            }
         }
         QVERIFY2(found, qPrintable(name));
         QVERIFY2(found->inherits(kind.toLatin1()), qPrintable(found->metaObject()->className()));
@@ -150,19 +179,15 @@ private slots:
         auto names = [](QMenu* menu) {
             QStringList out;
             for (QAction* a : menu->actions())
-                out << a->objectName() + "|" + (a->isSeparator() ? "-" : a->text());
+                out << a->objectName();
             return out;
         };
         QCOMPARE(names(w.find<QMenu>("SharesMenu1")),
-                 QStringList(
-                     {"DeleteSelected1|&Delete Selected", "HideSelected1|&Hide Selected", "N1|-",
-                      "FindReplaceText1|&Find && Replace Text", "ShowOpenFiles1|Show open files",
-                      "N3|-", "ExportShares1|E&xport shares...", "ImportShares1|&Import shares...",
-                      "N4|-", "Sessions1|&Sessions and open files...",
-                      "Inventory1|&Inventory of servers...", "Preferences1|&Preferences..."}));
+                 QStringList({"DeleteSelected1", "HideSelected1", "N1", "FindReplaceText1",
+                              "ShowOpenFiles1", "N3", "ExportShares1", "ImportShares1", "N4",
+                              "Sessions1", "Inventory1", "Preferences1"}));
         QCOMPARE(names(w.find<QMenu>("HelpMenu1")),
-                 QStringList({"Contents1|&Contents", "N2|-", "QentisSoftware1|Qentis &Software",
-                              "About1|&About..."}));
+                 QStringList({"Contents1", "N2", "QentisSoftware1", "About1"}));
         QCOMPARE(w.find<QToolButton>("ToolButton3")->menu(), w.find<QMenu>("SharesMenu1"));
         QCOMPARE(w.find<QToolButton>("HelpButton1")->menu(), w.find<QMenu>("HelpMenu1"));
     }
@@ -170,16 +195,9 @@ private slots:
     void startUpStateAndFormsInOrder() {
         Window w;
         QCOMPARE(w.form->objectName(), QString("Form1"));
-        QCOMPARE(w.form->windowTitle(), QString("Corvane 1.0"));
         QVERIFY(w.form->constructedOk());
         QVERIFY(!w.pages()->isEnabled());
-        QCOMPARE(w.pages()->count(), 3);
-        QCOMPARE(w.pages()->tabText(0), QString("Share Properties"));
-        QCOMPARE(w.pages()->tabText(1), QString("Copy From"));
-        QCOMPARE(w.pages()->tabText(2), QString("Create from directory"));
         QCOMPARE(w.pages()->currentIndex(), 0);
-        w.form->show();
-        QVERIFY(w.pages()->width() >= 289);
         const QObjectList children = w.form->children();
         const auto at = [&](QObject* o) { return children.indexOf(o); };
         QVERIFY(at(static_cast<QObject*>(w.form->findReplaceTextForm())) >= 0);

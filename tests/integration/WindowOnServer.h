@@ -6,6 +6,7 @@
 #include "integration/TestServer.h"
 #include "platform/SecurityDescriptor.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/TreeTexts.h"
 #include "ui/Text.h"
 
 #include <QAction>
@@ -74,12 +75,7 @@ struct WindowOnServer {
         return form.state().computerName == fromU16(server.address());
     }
 
-    QStringList rows() const {
-        QStringList out;
-        for (int i = 0; i < shares()->topLevelItemCount(); ++i)
-            out << shares()->topLevelItem(i)->text(0);
-        return out;
-    }
+    QStringList rows() const { return test::columnTexts(shares()); }
 
     // Selects exactly the named rows, as ctrl-clicks would; false when one is missing.
     bool select(const QStringList& names) { return selectRows(shares(), names); }

@@ -7,23 +7,6 @@ using namespace corvane;
 using corvane::fake::Call;
 using corvane::fake::FakeNetwork;
 
-TEST(FakeNetwork, EnumeratesInPartsWithMoreData) {
-    FakeNetwork net;
-    for (int i = 0; i < 7; ++i)
-        net.addDiskShare(u"SRV1", u"s" + std::u16string(1, char16_t(u'0' + i)), u"C:\\x");
-    net.computer(u"srv1").enumerationPartSize = 3;
-    std::vector<ShareInfo502> part;
-    std::uint32_t resume = 0;
-    std::vector<std::size_t> sizes;
-    Status result;
-    do {
-        result = net.enumerate(u"srv1", part, resume);
-        sizes.push_back(part.size());
-    } while (result == status::MoreData);
-    EXPECT_EQ(result, status::Success);
-    EXPECT_EQ(sizes, (std::vector<std::size_t>{3, 3, 1}));
-}
-
 TEST(FakeNetwork, ShareCallsFollowTheServiceRules) {
     FakeNetwork net;
     net.addDiskShare(u"SRV1", u"Data", u"C:\\Data", u"old");

@@ -1,6 +1,7 @@
 #include "security/PermissionEditor.h"
 #include "AclText.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/TreeTexts.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -54,12 +55,7 @@ struct Editor {
             out += box(name)->isChecked() ? '1' : '0';
         return out;
     }
-    QStringList captions() const {
-        QStringList out;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            out << list()->topLevelItem(i)->text(0);
-        return out;
-    }
+    QStringList captions() const { return columnTexts(list()); }
     QList<int> images_() const {
         QList<int> out;
         for (int i = 0; i < list()->topLevelItemCount(); ++i)
@@ -75,7 +71,7 @@ struct Editor {
 class PermissionEditorTest : public QObject {
     Q_OBJECT
 private slots:
-    void controlsCarryTheirNames();
+    void panelStartsDisabled();
     void deselectingClearsAndDisablesThePanel();
     void rowRuleCaptionsImagesAndSids();
     void addAppendsAnAllowedFullControlEntry_data();
@@ -92,19 +88,10 @@ private slots:
     void inertRowEnablesNothingAndIsNotRemoved();
 };
 
-void PermissionEditorTest::controlsCarryTheirNames() {
+void PermissionEditorTest::panelStartsDisabled() {
     Editor e(Form::MainWindow);
-    for (const char* name :
-         {"Label5", "Label6", "Label7", "Label8", "Label9", "Label10", "Label11"})
-        QVERIFY2(e.editor->findChild<QLabel*>(name), name);
-    for (const char* name : BoxNames)
-        QVERIFY2(e.box(name), name);
-    QVERIFY(e.list());
     QCOMPARE(e.editor->findChild<QFrame*>("Permissions1")->isEnabled(), false);
-    QCOMPARE(e.editor->findChild<QPushButton*>("Add1")->text(), QStringLiteral("A&dd"));
-    QCOMPARE(e.editor->findChild<QPushButton*>("Remove1")->text(), QStringLiteral("&Remove"));
     QCOMPARE(e.list()->selectionMode(), QAbstractItemView::SingleSelection);
-    QVERIFY(e.list()->isHeaderHidden());
 }
 
 void PermissionEditorTest::deselectingClearsAndDisablesThePanel() {

@@ -1,6 +1,7 @@
 #include "shares/FillSharesList.h"
 #include "platform/fake/FakeNetwork.h"
 #include "shares/DriveProbe.h"
+#include "support/TreeTexts.h"
 #include "ui/ListSorting.h"
 #include "ui/UserLimitSpinBox.h"
 
@@ -14,10 +15,7 @@ using fake::Call;
 namespace {
 
 QStringList column(const QTreeWidget& list, int c) {
-    QStringList out;
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        out << list.topLevelItem(i)->text(c);
-    return out;
+    return test::columnTexts(&list, c);
 }
 
 ShareInfo502 share(const char16_t* name, std::uint32_t type, const char16_t* path,
@@ -40,9 +38,14 @@ public:
         : m_handles(std::move(handles)), m_perCall(perCall), m_remark(std::move(remark)),
           m_lastCall(lastCall) {}
     int calls = 0;
+    // The rows `watched` shows as each call comes.
+    const QTreeWidget* watched = nullptr;
+    std::vector<int> seen;
 
     Status enumerate(const std::u16string&, std::vector<ShareInfo502>& out,
                      std::uint32_t& resumeHandle) override {
+        if (watched)
+            seen.push_back(watched->topLevelItemCount());
         const auto i = static_cast<std::size_t>(calls++);
         out.assign(static_cast<std::size_t>(m_perCall), share(u"s", 0, u"C:\\x", m_remark.c_str()));
         if (m_handles.empty())
@@ -140,6 +143,17 @@ private slots:
         QCOMPARE(FillSharesList(net, "SRV1", &list, ImageList()), status::Success);
         QCOMPARE(list.topLevelItemCount(), 7);
         QCOMPARE(net.callsOf(Call::Enumerate).size(), size_t(3));
+    }
+
+    void rowsReadShowWhileTheRestIsRead() {
+        EndlessShares server({}, 2, {}, 4);
+        QTreeWidget list;
+        server.watched = &list;
+        QCOMPARE(FillSharesList(server, "SRV1", &list, ImageList()), status::Success);
+        QCOMPARE(server.seen.size(), size_t(4));
+        QCOMPARE(server.seen[0], 0);
+        QCOMPARE(server.seen[1], 2);
+        QCOMPARE(list.topLevelItemCount(), 8);
     }
 
     void failureInALaterPartKeepsEarlierRowsAndReportsFalse() {

@@ -7,6 +7,7 @@
 #include "platform/fake/FakeNetwork.h"
 #include "shares/AppContext.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/TreeTexts.h"
 #include "ui/Text.h"
 
 #include <QStringList>
@@ -87,12 +88,7 @@ struct ServicesFixture {
         net.clearCalls();
     }
 
-    QStringList rows() const {
-        QStringList out;
-        for (int i = 0; i < list.topLevelItemCount(); ++i)
-            out << list.topLevelItem(i)->text(0);
-        return out;
-    }
+    QStringList rows() const { return columnTexts(&list); }
 
     bool hasShare(const std::u16string& name) const { return net.findShare(Server, name); }
 };

@@ -12,29 +12,15 @@
 # Run as root.
 set -euo pipefail
 
-HERE=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
-BASE=${CORVANE_TEST_SERVER_BASE:-/tmp/corvane-test-server}
+SCRIPT_NAME=domain-controller
 ADDR=127.0.0.10
-DIR=
 START_TIMEOUT=${CORVANE_TEST_SERVER_TIMEOUT:-60}
-export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-
 REALM=CORVANE.TEST
 DNS_DOMAIN=corvane.test
 DOMAIN=CORVANE
 HOST=dc
 STRICT_HOST=strict
-ADMIN_USER=Administrator
-ADMIN_PASS='Corvane-Admin-1'
-USER1=alice
-USER1_PASS='Alice-Pass-1'
-USER2=bob
-USER2_PASS='Bob-Pass-1'
-STAFF_GROUP=corvane-staff
 MARKER=__CORVANE_DC_SANDBOX
-
-die() { echo "domain-controller: $*" >&2; exit 1; }
-note() { echo "domain-controller: $*" >&2; }
 
 usage() {
     cat <<EOF
@@ -59,38 +45,18 @@ options:
 EOF
 }
 
-CMD=${1-}
-[[ -n $CMD ]] || { usage >&2; exit 2; }
-shift
-ARGS=()
-while (($#)); do
-    case $1 in
-        --addr) ADDR=${2?--addr needs a value}; shift 2 ;;
-        --addr=*) ADDR=${1#*=}; shift ;;
-        --dir) DIR=${2?--dir needs a value}; shift 2 ;;
-        --dir=*) DIR=${1#*=}; shift ;;
-        -h | --help) usage; exit 0 ;;
-        *) ARGS+=("$1"); shift ;;
-    esac
-done
+# shellcheck source=lib.sh
+. "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
+ADMIN_USER=Administrator
+parse_args "$@"
 
-[[ $ADDR =~ ^127\.([0-9]{1,3})\.([0-9]{1,3})\.([0-9]{1,3})$ ]] ||
-    die "address must be a loopback address 127.x.y.z, not '$ADDR'"
-for o in "${BASH_REMATCH[@]:1}"; do ((o <= 255)) || die "bad address '$ADDR'"; done
-((BASH_REMATCH[3] < 255)) || die "the last octet must leave room for the strict address"
-STRICT_ADDR=127.${BASH_REMATCH[1]}.${BASH_REMATCH[2]}.$((BASH_REMATCH[3] + 1))
-DIR=${DIR:-$BASE/$ADDR}
-[[ $DIR == /* ]] || DIR=$PWD/$DIR
-DIR=${DIR%/}
+((ADDR_OCTETS[2] < 255)) || die "the last octet must leave room for the strict address"
+STRICT_ADDR=127.${ADDR_OCTETS[0]}.${ADDR_OCTETS[1]}.$((ADDR_OCTETS[2] + 1))
 case $DIR in *[[:space:]]*) die "DIR must not contain white space" ;; esac
 CONF=$DIR/smb.conf
 AD=$DIR/ad
 FQDN=$HOST.$DNS_DOMAIN
 STRICT_FQDN=$STRICT_HOST.$DNS_DOMAIN
-
-need_root() { [[ $(id -u) -eq 0 ]] || die "must run as root"; }
-
-port_open() { (exec 3<>"/dev/tcp/$1/$2") 2>/dev/null; }
 
 # The samba master from its pid file, when that pid is still samba.
 samba_pid() {
@@ -110,10 +76,9 @@ instance_pids() {
     local session=
     [[ ! -f $DIR/run/samba.pid ]] || session=$(tr -dc '0-9' <"$DIR/run/samba.pid")
     {
-        { grep -l -s -z -x -F -- "$MARKER=$DIR" /proc/[0-9]*/environ || true; } |
-            sed -e 's|^/proc/||' -e 's|/environ$||'
+        marked_pids
         [[ -z $session ]] || ps -e -o pid=,sid=,stat= | awk -v s="$session" '$2 == s && $3 !~ /^Z/ { print $1 }'
-    } | { grep -vx -e "$$" -e "$BASHPID" || true; } | sort -un
+    } | sort -un
 }
 
 main_pid() { samba_pid; }
@@ -136,15 +101,8 @@ CORVANE_TEST_SERVER_CONF=$CONF
 CORVANE_TEST_CLIENT_CONF=$DIR/client.conf
 KRB5_CONFIG=$DIR/krb5.conf
 NSS_WRAPPER_HOSTS=$DIR/hosts
-CORVANE_TEST_ADMIN_USER=$ADMIN_USER
-CORVANE_TEST_ADMIN_PASSWORD=$ADMIN_PASS
-CORVANE_TEST_USER1=$USER1
-CORVANE_TEST_USER1_PASSWORD=$USER1_PASS
-CORVANE_TEST_USER2=$USER2
-CORVANE_TEST_USER2_PASSWORD=$USER2_PASS
-CORVANE_TEST_GROUP=$STAFF_GROUP
-CORVANE_TEST_D_ROOT=$DIR/D
 EOF
+    print_account_env D
 }
 
 password_of() {
@@ -223,12 +181,7 @@ write_conf() {
 	cache directory = $DIR/cache
 	pid directory = $DIR/run
 	ncalrpc dir = $DIR/ncalrpc
-	logging = file
-	log file = $DIR/log/samba.log
-	log level = ${CORVANE_TEST_SERVER_LOGLEVEL:-1}
-	max log size = 5000
-	panic action =
-	enable core files = no
+$(conf_logging)
 
 	server signing = mandatory
 	load printers = no
@@ -239,10 +192,7 @@ write_conf() {
 	map to guest = never
 	server min protocol = SMB2_02
 
-	registry shares = yes
-	add share command = $HERE/share-add.sh
-	change share command = $HERE/share-change.sh
-	delete share command = $HERE/share-delete.sh
+$(conf_share_commands)
 
 	# Settings of one address: %i is the address a client connected to.
 	include = $DIR/by-address/%i.conf
@@ -343,15 +293,8 @@ PY
         for k in "${!sid[@]}"; do acl=${acl//@$k:/${sid[$k]}:}; done
         sharesec -s "$CONF" "$name" -R "$acl" >/dev/null
     done < <(demo_shares)
-    # The RPC workers open these as the connected user (see test-server.sh).
-    local f
-    for f in registry.tdb share_info.tdb; do
-        [[ -f $AD/state/$f ]] || /usr/bin/python3 -c 'import sys, tdb, os; tdb.Tdb(sys.argv[1], 0, tdb.DEFAULT, os.O_RDWR | os.O_CREAT, 0o666)' "$AD/state/$f"
-        chmod 0666 "$AD/state/$f"
-    done
-    if main_pid >/dev/null; then
-        smbcontrol -s "$CONF" smbd reload-config >/dev/null 2>&1 || true
-    fi
+    open_state_dbs "$AD/state"
+    reload_smbd
 }
 
 # ---------------------------------------------------------------- commands
@@ -381,16 +324,7 @@ cmd_start() {
     # The client side of samba (winbindd's and the KDC's own lookups) reads this krb5.conf,
     # never the machine's.
     env "$MARKER=$DIR" KRB5_CONFIG="$DIR/krb5.conf" samba -s "$CONF" -D -l "$DIR/log"
-    local deadline=$((SECONDS + START_TIMEOUT))
-    until is_running; do
-        if ((SECONDS >= deadline)); then
-            note "the domain controller did not answer within ${START_TIMEOUT}s; log follows"
-            tail -n 30 "$DIR/log/samba.log" >&2 2>/dev/null || true
-            cmd_stop >/dev/null || true
-            exit 1
-        fi
-        sleep 0.1
-    done
+    await_start "the domain controller" "$DIR/log/samba.log" "" is_running
     print_env >"$DIR/server.env"
     note "running on $ADDR ($FQDN) and $STRICT_ADDR ($STRICT_FQDN), pid $(main_pid), in $((SECONDS - started))s"
     print_env
@@ -398,40 +332,21 @@ cmd_start() {
 
 cmd_stop() {
     need_root
-    local pids i
-    pids=$(instance_pids)
-    if [[ -n $pids ]]; then
-        kill -TERM $pids 2>/dev/null || true
-        for ((i = 0; i < 100; i++)); do
-            sleep 0.1
-            pids=$(instance_pids)
-            [[ -n $pids ]] || break
-        done
-        if [[ -n $pids ]]; then
-            note "killing processes that ignored TERM: $pids"
-            kill -KILL $pids 2>/dev/null || true
-            sleep 0.3
-            pids=$(instance_pids)
-        fi
-        [[ -z $pids ]] || die "processes still running: $pids"
-    fi
+    stop_instance 10
     ! port_open "$ADDR" 445 || die "port $ADDR:445 still answers after stopping (another server?)"
     rm -f "$DIR"/run/*.pid
     echo "stopped"
 }
 
 cmd_status() {
-    if is_running; then
-        echo "running on $ADDR and $STRICT_ADDR (pid $(main_pid)), directory $DIR"
-        print_env
-        return 0
-    fi
-    if [[ -n $(instance_pids 2>/dev/null || true) ]]; then
-        echo "unhealthy: processes $(instance_pids | tr '\n' ' ')but the ports do not all answer"
-        return 1
-    fi
-    echo "stopped"
-    return 3
+    report_status "running on $ADDR and $STRICT_ADDR (pid $(main_pid)), directory $DIR" \
+        "the ports do not all answer" stopped
+}
+
+cmd_reset() {
+    need_instance "$CONF"
+    reset_shares
+    echo "demo shares restored"
 }
 
 cmd_ticket() {
@@ -448,15 +363,6 @@ cmd_check() {
     is_running || die "not running on $ADDR"
     local cc=$DIR/client.conf out fails=0 cache
     cache=$(mktemp)
-    expect() { # description, pattern, text
-        if grep -qE -- "$2" <<<"$3"; then
-            echo "ok    $1"
-        else
-            echo "FAIL  $1"
-            sed "s/^/      /" <<<"$3"
-            fails=$((fails + 1))
-        fi
-    }
     ARGS=("$USER1" "$cache")
     cmd_ticket
     local -a wrap=(env LD_PRELOAD=libnss_wrapper.so NSS_WRAPPER_HOSTS="$DIR/hosts"
@@ -479,24 +385,6 @@ cmd_check() {
     echo "all checks passed"
 }
 
-cmd_destroy() {
-    need_root
-    cmd_stop
-    [[ $DIR == "$BASE"/* || -f $DIR/smb.conf ]] || die "refusing to delete $DIR"
-    rm -rf -- "$DIR"
-    echo "removed $DIR"
-}
+cmd_destroy() { destroy_instance smb.conf; }
 
-case $CMD in
-    start) cmd_start ;;
-    stop) cmd_stop ;;
-    restart) cmd_stop >/dev/null; cmd_start ;;
-    status) cmd_status ;;
-    env) print_env ;;
-    reset) need_root; [[ -f $CONF ]] || die "no instance in $DIR (run start first)"; reset_shares; echo "demo shares restored" ;;
-    ticket) cmd_ticket ;;
-    check) cmd_check ;;
-    destroy) cmd_destroy ;;
-    -h | --help | help) usage ;;
-    *) usage >&2; exit 2 ;;
-esac
+run_command

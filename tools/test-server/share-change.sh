@@ -7,10 +7,7 @@ name=$2 comment=${4-} max=${5-0} csc=${6-}
 path=${3-}
 hook_log "change '$name' '$path' '$comment' $max '$csc'"
 hook_faults change
-if [[ ! -d $path ]]; then
-    hook_log "change '$name': no such directory '$path'"
-    hook_exit 1
-fi
+hook_need_directory change "$name" "$path"
 if [[ -e $DIR/no-move-in-place ]]; then
     hook_log "change '$name': path left as it was (this server cannot move a share in place)"
 else

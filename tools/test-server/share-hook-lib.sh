@@ -19,6 +19,14 @@ hook_init() {
     mkdir -p -- "$DIR/log"
 }
 
+# Ends the hook with a failure when the share's directory PATH does not exist.
+hook_need_directory() { # OP NAME PATH
+    if [[ ! -d $3 ]]; then
+        hook_log "$1 '$2': no such directory '$3'"
+        hook_exit 1
+    fi
+}
+
 hook_log() {
     printf '%s %s\n' "$(date '+%F %T')" "$*" >>"$LOG"
 }

@@ -527,56 +527,21 @@ class Services:
         return self.accounts.is_admin(user)
 
     def share_enum(self, data, user):
-        # The resume handle of an answer is set exactly once: an impacket pointer given NULL and
-        # then a number is encoded without its referent.
         req = srvs.NetrShareEnum(data)
         level = req["InfoStruct"]["Level"]
         resp = srvs.NetrShareEnumResponse()
-        resp["InfoStruct"]["Level"] = level
-        resp["InfoStruct"]["ShareInfo"]["tag"] = level
-        if level not in (0, 1, 2, 502):
-            resp["InfoStruct"]["Level"] = 1
-            resp["InfoStruct"]["ShareInfo"]["tag"] = 1
-            resp["InfoStruct"]["ShareInfo"]["Level1"] = NULL
-            resp["TotalEntries"] = 0
-            resp["ResumeHandle"] = NULL
-            resp["ErrorCode"] = ERROR_INVALID_LEVEL
+        container = self.enum_start(resp, "ShareInfo", level, (0, 1, 2, 502), 1,
+                                    level not in (2, 502) or self.may_administer(user))
+        if container is None:
             return resp
-        arm = "Level%d" % level
-        if level in (2, 502) and not self.may_administer(user):
-            resp["InfoStruct"]["ShareInfo"][arm] = NULL
-            resp["TotalEntries"] = 0
-            resp["ResumeHandle"] = NULL
-            resp["ErrorCode"] = ERROR_ACCESS_DENIED
-            return resp
-        shares = self.state.load()["shares"]
-        start = number(req["ResumeHandle"])
-        preferred = req["PreferedMaximumLength"]
-        chosen, used = [], 0
-        for share in shares[start:]:
-            size = self.record_size(level, share)
-            # At least one record goes out, so that every call makes progress.
-            if chosen and preferred != MAX_PREFERRED_LENGTH and used + size > preferred:
-                break
-            chosen.append(share)
-            used += size
-        container = resp["InfoStruct"]["ShareInfo"][arm]
-        container["EntriesRead"] = len(chosen)
-        for share in chosen:
-            record = getattr(srvs, "SHARE_INFO_%d" % level)()
-            self.share_record(level, share, record)
-            container["Buffer"].append(record)
-        if not chosen:
-            container["Buffer"] = NULL
-        resp["TotalEntries"] = len(shares)
-        following = start + len(chosen)
-        if following < len(shares):
-            resp["ResumeHandle"] = following
-            resp["ErrorCode"] = ERROR_MORE_DATA
-        else:
-            resp["ResumeHandle"] = 0
-            resp["ErrorCode"] = ERROR_SUCCESS
-        return resp
+
+        def record(share):
+            out = getattr(srvs, "SHARE_INFO_%d" % level)()
+            self.share_record(level, share, out)
+            return out
+
+        return self.enum_answer(resp, container, self.state.load()["shares"], req,
+                                lambda share: self.record_size(level, share), record)
 
     def share_get_info(self, data, user):
         req = srvs.NetrShareGetInfo(data)
@@ -687,38 +652,33 @@ class Services:
             if share is None:
                 resp["ErrorCode"] = NERR_NetNameNotFound
                 return resp
-            special = bool(share["type"] & STYPE_SPECIAL)
             p = "shi%d_" % level
+            # The new descriptor (None: none given), refused on a special share.
+            sd = None
+            if level == 502:
+                sd = blob(info[p + "security_descriptor"])
+            elif level == 1501:
+                sd = blob(info["shi1501_security_descriptor"]) or b""
+            if sd is not None:
+                if not descriptor_sane(sd):
+                    resp["ErrorCode"] = ERROR_INVALID_PARAMETER
+                    return resp
+                if share["type"] & STYPE_SPECIAL:
+                    resp["ErrorCode"] = ERROR_ACCESS_DENIED
+                    return resp
+                share["sd"] = sd.hex()
             # A change never moves a share: the path of a level 2 or 502 record is ignored
             # ([MS-SRVS] 3.1.4.11), as are its name and type.
             if level in (1, 2, 502):
                 share["remark"] = plain(info[p + "remark"])
             if level in (2, 502):
                 share["max_uses"] = info[p + "max_uses"]
-            if level == 502 and blob(info[p + "security_descriptor"]) is not None:
-                sd = blob(info[p + "security_descriptor"])
-                if not descriptor_sane(sd):
-                    resp["ErrorCode"] = ERROR_INVALID_PARAMETER
-                    return resp
-                if special:
-                    resp["ErrorCode"] = ERROR_ACCESS_DENIED
-                    return resp
-                share["sd"] = sd.hex()
             if level == 1004:
                 share["remark"] = plain(info["shi1004_remark"])
             elif level == 1005:
                 share["flags"] = info["shi1005_flags"]
             elif level == 1006:
                 share["max_uses"] = info["shi1006_max_uses"]
-            elif level == 1501:
-                sd = blob(info["shi1501_security_descriptor"]) or b""
-                if not descriptor_sane(sd):
-                    resp["ErrorCode"] = ERROR_INVALID_PARAMETER
-                    return resp
-                if special:
-                    resp["ErrorCode"] = ERROR_ACCESS_DENIED
-                    return resp
-                share["sd"] = sd.hex()
             self.state.save(state)
         resp["ErrorCode"] = ERROR_SUCCESS
         return resp
@@ -761,70 +721,87 @@ class Services:
             out.append((cid, conn["ClientIP"], user, opens, int(now - began), 0))
         return out
 
-    def enum_page(self, items, req, size):
+    def enum_start(self, resp, union, level, levels, fallback, allowed):
+        """Opens the answer of an enumeration at LEVEL: its container, or None when the answer
+        is already complete: a level not in LEVELS is answered with the empty arm of level
+        FALLBACK, a caller not ALLOWED is refused. The resume handle of an answer is set
+        exactly once: an impacket pointer given NULL and then a number is encoded without its
+        referent."""
+        resp["InfoStruct"]["Level"] = level
+        resp["InfoStruct"][union]["tag"] = level
+        resp["TotalEntries"] = 0
+        if level not in levels:
+            resp["InfoStruct"]["Level"] = fallback
+            resp["InfoStruct"][union]["tag"] = fallback
+            resp["InfoStruct"][union]["Level%d" % fallback] = NULL
+            resp["ResumeHandle"] = NULL
+            resp["ErrorCode"] = ERROR_INVALID_LEVEL
+            return None
+        if not allowed:
+            resp["InfoStruct"][union]["Level%d" % level] = NULL
+            resp["ResumeHandle"] = NULL
+            resp["ErrorCode"] = ERROR_ACCESS_DENIED
+            return None
+        return resp["InfoStruct"][union]["Level%d" % level]
+
+    def enum_answer(self, resp, container, items, req, size, record):
+        """Fills an enumeration's answer with the page of ITEMS the request's resume handle and
+        preferred length select (SIZE gives an item's size, RECORD its record)."""
         start = number(req["ResumeHandle"])
         preferred = req["PreferedMaximumLength"]
         chosen, used = [], 0
         for item in items[start:]:
             s = size(item)
+            # At least one record goes out, so that every call makes progress.
             if chosen and preferred != MAX_PREFERRED_LENGTH and used + s > preferred:
                 break
             chosen.append(item)
             used += s
         following = start + len(chosen)
         more = following < len(items)
-        return chosen, (following if more else 0), more
+        container["EntriesRead"] = len(chosen)
+        for item in chosen:
+            container["Buffer"].append(record(item))
+        if not chosen:
+            container["Buffer"] = NULL
+        resp["TotalEntries"] = len(items)
+        resp["ResumeHandle"] = following if more else 0
+        resp["ErrorCode"] = ERROR_MORE_DATA if more else ERROR_SUCCESS
+        return resp
 
     def session_enum(self, data, user):
         req = srvs.NetrSessionEnum(data)
         level = req["InfoStruct"]["Level"]
         resp = srvs.NetrSessionEnumResponse()
-        resp["InfoStruct"]["Level"] = level
-        resp["InfoStruct"]["SessionInfo"]["tag"] = level
-        resp["TotalEntries"] = 0
-        if level not in (0, 1, 2, 10, 502):
-            resp["InfoStruct"]["Level"] = 0
-            resp["InfoStruct"]["SessionInfo"]["tag"] = 0
-            resp["InfoStruct"]["SessionInfo"]["Level0"] = NULL
-            resp["ResumeHandle"] = NULL
-            resp["ErrorCode"] = ERROR_INVALID_LEVEL
-            return resp
-        arm = "Level%d" % level
-        if level in (1, 2, 502) and not self.may_administer(user):
-            resp["InfoStruct"]["SessionInfo"][arm] = NULL
-            resp["ResumeHandle"] = NULL
-            resp["ErrorCode"] = ERROR_ACCESS_DENIED
+        container = self.enum_start(resp, "SessionInfo", level, (0, 1, 2, 10, 502), 0,
+                                    level not in (1, 2, 502) or self.may_administer(user))
+        if container is None:
             return resp
         client = plain(req["ClientName"]).lstrip("\\")
         wanted_user = plain(req["UserName"]).lower()
         items = [s for s in self.sessions()
                  if (not client or s[1] == client) and (not wanted_user or s[2].lower() == wanted_user)]
-        chosen, resume, more = self.enum_page(items, req, lambda s: 64)
-        container = resp["InfoStruct"]["SessionInfo"][arm]
-        container["EntriesRead"] = len(chosen)
-        for cid, ip, name, opens, seconds, idle in chosen:
-            record = getattr(srvs, "SESSION_INFO_%d" % level)()
+
+        def record(session):
+            cid, ip, name, opens, seconds, idle = session
+            out = getattr(srvs, "SESSION_INFO_%d" % level)()
             p = "sesi%d_" % level
             # Windows names the client with two backslashes before its address.
-            record[p + "cname"] = wstr("\\\\" + ip)
+            out[p + "cname"] = wstr("\\\\" + ip)
             if level != 0:
-                record[p + "username"] = wstr(name)
-                record[p + "time"] = seconds
-                record[p + "idle_time"] = idle
+                out[p + "username"] = wstr(name)
+                out[p + "time"] = seconds
+                out[p + "idle_time"] = idle
             if level in (1, 2, 502):
-                record[p + "num_opens"] = opens
-                record[p + "user_flags"] = 0
+                out[p + "num_opens"] = opens
+                out[p + "user_flags"] = 0
             if level in (2, 502):
-                record[p + "cltype_name"] = wstr("")
+                out[p + "cltype_name"] = wstr("")
             if level == 502:
-                record[p + "transport"] = wstr("\\Device\\NetbiosSmb")
-            container["Buffer"].append(record)
-        if not chosen:
-            container["Buffer"] = NULL
-        resp["TotalEntries"] = len(items)
-        resp["ResumeHandle"] = resume
-        resp["ErrorCode"] = ERROR_MORE_DATA if more else ERROR_SUCCESS
-        return resp
+                out[p + "transport"] = wstr("\\Device\\NetbiosSmb")
+            return out
+
+        return self.enum_answer(resp, container, items, req, lambda s: 64, record)
 
     def session_del(self, data, user):
         req = srvs.NetrSessionDel(data)
@@ -881,44 +858,26 @@ class Services:
         req = srvs.NetrFileEnum(data)
         level = req["InfoStruct"]["Level"]
         resp = srvs.NetrFileEnumResponse()
-        resp["InfoStruct"]["Level"] = level
-        resp["InfoStruct"]["FileInfo"]["tag"] = level
-        resp["TotalEntries"] = 0
-        if level not in (2, 3):
-            resp["InfoStruct"]["Level"] = 3
-            resp["InfoStruct"]["FileInfo"]["tag"] = 3
-            resp["InfoStruct"]["FileInfo"]["Level3"] = NULL
-            resp["ResumeHandle"] = NULL
-            resp["ErrorCode"] = ERROR_INVALID_LEVEL
+        container = self.enum_start(resp, "FileInfo", level, (2, 3), 3, self.may_administer(user))
+        if container is None:
             return resp
-        arm = "Level%d" % level
-        if not self.may_administer(user):
-            resp["InfoStruct"]["FileInfo"][arm] = NULL
-            resp["ResumeHandle"] = NULL
-            resp["ErrorCode"] = ERROR_ACCESS_DENIED
-            return resp
-        items = self.open_files()
         base = plain(req["BasePath"]).lower()
         who = plain(req["UserName"]).lower()
-        items = [i for i in items if i[3].lower().startswith(base) and (not who or i[4].lower() == who)]
-        chosen, resume, more = self.enum_page(items, req, lambda i: 20 + 2 * len(i[3]))
-        container = resp["InfoStruct"]["FileInfo"][arm]
-        container["EntriesRead"] = len(chosen)
-        for fid, cid, _, path, name, perms in chosen:
-            record = getattr(srvs, "FILE_INFO_%d" % level)()
-            record["fi%d_id" % level] = fid
+        items = [i for i in self.open_files()
+                 if i[3].lower().startswith(base) and (not who or i[4].lower() == who)]
+
+        def record(item):
+            fid, cid, _, path, name, perms = item
+            out = getattr(srvs, "FILE_INFO_%d" % level)()
+            out["fi%d_id" % level] = fid
             if level == 3:
-                record["fi3_permissions"] = perms
-                record["fi3_num_locks"] = 0
-                record["fi3_path_name"] = wstr(path)
-                record["fi3_username"] = wstr(name)
-            container["Buffer"].append(record)
-        if not chosen:
-            container["Buffer"] = NULL
-        resp["TotalEntries"] = len(items)
-        resp["ResumeHandle"] = resume
-        resp["ErrorCode"] = ERROR_MORE_DATA if more else ERROR_SUCCESS
-        return resp
+                out["fi3_permissions"] = perms
+                out["fi3_num_locks"] = 0
+                out["fi3_path_name"] = wstr(path)
+                out["fi3_username"] = wstr(name)
+            return out
+
+        return self.enum_answer(resp, container, items, req, lambda i: 20 + 2 * len(i[3]), record)
 
     def file_close(self, data, user):
         req = srvs.NetrFileClose(data)
@@ -976,76 +935,68 @@ class Services:
             return STATUS_SUCCESS
         return STATUS_SOME_NOT_MAPPED if mapped else STATUS_NONE_MAPPED
 
-    def lookup_names(self, data, user):
-        req = lsat.LsarLookupNames(data)
-        resp = lsat.LsarLookupNamesResponse()
+    def lookup(self, req, resp, listing, field, items, translate):
+        """Answers a lookup of ITEMS into RESP[LISTING][FIELD]: TRANSLATE(item) gives the entry,
+        the (name, SID) of its domain or None, and whether the item was mapped."""
         if not self.known_handle(req["PolicyHandle"]):
             resp["ReferencedDomains"] = NULL
-            resp["TranslatedSids"]["Entries"] = 0
-            resp["TranslatedSids"]["Sids"] = NULL
+            resp[listing]["Entries"] = 0
+            resp[listing][field] = NULL
             resp["MappedCount"] = 0
             resp["ErrorCode"] = STATUS_INVALID_HANDLE
             return resp
         domains, mapped = [], 0
-        names = [n["Data"] for n in req["Names"]]
-        resp["TranslatedSids"]["Entries"] = len(names)
-        for text in names:
+        resp[listing]["Entries"] = len(items)
+        for item in items:
+            entry, domain, known = translate(item)
+            if domain is not None and domain not in domains:
+                domains.append(domain)
+            entry["DomainIndex"] = -1 if domain is None else domains.index(domain)
+            mapped += known
+            resp[listing][field].append(entry)
+        self.referenced(resp, domains)
+        resp["MappedCount"] = mapped
+        resp["ErrorCode"] = self.lookup_status(mapped, len(items))
+        return resp
+
+    def lookup_names(self, data, user):
+        req = lsat.LsarLookupNames(data)
+
+        def translate(text):
             entry = lsat.LSA_TRANSLATED_SID()
             found = self.accounts.lookup_name(text)
             if found is None:
                 entry["Use"] = USE_UNKNOWN
                 entry["RelativeId"] = 0
-                entry["DomainIndex"] = -1
-            else:
-                dname, dsid, rid, use = found
-                if (dname, dsid) not in domains:
-                    domains.append((dname, dsid))
-                entry["Use"] = use
-                entry["RelativeId"] = rid if rid is not None else 0
-                entry["DomainIndex"] = domains.index((dname, dsid))
-                mapped += 1
-            resp["TranslatedSids"]["Sids"].append(entry)
-        self.referenced(resp, domains)
-        resp["MappedCount"] = mapped
-        resp["ErrorCode"] = self.lookup_status(mapped, len(names))
-        return resp
+                return entry, None, False
+            dname, dsid, rid, use = found
+            entry["Use"] = use
+            entry["RelativeId"] = rid if rid is not None else 0
+            return entry, (dname, dsid), True
+
+        return self.lookup(req, lsat.LsarLookupNamesResponse(), "TranslatedSids", "Sids",
+                           [n["Data"] for n in req["Names"]], translate)
 
     def lookup_sids(self, data, user):
         req = lsat.LsarLookupSids(data)
-        resp = lsat.LsarLookupSidsResponse()
-        if not self.known_handle(req["PolicyHandle"]):
-            resp["ReferencedDomains"] = NULL
-            resp["TranslatedNames"]["Entries"] = 0
-            resp["TranslatedNames"]["Names"] = NULL
-            resp["MappedCount"] = 0
-            resp["ErrorCode"] = STATUS_INVALID_HANDLE
-            return resp
-        domains, mapped = [], 0
-        sids = [i["Sid"].formatCanonical() for i in req["SidEnumBuffer"]["SidInfo"]]
-        resp["TranslatedNames"]["Entries"] = len(sids)
-        for text in sids:
+
+        def translate(text):
             entry = lsat.LSAPR_TRANSLATED_NAME()
             found = self.accounts.lookup_sid(text)
             if found is None:
                 entry["Use"] = USE_UNKNOWN
                 entry["Name"] = text
-                entry["DomainIndex"] = -1
-            else:
-                dname, dsid, name, use = found
-                if (dname, dsid) not in domains:
-                    domains.append((dname, dsid))
-                entry["DomainIndex"] = domains.index((dname, dsid))
-                # An unknown account of a known domain: the domain is referenced, the name
-                # is the SID in its text form ([MS-LSAT] 3.1.4.11).
-                entry["Use"] = use
-                entry["Name"] = name if name is not None else text
-                if name is not None:
-                    mapped += 1
-            resp["TranslatedNames"]["Names"].append(entry)
-        self.referenced(resp, domains)
-        resp["MappedCount"] = mapped
-        resp["ErrorCode"] = self.lookup_status(mapped, len(sids))
-        return resp
+                return entry, None, False
+            dname, dsid, name, use = found
+            # An unknown account of a known domain: the domain is referenced, the name is the
+            # SID in its text form ([MS-LSAT] 3.1.4.11).
+            entry["Use"] = use
+            entry["Name"] = name if name is not None else text
+            return entry, (dname, dsid), name is not None
+
+        return self.lookup(req, lsat.LsarLookupSidsResponse(), "TranslatedNames", "Names",
+                           [i["Sid"].formatCanonical() for i in req["SidEnumBuffer"]["SidInfo"]],
+                           translate)
 
 
 # ------------------------------------------------------------------ SMB

@@ -6,8 +6,7 @@ std::vector<std::uint8_t> encodeEnumRequest(std::u16string_view server, int filt
                                             std::uint32_t level, std::uint32_t resumeHandle,
                                             std::uint32_t preferredLength) {
     NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
+    w.uniqueString(server);
     for (int i = 0; i < filters; ++i)
         w.nullPointer();
     w.u32(level);

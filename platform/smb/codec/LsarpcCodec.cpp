@@ -12,11 +12,6 @@ namespace {
 // side limits its lists the same way.
 constexpr std::uint32_t MaxLookupEntries = 20480;
 
-void writeHandle(NdrWriter& w, const PolicyHandle& handle) {
-    w.align(4);
-    w.bytes(handle);
-}
-
 SidNameUse toUse(std::uint16_t v) {
     if (v >= 1 && v <= 10)
         return static_cast<SidNameUse>(v);
@@ -65,6 +60,29 @@ Status finish(NdrReader& r) {
     return r.ok() ? status::Success : status::RpcProtocolError;
 }
 
+// A lookup's answer: the referenced domains, the list of translations (its Entries count, a
+// unique pointer and the conformance; readList reads that many elements of at least minSize
+// bytes each), the mapped count and the status.
+template <typename Reply, typename ReadList>
+Status decodeLookup(std::span<const std::uint8_t> stub, Reply& out, std::size_t minSize,
+                    ReadList readList) {
+    out = {};
+    NdrReader r(stub);
+    readReferencedDomains(r, out.domains);
+    const std::uint32_t entries = r.u32();
+    if (r.pointer()) {
+        const std::uint32_t count = r.u32();
+        if (count != entries || count > MaxLookupEntries || !r.expectElements(count, minSize))
+            return status::RpcProtocolError;
+        readList(r, count);
+    } else if (entries != 0) {
+        return status::RpcProtocolError;
+    }
+    out.mappedCount = r.u32();
+    out.ntStatus = r.u32();
+    return finish(r);
+}
+
 } // namespace
 
 void writeSid(NdrWriter& w, const Sid& sid) {
@@ -102,8 +120,7 @@ std::optional<Sid> readSid(NdrReader& r) {
 std::vector<std::uint8_t> encodeOpenPolicy2(std::u16string_view systemName,
                                             std::uint32_t desiredAccess) {
     NdrWriter w;
-    const std::u16string name(systemName);
-    w.uniqueString(&name);
+    w.uniqueString(systemName);
     // LSAPR_OBJECT_ATTRIBUTES, all empty.
     w.u32(24);
     w.nullPointer(); // RootDirectory
@@ -117,18 +134,12 @@ std::vector<std::uint8_t> encodeOpenPolicy2(std::u16string_view systemName,
 
 Status decodeOpenPolicy2(std::span<const std::uint8_t> stub, PolicyHandle& handle,
                          std::uint32_t& ntStatus) {
-    NdrReader r(stub);
-    const auto bytes = r.bytes(handle.size());
-    ntStatus = r.u32();
-    if (!r.ok())
-        return status::RpcProtocolError;
-    std::copy(bytes.begin(), bytes.end(), handle.begin());
-    return status::Success;
+    return readHandleReply(stub, handle, ntStatus) ? status::Success : status::RpcProtocolError;
 }
 
 std::vector<std::uint8_t> encodeClose(const PolicyHandle& handle) {
     NdrWriter w;
-    writeHandle(w, handle);
+    w.contextHandle(handle);
     return w.take();
 }
 
@@ -142,7 +153,7 @@ Status decodeClose(std::span<const std::uint8_t> stub, std::uint32_t& ntStatus) 
 std::vector<std::uint8_t> encodeLookupNames(const PolicyHandle& handle,
                                             const std::vector<std::u16string>& names) {
     NdrWriter w;
-    writeHandle(w, handle);
+    w.contextHandle(handle);
     const auto count = static_cast<std::uint32_t>(names.size());
     w.u32(count);
     w.u32(count); // conformance of the Names array
@@ -167,32 +178,20 @@ std::vector<std::uint8_t> encodeLookupNames(const PolicyHandle& handle,
 }
 
 Status decodeLookupNames(std::span<const std::uint8_t> stub, LookupNamesReply& out) {
-    out = {};
-    NdrReader r(stub);
-    readReferencedDomains(r, out.domains);
-    const std::uint32_t entries = r.u32();
-    if (r.pointer()) {
-        const std::uint32_t count = r.u32();
-        if (count != entries || count > MaxLookupEntries || !r.expectElements(count, 12))
-            return status::RpcProtocolError;
+    return decodeLookup(stub, out, 12, [&out](NdrReader& r, std::uint32_t count) {
         out.sids.resize(count);
         for (auto& s : out.sids) {
             s.use = toUse(r.u16());
             s.relativeId = r.u32();
             s.domainIndex = static_cast<std::int32_t>(r.u32());
         }
-    } else if (entries != 0) {
-        return status::RpcProtocolError;
-    }
-    out.mappedCount = r.u32();
-    out.ntStatus = r.u32();
-    return finish(r);
+    });
 }
 
 std::vector<std::uint8_t> encodeLookupSids(const PolicyHandle& handle,
                                            const std::vector<Sid>& sids) {
     NdrWriter w;
-    writeHandle(w, handle);
+    w.contextHandle(handle);
     const auto count = static_cast<std::uint32_t>(sids.size());
     w.u32(count); // SidEnumBuffer.Entries
     w.referent(); // SidEnumBuffer.SidInfo
@@ -209,14 +208,7 @@ std::vector<std::uint8_t> encodeLookupSids(const PolicyHandle& handle,
 }
 
 Status decodeLookupSids(std::span<const std::uint8_t> stub, LookupSidsReply& out) {
-    out = {};
-    NdrReader r(stub);
-    readReferencedDomains(r, out.domains);
-    const std::uint32_t entries = r.u32();
-    if (r.pointer()) {
-        const std::uint32_t count = r.u32();
-        if (count != entries || count > MaxLookupEntries || !r.expectElements(count, 16))
-            return status::RpcProtocolError;
+    return decodeLookup(stub, out, 16, [&out](NdrReader& r, std::uint32_t count) {
         struct Fixed {
             std::uint16_t length, maximumLength;
             bool buffer;
@@ -237,12 +229,7 @@ Status decodeLookupSids(std::span<const std::uint8_t> stub, LookupSidsReply& out
             else if (fixed[i].length != 0)
                 r.fail();
         }
-    } else if (entries != 0) {
-        return status::RpcProtocolError;
-    }
-    out.mappedCount = r.u32();
-    out.ntStatus = r.u32();
-    return finish(r);
+    });
 }
 
 std::optional<Sid> sidOf(const TranslatedSid& translated,

@@ -2,6 +2,8 @@
 
 #include "platform/ByteOrder.h"
 
+#include <algorithm>
+
 namespace corvane::smb {
 
 void NdrWriter::align(std::size_t n) {
@@ -29,6 +31,11 @@ void NdrWriter::u32(std::uint32_t v) {
 
 void NdrWriter::bytes(std::span<const std::uint8_t> data) {
     m_data.insert(m_data.end(), data.begin(), data.end());
+}
+
+void NdrWriter::contextHandle(const ContextHandle& handle) {
+    align(4);
+    bytes(handle);
 }
 
 void NdrWriter::referent() {
@@ -154,6 +161,17 @@ std::u16string NdrReader::unicodeStringBuffer(std::uint16_t length, std::uint16_
         return {};
     }
     return chars(actual);
+}
+
+bool readHandleReply(std::span<const std::uint8_t> stub, ContextHandle& handle,
+                     std::uint32_t& ntStatus) {
+    NdrReader r(stub);
+    const auto bytes = r.bytes(handle.size());
+    ntStatus = r.u32();
+    if (!r.ok())
+        return false;
+    std::copy(bytes.begin(), bytes.end(), handle.begin());
+    return true;
 }
 
 } // namespace corvane::smb

@@ -10,6 +10,9 @@
 
 namespace corvane::smb {
 
+// An RPC context handle (a policy handle): 20 opaque bytes.
+using ContextHandle = std::array<std::uint8_t, 20>;
+
 // NDR (transfer syntax 2.0), little-endian. Alignment is relative to the start of the stub.
 class NdrWriter {
 public:
@@ -18,6 +21,7 @@ public:
     void u16(std::uint16_t v);
     void u32(std::uint32_t v);
     void bytes(std::span<const std::uint8_t> data);
+    void contextHandle(const ContextHandle& handle);
     // A non-null unique pointer: a fresh referent id.
     void referent();
     void nullPointer() { u32(0); }
@@ -25,6 +29,10 @@ public:
     void conformantString(std::u16string_view text);
     // Unique [string] pointer whose pointee follows at once (top-level parameters).
     void uniqueString(const std::u16string* text);
+    void uniqueString(std::u16string_view text) {
+        referent();
+        conformantString(text);
+    }
 
     std::size_t size() const { return m_data.size(); }
     const std::vector<std::uint8_t>& data() const { return m_data; }
@@ -73,5 +81,10 @@ private:
     std::size_t m_pos = 0;
     bool m_failed = false;
 };
+
+// The answer of a call that opens a context handle: the handle, then the status. False when
+// the stub is too short; the handle is then left as it was.
+bool readHandleReply(std::span<const std::uint8_t> stub, ContextHandle& handle,
+                     std::uint32_t& ntStatus);
 
 } // namespace corvane::smb

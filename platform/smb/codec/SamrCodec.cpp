@@ -7,11 +7,6 @@ namespace corvane::smb::samr {
 
 namespace {
 
-void writeHandle(NdrWriter& w, const Handle& handle) {
-    w.align(4);
-    w.bytes(handle);
-}
-
 // A conformant array of 32-bit relative identifiers behind a unique pointer, after its count.
 Status readRids(NdrReader& r, std::uint32_t count, bool present, std::vector<std::uint32_t>& out,
                 std::size_t stride) {
@@ -36,8 +31,7 @@ Status readRids(NdrReader& r, std::uint32_t count, bool present, std::vector<std
 std::vector<std::uint8_t> encodeConnect2(std::u16string_view serverName,
                                          std::uint32_t desiredAccess) {
     NdrWriter w;
-    const std::u16string name(serverName);
-    w.uniqueString(&name);
+    w.uniqueString(serverName);
     w.align(4);
     w.u32(desiredAccess);
     return w.take();
@@ -46,7 +40,7 @@ std::vector<std::uint8_t> encodeConnect2(std::u16string_view serverName,
 std::vector<std::uint8_t> encodeOpenDomain(const Handle& server, std::uint32_t desiredAccess,
                                            const Sid& domain) {
     NdrWriter w;
-    writeHandle(w, server);
+    w.contextHandle(server);
     w.u32(desiredAccess);
     lsarpc::writeSid(w, domain); // a reference pointer: the pointee at once
     return w.take();
@@ -55,25 +49,19 @@ std::vector<std::uint8_t> encodeOpenDomain(const Handle& server, std::uint32_t d
 std::vector<std::uint8_t> encodeOpenUser(const Handle& domain, std::uint32_t desiredAccess,
                                          std::uint32_t rid) {
     NdrWriter w;
-    writeHandle(w, domain);
+    w.contextHandle(domain);
     w.u32(desiredAccess);
     w.u32(rid);
     return w.take();
 }
 
 Status decodeHandle(std::span<const std::uint8_t> stub, Handle& handle, std::uint32_t& ntStatus) {
-    NdrReader r(stub);
-    const auto bytes = r.bytes(handle.size());
-    ntStatus = r.u32();
-    if (!r.ok())
-        return status::RpcProtocolError;
-    std::copy(bytes.begin(), bytes.end(), handle.begin());
-    return status::Success;
+    return readHandleReply(stub, handle, ntStatus) ? status::Success : status::RpcProtocolError;
 }
 
 std::vector<std::uint8_t> encodeGetGroupsForUser(const Handle& user) {
     NdrWriter w;
-    writeHandle(w, user);
+    w.contextHandle(user);
     return w.take();
 }
 
@@ -98,7 +86,7 @@ Status decodeGetGroupsForUser(std::span<const std::uint8_t> stub, std::vector<st
 std::vector<std::uint8_t> encodeGetAliasMembership(const Handle& domain,
                                                    const std::vector<Sid>& sids) {
     NdrWriter w;
-    writeHandle(w, domain);
+    w.contextHandle(domain);
     const auto count = static_cast<std::uint32_t>(sids.size());
     w.u32(count);
     w.referent(); // Sids
@@ -127,7 +115,7 @@ Status decodeGetAliasMembership(std::span<const std::uint8_t> stub,
 
 std::vector<std::uint8_t> encodeCloseHandle(const Handle& handle) {
     NdrWriter w;
-    writeHandle(w, handle);
+    w.contextHandle(handle);
     return w.take();
 }
 

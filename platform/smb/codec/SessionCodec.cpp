@@ -108,21 +108,17 @@ std::vector<std::uint8_t> encodeFileEnum(std::u16string_view server, std::uint32
 std::vector<std::uint8_t> encodeSessionDel(std::u16string_view server, std::u16string_view client,
                                            std::u16string_view user) {
     NdrWriter w;
-    const std::u16string name(server);
-    const std::u16string clientArg = withBackslashes(client);
-    const std::u16string userArg(user);
-    w.uniqueString(&name);
-    w.uniqueString(&clientArg);
+    w.uniqueString(server);
+    w.uniqueString(withBackslashes(client));
     // Always named, even when empty: without a user the server ends every session from that
     // client, the caller's own included.
-    w.uniqueString(&userArg);
+    w.uniqueString(user);
     return w.take();
 }
 
 std::vector<std::uint8_t> encodeFileClose(std::u16string_view server, std::uint32_t id) {
     NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
+    w.uniqueString(server);
     w.u32(id);
     return w.take();
 }

@@ -121,8 +121,7 @@ std::vector<std::uint8_t> encodeShareEnum(std::u16string_view server, std::uint3
 std::vector<std::uint8_t> encodeShareGetInfo(std::u16string_view server,
                                              std::u16string_view netname, std::uint32_t level) {
     NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
+    w.uniqueString(server);
     w.conformantString(netname);
     w.u32(level);
     return w.take();
@@ -135,8 +134,7 @@ std::vector<std::uint8_t> encodeShareSetInfoAt(std::u16string_view server,
                                                std::u16string_view netname,
                                                const ShareInfo502& info, std::uint32_t level) {
     NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
+    w.uniqueString(server);
     w.conformantString(netname);
     w.u32(level);
     w.u32(level); // union discriminant
@@ -164,8 +162,7 @@ std::vector<std::uint8_t> encodeShareSetSecurity(std::u16string_view server,
                                                  std::u16string_view netname,
                                                  std::span<const std::uint8_t> descriptor) {
     NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
+    w.uniqueString(server);
     w.conformantString(netname);
     w.u32(Level1501);
     w.u32(Level1501); // union discriminant
@@ -184,8 +181,7 @@ std::vector<std::uint8_t> encodeShareSetSecurity(std::u16string_view server,
 
 std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const ShareInfo502& info) {
     NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
+    w.uniqueString(server);
     w.u32(Level502);
     w.u32(Level502);
     w.referent();
@@ -196,8 +192,7 @@ std::vector<std::uint8_t> encodeShareAdd(std::u16string_view server, const Share
 
 std::vector<std::uint8_t> encodeShareDel(std::u16string_view server, std::u16string_view netname) {
     NdrWriter w;
-    const std::u16string name(server);
-    w.uniqueString(&name);
+    w.uniqueString(server);
     w.conformantString(netname);
     w.u32(0);
     return w.take();

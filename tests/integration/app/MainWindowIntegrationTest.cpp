@@ -22,17 +22,6 @@
 using namespace corvane;
 using namespace corvane::integration;
 
-namespace {
-
-QStringList column(QTreeWidget* list, int c) {
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(c);
-    return out;
-}
-
-} // namespace
-
 class MainWindowIntegrationTest : public QObject {
     Q_OBJECT
 
@@ -85,7 +74,7 @@ private slots:
         std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
             return collator.compare(a, b) < 0;
         });
-        const QStringList names = column(shares(), 0);
+        const QStringList names = test::columnTexts(shares(), 0);
         QCOMPARE(names, expected);
         QVERIFY(names.indexOf("Alpha") < names.indexOf("Beta"));
         QVERIFY(names.indexOf("Beta") < names.indexOf("Work"));
@@ -235,7 +224,7 @@ private slots:
 
         auto* users = find<QTreeWidget>("UsersList1");
         QVERIFY(users);
-        QStringList captions = column(users, 0);
+        QStringList captions = test::columnTexts(users, 0);
         // Samba keeps deny entries first; the list shows the entries in the server's order.
         if (share == "Alpha")
             QCOMPARE(captions.value(0), accounts.value(0));

@@ -6,6 +6,7 @@
 #include "platform/smb/codec/Utf.h"
 #include "security/AclBuilding.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/TreeTexts.h"
 #include "tests/integration/TestServer.h"
 #include "ui/Text.h"
 #include "ui/UserLimitSpinBox.h"
@@ -30,13 +31,6 @@ namespace {
 constexpr std::uint32_t SpecificFullControl = 0x001F01FF;
 bool isFullControl(std::uint32_t mask) {
     return (mask & GenericAll) != 0 || (mask & SpecificFullControl) == SpecificFullControl;
-}
-
-QStringList texts(const QTreeWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
-    return out;
 }
 
 // The tree keeps the order the server lists directories in; compared as a set.
@@ -178,11 +172,11 @@ void BulkMainWindowIntegrationTest::browseTwoLevelsAndCreateHiddenShares() {
     QCOMPARE(childTexts(alpha), QStringList{"Docs"});
     tree->setCurrentItem(alpha);
     QCOMPARE(m_form->state().currentDirectory, QString(R"(C$\Data\Alpha\)"));
-    QCOMPARE(texts(dirList()), QStringList{"Docs"});
+    QCOMPARE(test::columnTexts(dirList()), QStringList{"Docs"});
 
     tree->setCurrentItem(data);
     QCOMPARE(m_form->state().currentDirectory, QString(R"(C$\Data\)"));
-    QCOMPARE(texts(dirList()), (QStringList{"Alpha", "Beta"}));
+    QCOMPARE(test::columnTexts(dirList()), (QStringList{"Alpha", "Beta"}));
 
     selectDirectories({"Alpha", "Beta"});
     const QString comment = QString::fromUtf8("Créé depuis les dossiers");
@@ -232,7 +226,7 @@ void BulkMainWindowIntegrationTest::userOptionGivesTheAccountFullControl() {
     QTreeWidgetItem* users = child(c, "Users");
     tree->setCurrentItem(users);
     QCOMPARE(m_form->state().currentDirectory, QString(R"(C$\Users\)"));
-    const QStringList homes = texts(dirList());
+    const QStringList homes = test::columnTexts(dirList());
     QVERIFY2(homes.contains(fromU16(m_first.user1())) && homes.contains(fromU16(m_first.user2())),
              qPrintable(homes.join(',')));
 
@@ -314,7 +308,7 @@ void BulkMainWindowIntegrationTest::copyThreeSharesFromTheSecondServerUnderANewP
     QTest::keyClicks(sourceBox, fromU16(m_second.address()));
     QTest::mouseClick(find<QPushButton>("TabSheet2", "OpenCopyComputer1"), Qt::LeftButton);
     auto* source = find<QTreeWidget>("TabSheet2", "SourceComputerSharesList1");
-    const QStringList offered = texts(source);
+    const QStringList offered = test::columnTexts(source);
     for (const Copied& c : copied) {
         const auto rows = source->findItems(fromU16(c.name), Qt::MatchExactly);
         QVERIFY2(rows.size() == 1, qPrintable(offered.join(',')));
@@ -371,7 +365,7 @@ void BulkMainWindowIntegrationTest::userOptionWithoutAnAccountAsks() {
     QTreeWidget* tree = dirTree();
     QTreeWidgetItem* c = expand(child(tree->topLevelItem(0), "C:"));
     tree->setCurrentItem(child(c, "Users"));
-    QCOMPARE(texts(dirList()).value(0), QString("aaron"));
+    QCOMPARE(test::columnTexts(dirList()).value(0), QString("aaron"));
     selectDirectories({"aaron", fromU16(m_first.user1())});
     find<QCheckBox>("TabSheet3", "AddDirectoryNameAsUserName1")->setChecked(true);
     m_messages->answers.enqueue(goOn ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No);

@@ -127,9 +127,10 @@ QString q(const std::u16string& s) {
     return fromU16(s);
 }
 
-// Reads every share over `session` (a listing first, so Samba answers from its current
-// definitions), the whole record of those in `detail` (all when null); false when the server
-// did not answer.
+// Reads every share over `session`, the whole record of those in `detail` (all when null);
+// false when the server did not answer. Those are read as a check is (Samba's RPC workers may
+// each remember shares another has removed since): a share the file service does not have is
+// not there.
 bool readState(Session& session, const TestServer& server, State& out,
                const Names* detail = nullptr) {
     Status result = status::Success;
@@ -145,7 +146,12 @@ bool readState(Session& session, const TestServer& server, State& out,
         if (detail && !detail->count(listed.netname))
             continue;
         ShareInfo502 info;
-        if (session.network.getInfo(server.address(), listed.netname, info) != status::Success)
+        const Status read = session.network.checkInfo(server.address(), listed.netname, info);
+        if (read == status::NetNameNotFound) {
+            out.erase(listed.netname);
+            continue;
+        }
+        if (read != status::Success)
             return false;
         r = {info.path, info.remark, info.type, info.maxUses, info.securityDescriptor};
     }
@@ -296,12 +302,7 @@ struct Window {
         form->OpenComputer1Click();
         return form->state().computerName == computer;
     }
-    QStringList rows() const {
-        QStringList out;
-        for (int i = 0; i < shares()->topLevelItemCount(); ++i)
-            out << shares()->topLevelItem(i)->text(0);
-        return out;
-    }
+    QStringList rows() const { return test::columnTexts(shares()); }
     bool select(QTreeWidget* list, const QStringList& names) { return selectRows(list, names); }
     bool trigger(const char* action) { return triggerSharesMenuItem(*form, action); }
 };
