@@ -1,6 +1,10 @@
 #include "InventoryModel.h"
 
+#include <QHash>
+
 #include <algorithm>
+#include <cstdint>
+#include <numeric>
 
 namespace corvane {
 
@@ -45,7 +49,10 @@ QVariant InventoryModel::headerData(int section, Qt::Orientation orientation, in
 
 InventoryFilter::InventoryFilter(InventoryModel& model, QObject* parent)
     : QAbstractTableModel(parent), m_model(model) {
-    connect(&model, &QAbstractItemModel::modelReset, this, &InventoryFilter::rebuild);
+    connect(&model, &QAbstractItemModel::modelReset, this, [this] {
+        m_ranks.clear();
+        rebuild();
+    });
     rebuild();
 }
 
@@ -69,25 +76,34 @@ void InventoryFilter::setMemberships(std::map<QString, std::set<std::string>> by
     rebuild();
 }
 
-bool InventoryFilter::accepts(const InventoryRow& r) const {
+bool InventoryFilter::accepts(const InventoryRow& r, TextMatches& matches) const {
     if (m_broadOnly && !r.broadWrite)
         return false;
     if (m_sids && !accountKeeps(r, *m_sids, m_memberships))
         return false;
     if (m_text.isEmpty())
         return true;
-    for (const QString& cell : r.cells)
-        if (cell.contains(m_text, Qt::CaseInsensitive))
+    for (int c = 0; c < Columns; ++c) {
+        const QString& cell = r.cells[c];
+        auto& [last, found] = matches[static_cast<std::size_t>(c)];
+        // The rows of one share hold its cells as copies of one string: searched once.
+        if (!last || !cell.isSharedWith(*last)) {
+            last = &cell;
+            found = cell.contains(m_text, Qt::CaseInsensitive);
+        }
+        if (found)
             return true;
+    }
     return false;
 }
 
 void InventoryFilter::rebuild() {
     beginResetModel();
     m_rows.clear();
+    TextMatches matches{};
     const int count = m_model.rowCount();
     for (int i = 0; i < count; ++i)
-        if (accepts(m_model.row(i)))
+        if (accepts(m_model.row(i), matches))
             m_rows.push_back(i);
     sortRows();
     endResetModel();
@@ -106,17 +122,65 @@ void InventoryFilter::sortRows() {
         std::sort(m_rows.begin(), m_rows.end());
         return;
     }
-    // Case-folded once per row, not once per comparison.
-    std::vector<std::pair<QString, int>> keyed;
-    keyed.reserve(m_rows.size());
-    for (int r : m_rows)
-        keyed.emplace_back(m_model.row(r).cells[m_sortColumn].toCaseFolded(), r);
+    const std::vector<int>& ranks = ranksOf(m_sortColumn);
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
-        return ascending ? a.first < b.first : b.first < a.first;
-    });
+    // Place, then source row, in one integer: a plain sort of integers keeps equal rows in
+    // the source's order either way round.
+    std::vector<std::uint64_t> keyed;
+    keyed.reserve(m_rows.size());
+    for (int r : m_rows) {
+        const auto rank = static_cast<std::uint32_t>(ranks[static_cast<std::size_t>(r)]);
+        keyed.push_back(std::uint64_t{ascending ? rank : ~rank} << 32 |
+                        static_cast<std::uint32_t>(r));
+    }
+    std::sort(keyed.begin(), keyed.end());
     for (std::size_t i = 0; i < keyed.size(); ++i)
-        m_rows[i] = keyed[i].second;
+        m_rows[i] = static_cast<int>(keyed[i] & 0xFFFFFFFFu);
+}
+
+const std::vector<int>& InventoryFilter::ranksOf(int column) {
+    m_ranks.resize(Columns);
+    std::vector<int>& ranks = m_ranks[static_cast<std::size_t>(column)];
+    const std::vector<InventoryRow>& rows = m_model.rows();
+    if (ranks.size() == rows.size())
+        return ranks;
+    // Each different value case-folded and ordered once: the rows of one share hold its cells
+    // as copies of one string, and the same few accounts and rights recur everywhere.
+    std::vector<QString> keys;
+    std::vector<int> keyOf(rows.size());
+    QHash<QString, int> seen;
+    const QString* previous = nullptr;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const QString& cell = rows[r].cells[column];
+        if (previous && cell.isSharedWith(*previous)) {
+            keyOf[r] = keyOf[r - 1];
+        } else {
+            auto it = seen.constFind(cell);
+            if (it == seen.constEnd()) {
+                it = seen.insert(cell, static_cast<int>(keys.size()));
+                keys.push_back(cell.toCaseFolded());
+            }
+            keyOf[r] = *it;
+        }
+        previous = &cell;
+    }
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&keys](int a, int b) {
+        return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
+    });
+    std::vector<int> place(keys.size());
+    int rank = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && keys[static_cast<std::size_t>(order[i - 1])] !=
+                         keys[static_cast<std::size_t>(order[i])])
+            ++rank;
+        place[static_cast<std::size_t>(order[i])] = rank;
+    }
+    ranks.resize(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        ranks[r] = place[static_cast<std::size_t>(keyOf[r])];
+    return ranks;
 }
 
 QModelIndex InventoryFilter::mapToSource(const QModelIndex& index) const {

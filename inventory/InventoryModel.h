@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <array>
 #include <map>
 #include <set>
 #include <string>
@@ -62,9 +63,13 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    bool accepts(const InventoryRow& row) const;
+    // Per column, the cell last searched for the filter's text and whether it held it.
+    using TextMatches =
+        std::array<std::pair<const QString*, bool>, static_cast<int>(Column::Count)>;
+    bool accepts(const InventoryRow& row, TextMatches& matches) const;
     void rebuild();
     void sortRows();
+    const std::vector<int>& ranksOf(int column);
 
     InventoryModel& m_model;
     QString m_text;
@@ -74,6 +79,10 @@ private:
     std::vector<int> m_rows; // source rows, in the order shown
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    // Per column, each source row's place in the column's order (rows that compare equal
+    // share it), made the first time the column is sorted by and kept until the source
+    // changes: sorting again, or filtering while sorted, orders integers.
+    std::vector<std::vector<int>> m_ranks;
 };
 
 } // namespace corvane

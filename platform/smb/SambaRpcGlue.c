@@ -8,6 +8,7 @@
 #include <core/ntstatus.h>
 #include <credentials.h>
 #include <dcerpc.h>
+#include <libsmbclient.h>
 #include <param.h>
 #include <talloc.h>
 #include <tevent.h>
@@ -71,11 +72,32 @@ static int lock_mutex(void* plock, int lock_type, const char* location) {
     return 1;
 }
 
+/* Samba's stack of talloc frames (lib/util/talloc_stack.c), one per thread, made at the
+ * thread's first frame and kept in the "talloc_stackframe" slot; the library never frees it,
+ * so each thread that made a call would leave it behind. The frames hang off the array. */
+struct samba_talloc_stackframe {
+    int talloc_stacksize;
+    int talloc_stack_arraysize;
+    TALLOC_CTX** talloc_stack;
+};
+
+/* At the thread's end. A frame still open would, once freed, look for the stack in the slot
+ * the thread library has already cleared: then everything stays as it is. */
+static void free_talloc_stackframe(void* value) {
+    struct samba_talloc_stackframe* ts = value;
+    if (ts == NULL || ts->talloc_stacksize != 0)
+        return;
+    talloc_free(ts->talloc_stack);
+    free(ts);
+}
+
 static int create_tls(const char* keyname, void** ppkey, const char* location) {
     pthread_key_t* key = malloc(sizeof *key);
-    (void)keyname;
+    void (*destructor)(void*) = keyname != NULL && strcmp(keyname, "talloc_stackframe") == 0
+                                    ? free_talloc_stackframe
+                                    : NULL;
     (void)location;
-    if (key == NULL || pthread_key_create(key, NULL) != 0) {
+    if (key == NULL || pthread_key_create(key, destructor) != 0) {
         free(key);
         return 1;
     }
@@ -108,7 +130,17 @@ static void* get_tls(void* pkey, const char* location) {
 static void set_thread_functions(void) {
     static const struct smb_thread_functions functions = {
         create_mutex, destroy_mutex, lock_mutex, create_tls, destroy_tls, set_tls, get_tls};
+    /* libsmbclient sets up its globals with its first context and tears them down when its
+     * last is freed, and again with the next: each time on the thread of the moment, and
+     * leaving the mutex it made the last time behind. One context kept for the life of the
+     * process keeps them set up once. */
+    static SMBCCTX* keeper;
     smb_thread_set_functions(&functions);
+    keeper = smbc_new_context();
+    if (keeper != NULL && smbc_init_context(keeper) == NULL) {
+        smbc_free_context(keeper, 1);
+        keeper = NULL;
+    }
 }
 
 void corvane_samba_threads(void) {

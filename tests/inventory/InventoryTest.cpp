@@ -1,4 +1,5 @@
 #include "inventory/Inventory.h"
+#include "inventory/InventoryModel.h"
 #include "platform/Acl.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeNetwork.h"
@@ -115,18 +116,6 @@ private slots:
         QFETCH(QString, field);
         QCOMPARE(csvField(value), field);
     }
-    // The header row and CRLF line ends, the values in column order.
-    void csvFile() {
-        InventoryRow r;
-        r.cells[static_cast<int>(Column::Server)] = QStringLiteral("fs1");
-        r.cells[static_cast<int>(Column::Comment)] = QStringLiteral("x,y");
-        const QList<QByteArray> lines = toCsv({r}).split('\n');
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], QByteArray("Server,Share,Path,Comment,User limit,Account,SID,"
-                                      "Allow/Deny,Rights,Broad write,Baseline\r"));
-        QCOMPARE(lines[1], QByteArray("fs1,,,\"x,y\",,,,,,,\r"));
-    }
-
     void drift_data() {
         QTest::addColumn<QString>("server");   // share name: path, in the scan
         QTest::addColumn<QString>("baseline"); // share name: path, in the baseline
@@ -248,6 +237,39 @@ private slots:
         QTest::newRow("other realm") << "alice@other.test" << always;
         QTest::newRow("unknown") << "CORVANE\\carol" << always;
     }
+    // Letter case aside, equal rows in the source's order either way round; sorted again after
+    // the results change; the filter's text found in a cell its share's rows hold together.
+    void filterSortsAndSearches() {
+        const auto servers = [](std::initializer_list<const char*> names) {
+            std::vector<InventoryRow> rows;
+            QString shared;
+            for (const char* name : names) {
+                if (shared != QLatin1String(name))
+                    shared = QString::fromLatin1(name);
+                rows.push_back(row({}, {}));
+                rows.back().cells[int(Column::Server)] = shared; // a copy, as a share's rows
+            }
+            return rows;
+        };
+        InventoryModel model;
+        model.setRows(servers({"b", "a", "a", "B", "A"}));
+        InventoryFilter filter(model);
+        const auto order = [&filter] {
+            QString out;
+            for (int r = 0; r < filter.rowCount(); ++r)
+                out += QString::number(filter.mapToSource(filter.index(r, 0)).row());
+            return out;
+        };
+        filter.sort(int(Column::Server), Qt::AscendingOrder);
+        QCOMPARE(order(), QStringLiteral("12403"));
+        filter.sort(int(Column::Server), Qt::DescendingOrder);
+        QCOMPARE(order(), QStringLiteral("03124"));
+        model.setRows(servers({"c", "b", "d", "a", "a"}));
+        QCOMPARE(order(), QStringLiteral("20134"));
+        filter.setText(QStringLiteral("A"));
+        QCOMPARE(order(), QStringLiteral("34"));
+    }
+
     // Groups count on the server that reported them only.
     void accountKeepsGroupsPerServer() {
         InventoryRow onFs1 = row("FS1\\staff", "S-1-5-21-8-1100");

@@ -44,13 +44,18 @@ options:
   --addr A         loopback address to bind (127.x.y.z), default 127.0.0.2
   --dir DIR        instance directory, default $BASE/<addr>
   --no-move-in-place   (start) the server cannot move a share in place: as "fault no-move"
+  --also-addr "A B"    (start) further loopback addresses the same smbd serves: each answers
+                   as a server of its own, one instance for many (benchmarks of many servers)
 EOF
 }
 
 NO_MOVE=0
+ALSO_ADDRS=
 script_option() {
     case $1 in
         --no-move-in-place) NO_MOVE=1; return 1 ;;
+        --also-addr) ALSO_ADDRS=${2?--also-addr needs a value}; return 2 ;;
+        --also-addr=*) ALSO_ADDRS=${1#*=}; return 1 ;;
         *) return 0 ;;
     esac
 }
@@ -59,6 +64,13 @@ script_option() {
 . "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 parse_args "$@"
 
+# More addresses the same server answers on (many servers for a benchmark from few processes).
+for a in $ALSO_ADDRS; do
+    [[ $a =~ ^127\.([0-9]{1,3})\.([0-9]{1,3})\.([0-9]{1,3})$ ]] && ((BASH_REMATCH[1] <= 255 &&
+        BASH_REMATCH[2] <= 255 && BASH_REMATCH[3] <= 255)) || die "bad address '$a'"
+done
+INTERFACES=$ADDR/8
+for a in $ALSO_ADDRS; do INTERFACES+=" $a/8"; done
 NETBIOS=CORVANE${ADDR_OCTETS[2]}
 CONF=$DIR/smb.conf
 case $DIR in *[[:space:]]*) die "DIR must not contain white space" ;; esac
@@ -128,7 +140,7 @@ write_conf() {
 	server string = Corvane test server $ADDR
 	server role = standalone server
 	security = user
-	interfaces = $ADDR/8
+	interfaces = $INTERFACES
 	bind interfaces only = yes
 	smb ports = 445
 	disable netbios = yes
@@ -397,7 +409,10 @@ cmd_start() {
     fi
     # A half-dead instance (pid alive but port closed, or helpers left over) is cleared first.
     [[ -z $(instance_pids) ]] || cmd_stop >/dev/null
-    ! port_open || die "$ADDR:445 is already served by something else"
+    local a
+    for a in $ADDR $ALSO_ADDRS; do
+        ! port_open "$a" || die "$a:445 is already served by something else"
+    done
     ensure_unix_accounts
     write_conf
     write_client_conf $'\tworkgroup = '"$WORKGROUP" ""
@@ -424,7 +439,10 @@ launch_smbd() {
     # _NO_WINBINDD: never ask a winbindd of the machine (such as the test domain controller's,
     # on the default socket) about accounts; this server knows only its own.
     env "$MARKER=$DIR" _NO_WINBINDD=1 smbd -D -s "$CONF" -l "$DIR/log"
-    await_start "smbd on $ADDR:445" "$DIR/log/log.smbd" "" port_open
+    local a
+    for a in $ADDR $ALSO_ADDRS; do
+        await_start "smbd on $a:445" "$DIR/log/log.smbd" "" port_open "$a"
+    done
 }
 
 cmd_stop() {
