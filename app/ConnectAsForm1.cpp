@@ -58,14 +58,14 @@ QString ConnectAsForm1::messageText(const QString& server, const QString& failur
     return failure + "\n" + question;
 }
 
-std::optional<smb::Credentials> ConnectAsForm1::ask(const QString& server, const QString& failure) {
+std::optional<Credentials> ConnectAsForm1::ask(const QString& server, const QString& failure) {
     Message1->setText(messageText(server, failure));
     Password1->clear();
     (UserName1->text().isEmpty() ? UserName1 : Password1)->setFocus();
     // A call that asks may run under the busy cursor; the dialog needs the ordinary one.
     const NormalCursor pointer;
     const int result = exec();
-    std::optional<smb::Credentials> answer;
+    std::optional<Credentials> answer;
     // The only copy of the typed password left once the box is emptied; overwritten below.
     QString password = Password1->text();
     Password1->setText(QString()); // also drops the box's undo history
@@ -76,15 +76,15 @@ std::optional<smb::Credentials> ConnectAsForm1::ask(const QString& server, const
             splitLogonName(UserName1->text().toStdU16String(), Domain1->text().toStdU16String());
         // The one buffer the password travels in from here on, moved and never copied.
         answer->password =
-            smb::Secret(std::u16string_view(reinterpret_cast<const char16_t*>(password.constData()),
-                                            static_cast<std::size_t>(password.size())));
+            Secret(std::u16string_view(reinterpret_cast<const char16_t*>(password.constData()),
+                                       static_cast<std::size_t>(password.size())));
     }
     password.fill(QChar(u'\0')); // sole owner now: fills in place
     return answer;
 }
 
-std::optional<smb::Credentials>
-ConnectAsCredentials::credentialsFor(const std::u16string& server, const std::u16string& failure) {
+std::optional<Credentials> ConnectAsCredentials::credentialsFor(const std::u16string& server,
+                                                                const std::u16string& failure) {
     auto answer = m_form.ask(QString::fromStdU16String(server), QString::fromStdU16String(failure));
     if (!answer)
         ++m_cancels;

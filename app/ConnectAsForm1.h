@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/smb/CredentialProvider.h"
+#include "platform/CredentialProvider.h"
 
 #include <QDialog>
 #include <QString>
@@ -21,7 +21,7 @@ public:
 
     // Shows the dialog modally for `server`; `failure`, when not empty, says why it asks
     // again. Returns nothing on Cancel.
-    std::optional<smb::Credentials> ask(const QString& server, const QString& failure);
+    std::optional<Credentials> ask(const QString& server, const QString& failure);
 
     // The text above the fields for a server and a failure reason.
     static QString messageText(const QString& server, const QString& failure);
@@ -35,11 +35,11 @@ public:
 };
 
 // The SMB backend's credential provider, answered by the dialog.
-class ConnectAsCredentials : public smb::CredentialProvider {
+class ConnectAsCredentials : public CredentialProvider {
 public:
     explicit ConnectAsCredentials(ConnectAsForm1& form) : m_form(form) {}
-    std::optional<smb::Credentials> credentialsFor(const std::u16string& server,
-                                                   const std::u16string& failure) override;
+    std::optional<Credentials> credentialsFor(const std::u16string& server,
+                                              const std::u16string& failure) override;
     // How many questions were answered with Cancel so far (asked on the user-interface thread).
     int cancels() const { return m_cancels; }
 

@@ -56,13 +56,13 @@ TForm1::TForm1(ShareService& shares, AccountService& accounts, DirectoryService&
     buildMenus();
     m_context.sharesList = SharesList1;
 
-    const DefaultAclsResult defaults = buildDefaultAcls(accounts);
-    if (defaults.acls) {
-        m_state.currentAcl = defaults.acls->currentAcl;
-        m_state.newShareAcl = defaults.acls->newShareAcl;
+    std::optional<DefaultAcls> defaults;
+    if (const Status built = buildDefaultAcls(accounts, defaults); built == status::Success) {
+        m_state.currentAcl = defaults->currentAcl;
+        m_state.newShareAcl = defaults->newShareAcl;
     } else {
         m_constructedOk = false;
-        messages.error(this, QString::fromStdString(defaults.error));
+        messages.error(this, QString::fromStdString(defaultAclsFailure(built)));
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
 
@@ -295,9 +295,8 @@ void TForm1::OpenComputer1Click() {
     // why. Rows read before the failure are dropped: they belong to the computer that failed,
     // not to ComputerName, and a delete or hide on them would reach the wrong computer.
     const int cancelsBefore = m_logonCancels ? m_logonCancels() : 0;
-    Status failure = status::Success;
-    if (!FillSharesList(m_context.shares, name, SharesList1, m_images, FillOrder::ByName, {},
-                        &failure)) {
+    if (const Status failure = FillSharesList(m_context.shares, name, SharesList1, m_images);
+        failure != status::Success) {
         SharesList1->clear();
         const bool logonCancelled =
             failure == status::LogonFailure && m_logonCancels && m_logonCancels() > cancelsBefore;

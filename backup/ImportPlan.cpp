@@ -1,10 +1,10 @@
 #include "ImportPlan.h"
 
 #include "Messages.h"
-#include "bulk/BulkPaths.h"
 #include "journal/Messages.h"
-#include "maintenance/Messages.h"
-#include "maintenance/RecreateShare.h"
+#include "journal/PendingChange.h"
+#include "shares/Messages.h"
+#include "shares/ShareRules.h"
 #include "ui/Text.h"
 
 #include <QSet>
@@ -12,7 +12,6 @@
 namespace corvane {
 
 namespace text = backup_text;
-namespace maintenance = maintenance_text;
 
 namespace {
 
@@ -78,18 +77,20 @@ QString line(const ShareInfo502& share, const QString& what) {
 
 } // namespace
 
-std::optional<std::vector<ExistingShare>>
-readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file) {
-    std::vector<ExistingShare> out;
+Status readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file,
+                    std::vector<ExistingShare>& out) {
+    out.clear();
     out.reserve(file.shares.size());
     for (const ExportedShare& share : file.shares) {
         ExistingShare existing;
         existing.status = service.getInfo(computer, share.record.netname, existing.record);
-        if (existing.status == status::Cancelled)
-            return std::nullopt;
+        if (existing.status == status::Cancelled) {
+            out.clear();
+            return status::Cancelled;
+        }
         out.push_back(std::move(existing));
     }
-    return out;
+    return status::Success;
 }
 
 QString stateText(const ImportRow& row) {
@@ -191,7 +192,7 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     const Status fetched = service.getInfo(computer, row.record.netname, present);
     if (fetched != status::Success)
         return {false, line(row.record, text::notRead(fetched)),
-                maintenance::fetchFailed(name, fetched)};
+                shares_text::fetchFailed(fetched, name)};
     ShareInfo502 record = row.record;
     // No descriptor in the file says nothing about who may use the share; a change without
     // one leaves the computer's, and a re-created share must not come back open to everyone.
@@ -202,8 +203,9 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
         if (differencesOf(record, present).isEmpty())
             return {false, line(record, text::permissionsNotReplaced()), {}};
     }
-    const RecreateResult result = RecreateShare(service, computer, present.netname, record, present,
-                                                {changeJournal, journal::Walk::Import});
+    JournalRecord change(changeJournal, fromU16(computer), journal::Walk::Import);
+    const RecreateResult result =
+        RecreateShare(service, computer, present.netname, record, present, &change);
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
         return {true,
@@ -211,29 +213,29 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
                 {}};
     case RecreateResult::Outcome::Untouched:
         return {false, line(row.record, text::notReplacedLeftAsItWas(result.status)),
-                maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
+                shares_text::updateFailed(name, result.status, shares_text::goOnQuestion())};
     case RecreateResult::Outcome::NotRecorded:
         return {false, line(row.record, text::notReplacedNotRecorded()),
-                maintenance::goOnAfter(journal_text::changeNotRecorded(name, result.journalError))};
+                shares_text::goOnAfter(journal_text::changeNotRecorded(name, result.journalError))};
     case RecreateResult::Outcome::ChangeFailed: // still there, perhaps partly changed
         return {false, line(row.record, text::notReplaced(result.status)),
-                maintenance::updateFailed(name, result.status, maintenance::goOnQuestion())};
+                shares_text::updateFailed(name, result.status, shares_text::goOnQuestion())};
     case RecreateResult::Outcome::BothNames:
     case RecreateResult::Outcome::NewNameUnanswered: {
-        const QString consequence = maintenance::renameConsequence(
+        const QString consequence = shares_text::renameConsequence(
             result.outcome, present.netname, row.record.netname, result.status);
         return {
             false, line(row.record, text::notReplacedWith(result.status, consequence)),
-            maintenance::updateFailed(name, result.status, maintenance::goOnAfter(consequence))};
+            shares_text::updateFailed(name, result.status, shares_text::goOnAfter(consequence))};
     }
     case RecreateResult::Outcome::AdditionFailedRestored:
     case RecreateResult::Outcome::AdditionFailedLost:
     case RecreateResult::Outcome::Unanswered:
         break;
     }
-    const QString consequence = maintenance::additionFailureConsequence(result.outcome);
+    const QString consequence = shares_text::additionFailureConsequence(result.outcome);
     return {false, line(row.record, text::notReplacedWith(result.status, consequence)),
-            maintenance::updateFailed(name, result.status, consequence)};
+            shares_text::updateFailed(name, result.status, consequence)};
 }
 
 } // namespace corvane

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
 #include <vector>
 
 namespace corvane {
@@ -21,10 +20,11 @@ struct ExistingShare {
     ShareInfo502 record;
 };
 
-// Reads, for each share of the file in order, the share of the same name on `computer`.
-// Nothing when the user cancelled a read: one Cancel ends them all.
-std::optional<std::vector<ExistingShare>>
-readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file);
+// Reads into `out`, for each share of the file in order, the share of the same name on
+// `computer`; a share that could not be read says why in its own status. Cancelled when the
+// user cancelled a read: one Cancel ends them all, and `out` is then empty.
+Status readExisting(ShareService& service, const std::u16string& computer, const ShareFile& file,
+                    std::vector<ExistingShare>& out);
 
 // One row of the import preview: a share of the file as it would be created, and how it stands
 // against the opened computer.

@@ -4,7 +4,7 @@
 #include "Messages.h"
 #include "ShareExport.h"
 #include "TImportSharesForm1.h"
-#include "maintenance/Messages.h"
+#include "shares/Messages.h"
 #include "ui/BusyCursor.h"
 #include "ui/SelectionWalk.h"
 #include "ui/Text.h"
@@ -86,8 +86,7 @@ void ShareBackup::ExportShares1Click() {
             const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
             if (fetched != status::Success) {
                 // Yes leaves the share out of the file; No writes nothing.
-                if (!m_ctx.messages.errorGoOn(m_owner,
-                                              maintenance_text::fetchFailed(name, fetched)))
+                if (!m_ctx.messages.errorGoOn(m_owner, shares_text::fetchFailed(fetched, name)))
                     return;
                 continue;
             }
@@ -131,14 +130,15 @@ void ShareBackup::ImportShares1Click() {
     if (!read.file)
         return refuse(read.error);
 
-    std::optional<std::vector<ExistingShare>> existing;
+    std::vector<ExistingShare> existing;
+    Status readBack = status::Success;
     {
         const BusyCursor busy;
-        existing = readExisting(m_ctx.shares, toU16(computerName), *read.file);
+        readBack = readExisting(m_ctx.shares, toU16(computerName), *read.file, existing);
     }
-    if (!existing) // cancelled
+    if (readBack == status::Cancelled)
         return;
-    TImportSharesForm1 preview(m_ctx, *read.file, std::move(*existing), m_owner);
+    TImportSharesForm1 preview(m_ctx, *read.file, std::move(existing), m_owner);
     preview.exec();
     if (preview.ran())
         m_ctx.reloadSharesList();

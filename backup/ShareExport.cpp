@@ -1,8 +1,8 @@
 #include "ShareExport.h"
 
-#include "maintenance/ShareProperties.h"
 #include "platform/SecurityDescriptor.h"
-#include "security/AclEditSession.h"
+#include "shares/ShareRights.h"
+#include "shares/ShareRules.h"
 #include "ui/Text.h"
 
 #include <QSaveFile>

@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     smb::StaticCredentials credentials(
-        smb::Credentials{smb::fromUtf8(user), u"", smb::fromUtf8(password)});
+        Credentials{smb::fromUtf8(user), u"", smb::fromUtf8(password)});
     smb::SmbOptions options;
     options.kerberos = smb::KerberosMode::Off;
     smb::SmbNetwork net(credentials, options);

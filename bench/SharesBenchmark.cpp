@@ -94,7 +94,7 @@ void FillSharesList2000(benchmark::State& state) {
     QTreeWidget list;
     list.setColumnCount(3);
     for (auto _ : state) {
-        if (!FillSharesList(fake, "SRV", &list, images))
+        if (FillSharesList(fake, "SRV", &list, images) != status::Success)
             state.SkipWithError("enumeration failed");
         benchmark::DoNotOptimize(list.topLevelItemCount());
     }

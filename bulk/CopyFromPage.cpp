@@ -5,6 +5,7 @@
 #include "shares/FillSharesList.h"
 #include "shares/Messages.h"
 #include "shares/ShareChanges.h"
+#include "shares/ShareRules.h"
 #include "ui/BusyCursor.h"
 #include "ui/ListSorting.h"
 #include "ui/SelectItemEvents.h"
@@ -161,7 +162,7 @@ void CopyFromPage::Copy1Click() {
         ShareInfo502 info;
         Status result = m_ctx.shares.getInfo(source, toU16(item->text(0)), info);
         if (result != status::Success) {
-            m_ctx.messages.error(this, bulk_text::copyFetchFailed(result, item->text(0)));
+            m_ctx.messages.error(this, shares_text::fetchFailed(result, item->text(0)));
             if (copiedAny)
                 m_ctx.reloadSharesList();
             return;

@@ -24,11 +24,6 @@ inline QString copySourcePathFlawed(const QString& shareName, const QString& pat
                           "would not end up below the destination parent directory.")
         .arg(shareName, path, flaw);
 }
-inline QString copyFetchFailed(Status status, const QString& shareName) {
-    return QStringLiteral("A system error has occured (%1) while\nrequesting information about "
-                          "the share %2.")
-        .arg(QString::number(status), shareName);
-}
 inline QString copyCreationFailed(Status status, const QString& shareName) {
     return QStringLiteral("A system error has occured (%1) while\ncreating the share %2.")
         .arg(QString::number(status), shareName);

@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
 #include "platform/LogonName.h"
-#include "platform/smb/Secret.h"
+#include "platform/Secret.h"
 #include "ui/Text.h"
 
 #include <QFile>
@@ -131,7 +131,7 @@ AuthenticationFile readAuthenticationFile(const QString& fileName) {
     }
     QByteArray bytes = file.read(MaxAuthenticationFileSize + 1);
     QString user, domain;
-    std::optional<smb::Secret> password;
+    std::optional<Secret> password;
     qsizetype lineNumber = 0;
     for (const QByteArray& raw : bytes.split('\n')) {
         ++lineNumber;
@@ -149,7 +149,7 @@ AuthenticationFile readAuthenticationFile(const QString& fileName) {
             user = QString::fromUtf8(value);
         } else if (key == "password") {
             QString text = QString::fromUtf8(value);
-            password = smb::Secret::ofSize(static_cast<std::size_t>(text.size()));
+            password = Secret::ofSize(static_cast<std::size_t>(text.size()));
             std::copy(text.utf16(), text.utf16() + text.size(), password->data());
             text.fill(QChar(0));
             value.fill('\0');
@@ -171,8 +171,8 @@ AuthenticationFile readAuthenticationFile(const QString& fileName) {
         return out;
     }
     auto [name, logonDomain] = splitLogonName(toU16(user), toU16(domain));
-    out.logon = smb::Credentials{std::move(name), std::move(logonDomain),
-                                 password ? std::move(*password) : smb::Secret()};
+    out.logon = Credentials{std::move(name), std::move(logonDomain),
+                            password ? std::move(*password) : Secret()};
     return out;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/smb/CredentialProvider.h"
+#include "platform/CredentialProvider.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,7 +30,7 @@ Command parseCommandLine(const QStringList& arguments);
 // "domain = ..." lines; blank lines and lines starting with # or ; are left out. The user may
 // also be written DOMAIN\user or user@realm. Nothing, with the reason, for anything else.
 struct AuthenticationFile {
-    std::optional<smb::Credentials> logon;
+    std::optional<Credentials> logon;
     QString error;
 };
 AuthenticationFile readAuthenticationFile(const QString& fileName);

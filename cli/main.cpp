@@ -5,8 +5,8 @@
 #include "inventory/Messages.h"
 #include "inventory/NetworkScan.h"
 #include "inventory/ScanEngine.h"
-#include "maintenance/ShareProperties.h"
 #include "platform/smb/SmbNetwork.h"
+#include "shares/ShareRules.h"
 #include "ui/Text.h"
 
 #include <QCoreApplication>
@@ -54,8 +54,8 @@ bool writeOut(const QString& output, const QByteArray& bytes) {
 }
 
 // Scans every server on the engine, one network each.
-std::vector<ServerScan> scanAll(const QStringList& servers, int jobs,
-                                smb::CredentialProvider& logon, const smb::SmbOptions& options) {
+std::vector<ServerScan> scanAll(const QStringList& servers, int jobs, CredentialProvider& logon,
+                                const smb::SmbOptions& options) {
     std::vector<ServerScan> scans(static_cast<std::size_t>(servers.size()));
     for (qsizetype i = 0; i < servers.size(); ++i)
         scans[static_cast<std::size_t>(i)].server = servers[i];
@@ -86,8 +86,7 @@ std::vector<ServerScan> scanAll(const QStringList& servers, int jobs,
     return scans;
 }
 
-int list(const cli::Command& command, smb::CredentialProvider& logon,
-         const smb::SmbOptions& options) {
+int list(const cli::Command& command, CredentialProvider& logon, const smb::SmbOptions& options) {
     const std::vector<ServerScan> scans = scanAll(command.servers, 1, logon, options);
     if (scans.front().status != status::Success)
         return SomeFailed;
@@ -99,7 +98,7 @@ int list(const cli::Command& command, smb::CredentialProvider& logon,
     return writeOut({}, out.toUtf8()) ? AllDone : SomeFailed;
 }
 
-int exportShares(const cli::Command& command, smb::CredentialProvider& logon,
+int exportShares(const cli::Command& command, CredentialProvider& logon,
                  const smb::SmbOptions& options) {
     const std::vector<ServerScan> scans = scanAll(command.servers, 1, logon, options);
     const ServerScan& scan = scans.front();
@@ -123,8 +122,7 @@ int exportShares(const cli::Command& command, smb::CredentialProvider& logon,
     return writeOut(command.file, writeShareFile(file)) ? AllDone : SomeFailed;
 }
 
-int inventory(cli::Command command, smb::CredentialProvider& logon,
-              const smb::SmbOptions& options) {
+int inventory(cli::Command command, CredentialProvider& logon, const smb::SmbOptions& options) {
     if (!command.serversFile.isEmpty()) {
         QFile file(command.serversFile);
         if (!file.open(QIODevice::ReadOnly) || file.size() > MaxServersFileSize)

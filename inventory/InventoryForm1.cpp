@@ -40,7 +40,7 @@ constexpr int DefaultJobs = 8;
 
 } // namespace
 
-InventoryForm1::InventoryForm1(smb::CredentialProvider& askUser, const smb::SmbOptions& options,
+InventoryForm1::InventoryForm1(CredentialProvider& askUser, const smb::SmbOptions& options,
                                QWidget* parent)
     : QWidget(parent, Qt::Window), m_askUser(askUser), m_options(scanOptions(options)),
       m_nextOptions(m_options) {
@@ -342,12 +342,12 @@ void InventoryForm1::CompareBaseline1Click() {
         InventoryNote1->setText(m_baselines.problems.join(QLatin1Char('\n')));
 }
 
-std::optional<smb::Credentials> InventoryForm1::askOnWindowThread(const std::u16string& server) {
+std::optional<Credentials> InventoryForm1::askOnWindowThread(const std::u16string& server) {
     struct Answer {
         std::mutex mutex;
         std::condition_variable ready;
         bool done = false;
-        std::optional<smb::Credentials> logon;
+        std::optional<Credentials> logon;
     };
     auto answer = std::make_shared<Answer>();
     QMetaObject::invokeMethod(

@@ -3,7 +3,7 @@
 #include "Inventory.h"
 #include "NetworkScan.h"
 #include "ScanEngine.h"
-#include "platform/smb/CredentialProvider.h"
+#include "platform/CredentialProvider.h"
 #include "platform/smb/SmbOptions.h"
 
 #include <QWidget>
@@ -36,7 +36,7 @@ class InventoryForm1 : public QWidget {
 public:
     // `askUser` is asked for the scan's one logon on this window's thread; `options` are the
     // program's connection settings.
-    InventoryForm1(smb::CredentialProvider& askUser, const smb::SmbOptions& options,
+    InventoryForm1(CredentialProvider& askUser, const smb::SmbOptions& options,
                    QWidget* parent = nullptr);
     ~InventoryForm1() override;
 
@@ -91,9 +91,9 @@ private:
     void showResults();
     void accountChanged();
     void membershipsEnded();
-    std::optional<smb::Credentials> askOnWindowThread(const std::u16string& server);
+    std::optional<Credentials> askOnWindowThread(const std::u16string& server);
 
-    smb::CredentialProvider& m_askUser;
+    CredentialProvider& m_askUser;
     smb::SmbOptions m_options;     // of the scan that runs or ran last
     smb::SmbOptions m_nextOptions; // of the next scan
     MakeJob m_makeJob;

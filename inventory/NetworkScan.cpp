@@ -9,8 +9,8 @@ namespace corvane {
 
 namespace {
 
-smb::Credentials copyOf(const smb::Credentials& logon) {
-    return {logon.user, logon.domain, smb::Secret(logon.password.view())};
+Credentials copyOf(const Credentials& logon) {
+    return {logon.user, logon.domain, Secret(logon.password.view())};
 }
 
 // Setting up and taking down Samba's client libraries touches state they share in the process;
@@ -22,10 +22,10 @@ std::mutex& libraryMutex() {
 
 } // namespace
 
-SharedLogon::SharedLogon(smb::Credentials given) : m_asked(true), m_logon(std::move(given)) {}
+SharedLogon::SharedLogon(Credentials given) : m_asked(true), m_logon(std::move(given)) {}
 
-std::optional<smb::Credentials> SharedLogon::credentialsFor(const std::u16string& server,
-                                                            const std::u16string& failure) {
+std::optional<Credentials> SharedLogon::credentialsFor(const std::u16string& server,
+                                                       const std::u16string& failure) {
     std::lock_guard lock(m_mutex);
     if (!failure.empty())
         return std::nullopt;
@@ -39,8 +39,7 @@ std::optional<smb::Credentials> SharedLogon::credentialsFor(const std::u16string
     return copyOf(*m_logon);
 }
 
-NetworkJob::NetworkJob(smb::CredentialProvider& credentials, const smb::SmbOptions& options,
-                       Work work)
+NetworkJob::NetworkJob(CredentialProvider& credentials, const smb::SmbOptions& options, Work work)
     : m_credentials(credentials), m_options(options), m_work(std::move(work)) {}
 
 Status NetworkJob::run() {
@@ -72,7 +71,7 @@ void NetworkJob::cancel() {
         m_network->cancelCurrentCall();
 }
 
-std::unique_ptr<ScanJob> makeScanJob(smb::CredentialProvider& credentials,
+std::unique_ptr<ScanJob> makeScanJob(CredentialProvider& credentials,
                                      const smb::SmbOptions& options, ServerScan& out) {
     return std::make_unique<NetworkJob>(
         credentials, options, [&out](smb::SmbNetwork& network, const std::atomic<bool>& cancelled) {
@@ -82,7 +81,7 @@ std::unique_ptr<ScanJob> makeScanJob(smb::CredentialProvider& credentials,
         });
 }
 
-std::unique_ptr<ScanJob> makeMembershipJob(smb::CredentialProvider& credentials,
+std::unique_ptr<ScanJob> makeMembershipJob(CredentialProvider& credentials,
                                            const smb::SmbOptions& options, const QString& account,
                                            Membership& out) {
     return std::make_unique<NetworkJob>(

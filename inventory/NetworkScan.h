@@ -2,7 +2,7 @@
 
 #include "Inventory.h"
 #include "ScanEngine.h"
-#include "platform/smb/CredentialProvider.h"
+#include "platform/CredentialProvider.h"
 #include "platform/smb/SmbOptions.h"
 
 #include <atomic>
@@ -19,21 +19,21 @@ class SmbNetwork;
 // One logon for every server of a scan. The backend uses a Kerberos ticket by itself when there
 // is one; otherwise the first server that needs a logon asks `ask` once, and every server gets
 // a copy of that answer. A logon a server refused is not asked again: that server fails.
-class SharedLogon : public smb::CredentialProvider {
+class SharedLogon : public CredentialProvider {
 public:
-    using Ask = std::function<std::optional<smb::Credentials>(const std::u16string& server)>;
+    using Ask = std::function<std::optional<Credentials>(const std::u16string& server)>;
     explicit SharedLogon(Ask ask) : m_ask(std::move(ask)) {}
     // A logon given beforehand (the command line's authentication file): nothing is asked.
-    explicit SharedLogon(smb::Credentials given);
+    explicit SharedLogon(Credentials given);
 
-    std::optional<smb::Credentials> credentialsFor(const std::u16string& server,
-                                                   const std::u16string& failure) override;
+    std::optional<Credentials> credentialsFor(const std::u16string& server,
+                                              const std::u16string& failure) override;
 
 private:
     std::mutex m_mutex;
     Ask m_ask;
     bool m_asked = false;
-    std::optional<smb::Credentials> m_logon;
+    std::optional<Credentials> m_logon;
 };
 
 // One server's work on a network of its own (its own connections), on the engine's thread.
@@ -41,12 +41,12 @@ class NetworkJob : public ScanJob {
 public:
     using Work =
         std::function<Status(smb::SmbNetwork& network, const std::atomic<bool>& cancelled)>;
-    NetworkJob(smb::CredentialProvider& credentials, const smb::SmbOptions& options, Work work);
+    NetworkJob(CredentialProvider& credentials, const smb::SmbOptions& options, Work work);
     Status run() override;
     void cancel() override;
 
 private:
-    smb::CredentialProvider& m_credentials;
+    CredentialProvider& m_credentials;
     smb::SmbOptions m_options;
     Work m_work;
     std::mutex m_mutex;
@@ -55,7 +55,7 @@ private:
 };
 
 // Scans the server `out` names into `out`.
-std::unique_ptr<ScanJob> makeScanJob(smb::CredentialProvider& credentials,
+std::unique_ptr<ScanJob> makeScanJob(CredentialProvider& credentials,
                                      const smb::SmbOptions& options, ServerScan& out);
 
 // What one server says of an account: its SID and the groups and aliases it belongs to there.
@@ -67,7 +67,7 @@ struct Membership {
 };
 // Looks up `account` (a name as typed in the account box, or a SID) on the server `out` names,
 // then the groups it belongs to.
-std::unique_ptr<ScanJob> makeMembershipJob(smb::CredentialProvider& credentials,
+std::unique_ptr<ScanJob> makeMembershipJob(CredentialProvider& credentials,
                                            const smb::SmbOptions& options, const QString& account,
                                            Membership& out);
 

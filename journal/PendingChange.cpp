@@ -22,4 +22,15 @@ void PendingChange::finish(const QString& outcome) {
     m_id.clear();
 }
 
+QString JournalRecord::begin(const ShareInfo502& original, const std::u16string& newName,
+                             const std::u16string& newPath) {
+    m_change.emplace(m_journal, m_server, m_walk, original, newName, newPath);
+    return m_change->error();
+}
+
+void JournalRecord::finish(const QString& outcome) {
+    if (m_change)
+        m_change->finish(outcome);
+}
+
 } // namespace corvane

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ChangeJournal.h"
+#include "shares/RecreateShare.h"
 
 #include <QString>
 
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -28,6 +30,23 @@ private:
     QString m_server;
     QString m_id;
     QString m_error;
+};
+
+// The journal as the record of one re-creation of a share of `server` in `walk`.
+class JournalRecord final : public ChangeRecord {
+public:
+    JournalRecord(ChangeJournal* journal, const QString& server, journal::Walk walk)
+        : m_journal(journal), m_server(server), m_walk(walk) {}
+
+    QString begin(const ShareInfo502& original, const std::u16string& newName,
+                  const std::u16string& newPath) override;
+    void finish(const QString& outcome) override;
+
+private:
+    ChangeJournal* m_journal;
+    QString m_server;
+    journal::Walk m_walk;
+    std::optional<PendingChange> m_change;
 };
 
 } // namespace corvane

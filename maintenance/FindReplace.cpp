@@ -1,8 +1,9 @@
 #include "FindReplace.h"
 
 #include "Messages.h"
-#include "RecreateShare.h"
 #include "journal/Messages.h"
+#include "journal/PendingChange.h"
+#include "shares/Messages.h"
 #include "ui/Text.h"
 
 #include <QList>
@@ -82,7 +83,7 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     if (fetched != status::Success) {
         out.kind = Kind::FetchFailed;
         out.status = fetched;
-        out.errorText = text::fetchFailed(shareName, fetched);
+        out.errorText = shares_text::fetchFailed(fetched, shareName);
         return out;
     }
 
@@ -97,9 +98,9 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     }
     value = toU16(*newValue);
 
+    JournalRecord change(changeJournal, fromU16(computer), journal::Walk::FindReplace);
     const RecreateResult result =
-        RecreateShare(service, computer, original.netname, record, original,
-                      {changeJournal, journal::Walk::FindReplace});
+        RecreateShare(service, computer, original.netname, record, original, &change);
     out.status = result.status;
     switch (result.outcome) {
     case RecreateResult::Outcome::Done:
@@ -109,31 +110,32 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     case RecreateResult::Outcome::Untouched:
     case RecreateResult::Outcome::ChangeFailed:
         out.kind = Kind::Untouched;
-        out.errorText = text::updateFailed(shareName, result.status, text::goOnQuestion());
+        out.errorText =
+            shares_text::updateFailed(shareName, result.status, shares_text::goOnQuestion());
         break;
     case RecreateResult::Outcome::NotRecorded:
         out.kind = Kind::Untouched;
         out.errorText =
-            text::goOnAfter(journal_text::changeNotRecorded(shareName, result.journalError));
+            shares_text::goOnAfter(journal_text::changeNotRecorded(shareName, result.journalError));
         break;
     case RecreateResult::Outcome::AdditionFailedRestored:
         out.kind = Kind::AdditionFailedRestored;
-        out.errorText = text::updateFailed(shareName, result.status,
-                                           text::additionFailureConsequence(result.outcome));
+        out.errorText = shares_text::updateFailed(
+            shareName, result.status, shares_text::additionFailureConsequence(result.outcome));
         break;
     case RecreateResult::Outcome::AdditionFailedLost:
     case RecreateResult::Outcome::Unanswered:
         out.kind = Kind::AdditionFailedLost;
-        out.errorText = text::updateFailed(shareName, result.status,
-                                           text::additionFailureConsequence(result.outcome));
+        out.errorText = shares_text::updateFailed(
+            shareName, result.status, shares_text::additionFailureConsequence(result.outcome));
         break;
     case RecreateResult::Outcome::BothNames:
     case RecreateResult::Outcome::NewNameUnanswered:
         out.kind = Kind::BothNames;
-        out.errorText = text::updateFailed(
+        out.errorText = shares_text::updateFailed(
             shareName, result.status,
-            text::goOnAfter(text::renameConsequence(result.outcome, original.netname,
-                                                    record.netname, result.status)));
+            shares_text::goOnAfter(shares_text::renameConsequence(result.outcome, original.netname,
+                                                                  record.netname, result.status)));
         break;
     }
     return out;

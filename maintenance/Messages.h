@@ -1,6 +1,5 @@
 #pragma once
 
-#include "RecreateShare.h"
 #include "platform/ShareService.h"
 
 #include <QString>
@@ -38,70 +37,6 @@ inline QString hiddenCreationUnanswered(const QString& hiddenName, const QString
 inline QString hiddenCreationFailed(const QString& shareName, Status status) {
     return QStringLiteral("Could not create hidden share %1(%2).\nContinue?")
         .arg(shareName, QString::number(status));
-}
-
-// The selected share could not be fetched (hide, the Share Properties page).
-inline QString selectedFetchFailed(Status status) {
-    return QStringLiteral("A system error has occured (%1) while\nrequesting information about "
-                          "the share.")
-        .arg(QString::number(status));
-}
-
-// A walk over several shares (find and replace, import). The update failure is
-// "Could not update share {name}({error}).\n" followed by `consequence`, naming the share since
-// the walk goes over many.
-inline QString updateFailed(const QString& shareName, Status status, const QString& consequence) {
-    return QStringLiteral("Could not update share %1(%2).\n%3")
-        .arg(shareName, QString::number(status), consequence);
-}
-inline QString goOnQuestion() {
-    return QStringLiteral("Continue?");
-}
-inline QString goOnAfter(const QString& consequence) {
-    return QStringLiteral("%1\nContinue?").arg(consequence);
-}
-inline QString fetchFailed(const QString& shareName, Status status) {
-    return QStringLiteral("A system error occured (%1)\nwhile requesting information about the "
-                          "share %2.")
-        .arg(QString::number(status), shareName);
-}
-
-// What a failed re-creation left behind.
-// The line after "Could not update share({error})." when the addition failed: whether the
-// original share came back. Apply, find and replace and import word it the same way.
-inline QString additionFailureConsequence(RecreateResult::Outcome outcome) {
-    switch (outcome) {
-    case RecreateResult::Outcome::AdditionFailedRestored:
-        return QStringLiteral("The original share has been restored.");
-    case RecreateResult::Outcome::Unanswered:
-        return QStringLiteral(
-            "The server did not answer, even when asked again; the share may be gone.");
-    default:
-        return QStringLiteral("The share had to be deleted.");
-    }
-}
-// A renamed share is there under both names; `status` is the failed removal's, after which the
-// old name may be gone after all.
-inline QString bothNamesConsequence(const std::u16string& oldName, const std::u16string& newName,
-                                    Status status) {
-    const QString format = answerMayBeLost(status)
-                               ? QStringLiteral("It is now there as %2, and perhaps still as %1.")
-                               : QStringLiteral("It is now there under both names, %1 and %2.");
-    return format.arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
-}
-
-// A rename whose addition went unanswered: the old share stays, the new one may be there too.
-inline QString newNameUnansweredConsequence(const std::u16string& oldName,
-                                            const std::u16string& newName) {
-    return QStringLiteral("It is still there as %1, and perhaps also as %2.")
-        .arg(QString::fromStdU16String(oldName), QString::fromStdU16String(newName));
-}
-// What a rename left behind when it did not end as asked.
-inline QString renameConsequence(RecreateResult::Outcome outcome, const std::u16string& oldName,
-                                 const std::u16string& newName, Status status) {
-    return outcome == RecreateResult::Outcome::NewNameUnanswered
-               ? newNameUnansweredConsequence(oldName, newName)
-               : bothNamesConsequence(oldName, newName, status);
 }
 
 // Apply on the Share Properties page.

@@ -74,7 +74,7 @@ void ShareMenuHandlers::DeleteSelected1Click() {
 
 bool ShareMenuHandlers::goOnUnrecorded(const QString& name, const PendingChange& change) {
     return m_ctx.messages.errorGoOn(
-        m_owner, text::goOnAfter(journal_text::changeNotRecorded(name, change.error())));
+        m_owner, shares_text::goOnAfter(journal_text::changeNotRecorded(name, change.error())));
 }
 
 bool ShareMenuHandlers::goOnAfterFailedRemoval(const QString& name, const ChangeOutcome& removed) {
@@ -96,7 +96,7 @@ void ShareMenuHandlers::HideSelected1Click() {
             ShareInfo502 record;
             const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
             if (fetched != status::Success)
-                return m_ctx.messages.errorGoOn(m_owner, text::selectedFetchFailed(fetched));
+                return m_ctx.messages.errorGoOn(m_owner, shares_text::fetchFailed(fetched));
             if (!record.netname.empty() && record.netname.back() == u'$')
                 return true;
             PendingChange change(m_ctx.journal, m_ctx.state.computerName, journal::Walk::Hide,

@@ -1,24 +1,16 @@
 #include "ShareProperties.h"
 
 #include "Messages.h"
-#include "RecreateShare.h"
 #include "journal/Messages.h"
+#include "journal/PendingChange.h"
 #include "platform/SecurityDescriptor.h"
+#include "shares/Messages.h"
+#include "shares/ShareRules.h"
 #include "ui/Text.h"
 
 namespace corvane {
 
 namespace text = maintenance_text;
-
-bool isDefaultShare(const QString& name) {
-    if (name.compare(QLatin1String("IPC$"), Qt::CaseInsensitive) == 0 ||
-        name.compare(QLatin1String("Admin$"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (name.size() != 2 || name[1] != QLatin1Char('$'))
-        return false;
-    const char16_t first = name[0].toLower().unicode();
-    return first >= u'a' && first <= u'z';
-}
 
 std::optional<SecurityDescriptor> shareDescriptor(const ShareInfo502& info) {
     if (info.securityDescriptor.empty())
@@ -85,8 +77,9 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
     const auto failedListed = [](const QString& text) { return ApplyResult{false, text, true}; };
     if (recreate) {
         // A failed addition restores the share from the record as the server last held it.
-        const RecreateResult result = RecreateShare(service, server, presentName, record, loaded,
-                                                    {changeJournal, journal::Walk::Apply});
+        JournalRecord change(changeJournal, computer, journal::Walk::Apply);
+        const RecreateResult result =
+            RecreateShare(service, server, presentName, record, loaded, &change);
         switch (result.outcome) {
         case RecreateResult::Outcome::Done:
             break;
@@ -97,15 +90,15 @@ ApplyResult applyShareChanges(ShareService& service, const QString& computer, Sh
         case RecreateResult::Outcome::BothNames:
         case RecreateResult::Outcome::NewNameUnanswered:
             return failedListed(text::applyFailedLeaving(
-                result.status, text::renameConsequence(result.outcome, presentName, record.netname,
-                                                       result.status)));
+                result.status, shares_text::renameConsequence(result.outcome, presentName,
+                                                              record.netname, result.status)));
         case RecreateResult::Outcome::AdditionFailedRestored:
             return failed(text::applyFailedLeaving(
-                result.status, text::additionFailureConsequence(result.outcome)));
+                result.status, shares_text::additionFailureConsequence(result.outcome)));
         case RecreateResult::Outcome::AdditionFailedLost:
         case RecreateResult::Outcome::Unanswered:
             return failedListed(text::applyFailedLeaving(
-                result.status, text::additionFailureConsequence(result.outcome)));
+                result.status, shares_text::additionFailureConsequence(result.outcome)));
         case RecreateResult::Outcome::NotRecorded:
             return failed(
                 journal_text::changeNotRecorded(fromU16(presentName), result.journalError));

@@ -13,10 +13,6 @@ namespace corvane {
 
 class ChangeJournal;
 
-// Whether a share without a security descriptor is one of the platform's own: IPC$ and
-// ADMIN$ in any letter case, or a drive letter followed by "$".
-bool isDefaultShare(const QString& name);
-
 // The share's security descriptor; nullopt when it has none or none that is valid.
 std::optional<SecurityDescriptor> shareDescriptor(const ShareInfo502& info);
 

@@ -5,6 +5,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "security/AclBuilding.h"
 #include "security/PermissionEditor.h"
+#include "shares/Messages.h"
 #include "ui/SelectItemEvents.h"
 #include "ui/Text.h"
 #include "ui/UserLimitSpinBox.h"
@@ -165,7 +166,7 @@ void SharePropertiesPage::SharesList1SelectItem(QTreeWidgetItem* item, bool sele
     const Status fetched = m_ctx.shares.getInfo(toU16(state.computerName), toU16(name), info);
     if (fetched != status::Success) {
         releaseRecord();
-        m_ctx.messages.error(this, maintenance_text::selectedFetchFailed(fetched));
+        m_ctx.messages.error(this, shares_text::fetchFailed(fetched));
         return;
     }
     state.currentShareInfo = info;

@@ -40,13 +40,21 @@ public:
                               Account& out) = 0;
     virtual Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) = 0;
     // Looks up all of `sids` at once where the service can (one call to the server): `out[i]`
-    // and `results[i]` answer `sids[i]` as lookupSid would. By default one lookupSid each.
-    virtual void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
-                            std::vector<Account>& out, std::vector<Status>& results) {
+    // and `results[i]` answer `sids[i]` as lookupSid would. Returns Success when every SID has
+    // an answer of its own (found, NoneMapped or InvalidSid), else the failure that kept one from
+    // it, which the SIDs without an answer carry too. By default one lookupSid each.
+    virtual Status lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                              std::vector<Account>& out, std::vector<Status>& results) {
         out.assign(sids.size(), Account{});
         results.assign(sids.size(), status::Success);
-        for (std::size_t i = 0; i < sids.size(); ++i)
+        Status call = status::Success;
+        for (std::size_t i = 0; i < sids.size(); ++i) {
             results[i] = lookupSid(system, sids[i], out[i]);
+            if (call == status::Success && results[i] != status::Success &&
+                results[i] != status::NoneMapped && results[i] != status::InvalidSid)
+                call = results[i];
+        }
+        return call;
     }
     // The groups and aliases `account` belongs to as `system` reports them: the groups and
     // aliases of the account's domain where the computer keeps that domain, and the built-in

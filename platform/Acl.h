@@ -20,6 +20,10 @@ inline constexpr std::uint8_t MinAclRevision = 2;
 inline constexpr std::uint8_t MaxAclRevision = 4;
 inline constexpr std::size_t AclHeaderSize = 8;
 inline constexpr std::size_t MaxAclSize = 0xFFFC;
+// The generic rights a share's entries grant.
+inline constexpr std::uint32_t GenericAll = 0x10000000;
+inline constexpr std::uint32_t GenericWrite = 0x40000000;
+inline constexpr std::uint32_t GenericRead = 0x80000000;
 
 // Size information of a list, as the platform reports it for AclSizeInformation.
 struct AclSizeInfo {

@@ -83,19 +83,26 @@ std::optional<Acl> CopyAcl(const Acl& acl) {
     return copy;
 }
 
-DefaultAclsResult buildDefaultAcls(AccountService& accounts) {
-    static constexpr const char* NotAdded =
-        "Could not add 'Everyone' to the default share security!";
+Status buildDefaultAcls(AccountService& accounts, std::optional<DefaultAcls>& out) {
     Account everyone;
-    if (accounts.lookupName(u"", u"Everyone", everyone) != status::Success)
-        return {std::nullopt, "Could not find SID of 'Everyone'!"};
+    if (const Status found = accounts.lookupName(u"", u"Everyone", everyone);
+        found != status::Success)
+        // InsufficientBuffer names the second step; a lookup that failed so is still not found.
+        return found == status::InsufficientBuffer ? status::NoneMapped : found;
     auto current = AddAceToAcl(ExplicitAllow, std::nullopt, everyone.sid, GenericAll);
     if (!current)
-        return {std::nullopt, NotAdded};
+        return status::InsufficientBuffer;
     auto copy = CopyAcl(*current);
     if (!copy)
-        return {std::nullopt, NotAdded};
-    return {DefaultAcls{std::move(*current), std::move(*copy)}, {}};
+        return status::InsufficientBuffer;
+    out = DefaultAcls{std::move(*current), std::move(*copy)};
+    return status::Success;
+}
+
+std::string defaultAclsFailure(Status failure) {
+    if (failure == status::InsufficientBuffer)
+        return "Could not add 'Everyone' to the default share security!";
+    return "Could not find SID of 'Everyone'!";
 }
 
 std::optional<Acl> everyoneFullControlAcl() {

@@ -18,9 +18,6 @@ enum InsertionKind : std::int32_t {
     InheritedAllow = 3, // allowed, flags 0x13, after those and the deny run that follows
 };
 
-inline constexpr std::uint32_t GenericAll = 0x10000000;
-inline constexpr std::uint32_t GenericWrite = 0x40000000;
-inline constexpr std::uint32_t GenericRead = 0x80000000;
 inline constexpr std::uint8_t ExplicitAceFlags = ObjectInheritAce | ContainerInheritAce;
 inline constexpr std::uint8_t InheritedAceFlags = ExplicitAceFlags | InheritedAce;
 
@@ -39,14 +36,13 @@ struct DefaultAcls {
     Acl newShareAcl;
 };
 
-// Builds the default lists, looking Everyone up on the local computer. On failure returns the
-// message to show ("Could not find SID of 'Everyone'!" or "Could not add 'Everyone' to the
-// default share security!").
-struct DefaultAclsResult {
-    std::optional<DefaultAcls> acls;
-    std::string error;
-};
-DefaultAclsResult buildDefaultAcls(AccountService& accounts);
+// Builds the default lists into `out`, looking Everyone up on the local computer: the lookup's
+// failure when Everyone is not found, InsufficientBuffer when the lists could not be made.
+// (`out` holds them only on Success: a list has no empty state.)
+Status buildDefaultAcls(AccountService& accounts, std::optional<DefaultAcls>& out);
+// The message for a failed buildDefaultAcls: "Could not find SID of 'Everyone'!", or for
+// InsufficientBuffer "Could not add 'Everyone' to the default share security!".
+std::string defaultAclsFailure(Status failure);
 
 // A fresh default list (Everyone allowed GENERIC_ALL, explicit), without asking any server.
 std::optional<Acl> everyoneFullControlAcl();

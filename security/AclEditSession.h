@@ -2,6 +2,7 @@
 
 #include "platform/Acl.h"
 #include "platform/Sid.h"
+#include "shares/ShareRights.h"
 
 #include <array>
 #include <cstddef>
@@ -11,13 +12,6 @@
 #include <string_view>
 
 namespace corvane {
-
-// The boxes of the permission panel, in the panel's own terms.
-enum class Permission { None, FullControl, Change, Read };
-
-// Which box an entry's mask ticks. The main window also knows the file-specific masks; the
-// security dialog only the three generic ones. Recognition is by equality of the whole mask.
-Permission recognisedPermission(std::uint32_t mask, bool fileSpecificMasks);
 
 // What a users-list caption shows for an account whose domain is empty.
 enum class EmptyDomain {

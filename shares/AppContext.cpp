@@ -9,9 +9,8 @@ namespace corvane {
 bool AppContext::reloadSharesList() {
     if (!sharesList)
         return false;
-    Status failure = status::Success;
-    if (FillSharesList(shares, state.computerName, sharesList, images, FillOrder::ByName, {},
-                       &failure))
+    const Status failure = FillSharesList(shares, state.computerName, sharesList, images);
+    if (failure == status::Success)
         return true;
     // The list after a change must show what the server holds, not nothing because its answer
     // was lost: wait (within the bound, as a check does) until the server answers, then list
@@ -23,7 +22,7 @@ bool AppContext::reloadSharesList() {
     const Status reached = shares.checkInfo(toU16(state.computerName), u"IPC$", probe);
     if (reached != status::Success && reached != status::NetNameNotFound)
         return false;
-    return FillSharesList(shares, state.computerName, sharesList, images);
+    return FillSharesList(shares, state.computerName, sharesList, images) == status::Success;
 }
 
 } // namespace corvane

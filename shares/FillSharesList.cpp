@@ -33,9 +33,8 @@ std::size_t textBytesOf(const ShareInfo502& share) {
 
 } // namespace
 
-bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
-                    const ImageList& images, FillOrder order, const FillLimits& limits,
-                    Status* failure) {
+Status FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
+                      const ImageList& images, FillOrder order, const FillLimits& limits) {
     list->clear();
     const std::u16string server = toU16(computer);
     std::uint32_t resume = 0;
@@ -45,7 +44,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     std::vector<ShareInfo502> part;
     QList<QTreeWidgetItem*> rows;
     std::size_t textBytes = 0;
-    bool ok = true;
+    Status filled = status::Success;
     // Rows show as the parts come, so a long list can be looked at while the rest is read;
     // shown again each time they have doubled, so all the sorting stays within twice the last.
     qsizetype shown = 0;
@@ -59,9 +58,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
     while (true) {
         const Status result = service.listShares(server, part, resume);
         if (result != status::Success && result != status::MoreData) {
-            if (failure)
-                *failure = result;
-            ok = false;
+            filled = result;
             break;
         }
         // Checked before any row of the part is made, so memory stays within the bounds.
@@ -73,7 +70,7 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
         if (tooMuch) {
             list->invisibleRootItem()->takeChildren();
             qDeleteAll(rows);
-            return false;
+            return status::NotEnoughMemory;
         }
         for (const ShareInfo502& share : part) {
             auto* row = new QTreeWidgetItem;
@@ -88,14 +85,14 @@ bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget*
         if (part.empty() || !resumes.insert(resume).second || ++rounds >= MaxEnumerationRounds) {
             // A server that keeps answering "more" without records, or with resume handles
             // it gave before, would loop forever.
-            ok = false;
+            filled = status::RpcProtocolError;
             break;
         }
         if (rows.size() >= 2 * shown)
             show();
     }
     show();
-    return ok;
+    return filled;
 }
 
 } // namespace corvane

@@ -28,13 +28,14 @@ struct FillLimits {
 // Empties `list` and fills it with one row per share of `computer`: caption = name, column 1
 // = path, column 2 = comment, picture by type and path, as the service lists them for showing
 // (ShareService::listShares). Calls the service again while it answers MoreData; the rows read
-// so far show in the list meanwhile. Returns false when
-// any enumeration call fails; the rows read before the failure stay, and `failure`, when given,
-// receives the failed call's status. A fill that would pass `limits` fails as well and leaves the
-// list empty. ByName leaves the rows in share-name order (locale-aware, case-sensitive), as the
-// main list keeps them; AsServed keeps the service's order.
-bool FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
-                    const ImageList& images, FillOrder order = FillOrder::ByName,
-                    const FillLimits& limits = {}, Status* failure = nullptr);
+// so far show in the list meanwhile. Returns the status of the failed enumeration call when one
+// fails; the rows read before the failure stay. A server that keeps answering "more" without
+// new records fails with RpcProtocolError, the rows read staying; a fill that would pass
+// `limits` fails with NotEnoughMemory and leaves the list empty. ByName leaves the rows in
+// share-name order (locale-aware, case-sensitive), as the main list keeps them; AsServed keeps
+// the service's order.
+Status FillSharesList(ShareService& service, const QString& computer, QTreeWidget* list,
+                      const ImageList& images, FillOrder order = FillOrder::ByName,
+                      const FillLimits& limits = {});
 
 } // namespace corvane

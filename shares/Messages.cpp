@@ -123,4 +123,14 @@ QString walkStopped(const QString& work, int done, int total) {
         .arg(work, QString::number(done), QString::number(total));
 }
 
+QString fetchFailed(Status status, const QString& shareName) {
+    if (shareName.isEmpty())
+        return QStringLiteral("A system error has occured (%1) while\nrequesting information "
+                              "about the share.")
+            .arg(QString::number(status));
+    return QStringLiteral("A system error has occured (%1) while\nrequesting information about "
+                          "the share %2.")
+        .arg(QString::number(status), shareName);
+}
+
 } // namespace corvane::shares_text

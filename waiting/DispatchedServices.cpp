@@ -139,8 +139,8 @@ Status DispatchedServices::lookupSid(const std::u16string& system, const Sid& si
                    m_accounts, &AccountService::lookupSid, system, sid, out);
 }
 
-void DispatchedServices::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
-                                    std::vector<Account>& out, std::vector<Status>& results) {
+Status DispatchedServices::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                                      std::vector<Account>& out, std::vector<Status>& results) {
     // One call for the whole list, so the window waits once, not once per entry.
     const QString work =
         sids.size() == 1
@@ -148,23 +148,16 @@ void DispatchedServices::lookupSids(const std::u16string& system, const std::vec
             : accountLookupWork(system, QStringLiteral("%1 accounts").arg(sids.size()));
     std::vector<Account> found;
     std::vector<Status> each;
-    const Status s = forward(m_dispatcher, work, *this, &DispatchedServices::lookupSidsOnWorker,
-                             system, sids, found, each);
-    if (s != status::Success) {
-        out.assign(sids.size(), Account{});
-        results.assign(sids.size(), s);
-        return;
+    const Status s = forward(m_dispatcher, work, m_accounts, &AccountService::lookupSids, system,
+                             sids, found, each);
+    if (each.size() != sids.size()) {
+        // The wait ended before the answer came: no SID has one of its own.
+        found.assign(sids.size(), Account{});
+        each.assign(sids.size(), s);
     }
     out = std::move(found);
     results = std::move(each);
-}
-
-Status DispatchedServices::lookupSidsOnWorker(const std::u16string& system,
-                                              const std::vector<Sid>& sids,
-                                              std::vector<Account>& out,
-                                              std::vector<Status>& results) {
-    m_accounts.lookupSids(system, sids, out, results);
-    return status::Success;
+    return s;
 }
 
 Status DispatchedServices::listDirectories(const std::u16string& server,

@@ -50,17 +50,13 @@ public:
     Status lookupName(const std::u16string& system, const std::u16string& name,
                       Account& out) override;
     Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) override;
-    void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
-                    std::vector<Account>& out, std::vector<Status>& results) override;
+    Status lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                      std::vector<Account>& out, std::vector<Status>& results) override;
 
     Status listDirectories(const std::u16string& server, const std::u16string& nodePath,
                            std::vector<std::u16string>& names) override;
 
 private:
-    // The batch lookup as one call on the worker.
-    Status lookupSidsOnWorker(const std::u16string& system, const std::vector<Sid>& sids,
-                              std::vector<Account>& out, std::vector<Status>& results);
-
     CallDispatcher& m_dispatcher;
     ShareService& m_shares;
     AccountService& m_accounts;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CallDispatcher.h"
-#include "platform/smb/CredentialProvider.h"
+#include "platform/CredentialProvider.h"
 
 #include <memory>
 
@@ -11,14 +11,14 @@ namespace corvane {
 // the dispatcher's worker, and waits for the answer there. No answer (cancel) when the call's
 // wait was given up before the question could be shown. The answer is moved from thread to
 // thread, never copied: its password stays in the one buffer it was typed into.
-class UiThreadCredentials : public smb::CredentialProvider {
+class UiThreadCredentials : public CredentialProvider {
 public:
-    UiThreadCredentials(CallDispatcher& dispatcher, smb::CredentialProvider& inner)
+    UiThreadCredentials(CallDispatcher& dispatcher, CredentialProvider& inner)
         : m_dispatcher(dispatcher), m_inner(inner) {}
 
-    std::optional<smb::Credentials> credentialsFor(const std::u16string& server,
-                                                   const std::u16string& failure) override {
-        auto answer = std::make_shared<std::optional<smb::Credentials>>();
+    std::optional<Credentials> credentialsFor(const std::u16string& server,
+                                              const std::u16string& failure) override {
+        auto answer = std::make_shared<std::optional<Credentials>>();
         const bool asked = m_dispatcher.askOnUiThread([answer, &inner = m_inner, server, failure] {
             *answer = inner.credentialsFor(server, failure);
         });
@@ -29,7 +29,7 @@ public:
 
 private:
     CallDispatcher& m_dispatcher;
-    smb::CredentialProvider& m_inner;
+    CredentialProvider& m_inner;
 };
 
 } // namespace corvane

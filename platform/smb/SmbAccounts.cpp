@@ -154,8 +154,8 @@ Status SmbNetwork::lookupSid(const std::u16string& system, const Sid& sid, Accou
     return results[0];
 }
 
-void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
-                            std::vector<Account>& out, std::vector<Status>& results) {
+Status SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                              std::vector<Account>& out, std::vector<Status>& results) {
     const CallScope scope(*this, CallKind::Read);
     out.assign(sids.size(), Account{});
     results.assign(sids.size(), status::NoneMapped);
@@ -179,10 +179,11 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
         }
     }
     if (asked.empty())
-        return;
+        return status::Success;
     const auto failAll = [&](Status s) {
         for (std::size_t i : askedIndex)
             results[i] = s;
+        return s;
     };
     std::vector<std::uint8_t> reply;
     if (Status s = lsaCall(
@@ -203,6 +204,7 @@ void SmbNetwork::lookupSids(const std::u16string& system, const std::vector<Sid>
         if (results[i] == status::Success)
             (*known)[asked[k].bytes()] = out[i];
     }
+    return status::Success;
 }
 
 } // namespace corvane::smb

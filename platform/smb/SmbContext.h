@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CredentialProvider.h"
 #include "SmbOptions.h"
+#include "platform/CredentialProvider.h"
 #include "platform/Status.h"
 
 #include <map>

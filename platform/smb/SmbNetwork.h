@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CredentialProvider.h"
 #include "SmbOptions.h"
 #include "codec/LsarpcCodec.h"
 #include "platform/AccountService.h"
 #include "platform/CallCanceller.h"
+#include "platform/CredentialProvider.h"
 #include "platform/DirectoryService.h"
 #include "platform/SessionService.h"
 #include "platform/ShareService.h"
@@ -76,8 +76,8 @@ public:
     Status lookupSid(const std::u16string& system, const Sid& sid, Account& out) override;
     // One lookup call for all of `sids` not looked up before: the names found are kept per
     // server until its shares are next listed from the beginning (an open or a refresh).
-    void lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
-                    std::vector<Account>& out, std::vector<Status>& results) override;
+    Status lookupSids(const std::u16string& system, const std::vector<Sid>& sids,
+                      std::vector<Account>& out, std::vector<Status>& results) override;
     // Through the security account manager (samr).
     Status groupsOf(const std::u16string& system, const Sid& account,
                     std::vector<Sid>& out) override;

@@ -304,7 +304,8 @@ private slots:
         ShareFile file;
         file.shares = {share("A", "D:\\A"), share("B", "D:\\B")};
         f.net.failNext(fake::Call::GetInfo, status::Cancelled);
-        QVERIFY(!readExisting(f.net, Server, file));
+        std::vector<ExistingShare> existing;
+        QCOMPARE(readExisting(f.net, Server, file, existing), status::Cancelled);
         QCOMPARE(f.calls(), QStringList{"GetInfo A!1223"});
     }
 
@@ -347,8 +348,9 @@ private slots:
         file.shares = {share(fileName, path, comment, 7)};
         if (descriptorInFile)
             file.shares[0].record.securityDescriptor = before.securityDescriptor;
-        const std::vector<ImportRow> rows =
-            planImport(file, {}, *readExisting(f.net, Server, file));
+        std::vector<ExistingShare> existing;
+        QCOMPARE(readExisting(f.net, Server, file, existing), status::Success);
+        const std::vector<ImportRow> rows = planImport(file, {}, existing);
         QCOMPARE(stateText(rows[0]), state);
         QCOMPARE(importShare(f.net, Server, rows[0], true).statusLine, report);
         const ShareInfo502 now = *f.net.findShare(Server, u"data");

@@ -1,4 +1,5 @@
 #include "bulk/BulkPaths.h"
+#include "shares/ShareRules.h"
 
 #include <QTest>
 

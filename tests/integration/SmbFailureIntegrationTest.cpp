@@ -98,7 +98,7 @@ TEST(StalledServer, CallComesBackWithAnErrorAfterTheTimeout) {
     ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(::listen(listener, 8), 0);
 
-    smb::StaticCredentials credentials(smb::Credentials{u"u", u"", u"p"});
+    smb::StaticCredentials credentials(Credentials{u"u", u"", u"p"});
     smb::SmbNetwork net(credentials, integrationOptions(2s));
     std::vector<ShareInfo502> shares;
     std::uint32_t resume = 0;

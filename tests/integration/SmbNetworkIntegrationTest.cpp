@@ -446,7 +446,7 @@ INSTANTIATE_TEST_SUITE_P(
 // any user.
 TEST(NonAdministrator, ListingWithDescriptors) {
     const auto& server = TestServer::primary();
-    smb::StaticCredentials alice(smb::Credentials{
+    smb::StaticCredentials alice(Credentials{
         server.user1(), u"", smb::fromUtf8(server.value("CORVANE_TEST_USER1_PASSWORD"))});
     smb::SmbNetwork net(alice, integrationOptions());
     Status result = status::Success;

@@ -108,7 +108,7 @@ std::u16string TestServer::serverPath(const std::string& drive, const std::strin
     return smb::fromUtf8(path);
 }
 
-smb::Credentials TestServer::adminCredentials() const {
+Credentials TestServer::adminCredentials() const {
     return {adminUser(), u"", smb::fromUtf8(value("CORVANE_TEST_ADMIN_PASSWORD"))};
 }
 

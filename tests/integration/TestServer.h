@@ -50,7 +50,7 @@ public:
     // C:\...\C\Data (its Unix path behind a drive letter), Windows' C:\Data.
     std::u16string serverPath(const std::string& drive, const std::string& relative = {}) const;
 
-    smb::Credentials adminCredentials() const;
+    Credentials adminCredentials() const;
 
     // Runs the test-server script with `command` for this address; returns its exit status.
     int run(const std::string& command, std::string* output = nullptr) const;

@@ -5,6 +5,7 @@
 #include "security/AclText.h"
 #include "security/PermissionEditor.h"
 #include "shares/FillSharesList.h"
+#include "shares/ShareRules.h"
 #include "support/Fixture.h"
 #include "ui/Text.h"
 #include "ui/UserLimitSpinBox.h"
@@ -62,7 +63,7 @@ struct Page : ServicesFixture {
         net.addShare(u"SRV", s);
     }
     void open(const std::u16string& computer) {
-        QVERIFY(FillSharesList(net, fromU16(computer), &list, images));
+        QCOMPARE(FillSharesList(net, fromU16(computer), &list, images), status::Success);
         state.computerName = fromU16(computer);
         page->computerOpened();
         net.clearCalls();

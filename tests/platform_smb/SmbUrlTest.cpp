@@ -62,8 +62,8 @@ TEST(ConnectName, EmptyMeansThisComputer) {
 }
 
 TEST(StaticCredentials, AnswersOnceThenCancelsAfterARefusal) {
-    StaticCredentials creds(Credentials{u"admin", u"", u"secret"});
-    creds.set(u"OTHER", Credentials{u"bob", u"DOM", u"pw"});
+    StaticCredentials creds(corvane::Credentials{u"admin", u"", u"secret"});
+    creds.set(u"OTHER", corvane::Credentials{u"bob", u"DOM", u"pw"});
     auto first = creds.credentialsFor(u"SRV", u"");
     ASSERT_TRUE(first);
     EXPECT_EQ(first->user, u"admin");

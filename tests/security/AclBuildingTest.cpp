@@ -172,20 +172,21 @@ TEST(CopyAcl, CopiesEntriesWithoutFreeSpace) {
 
 TEST(DefaultAcls, EveryoneAllowedGenericAll) {
     fake::FakeNetwork net;
-    const auto result = buildDefaultAcls(net);
-    ASSERT_TRUE(result.acls) << result.error;
-    EXPECT_EQ(result.acls->currentAcl.aclSize(), 28);
-    EXPECT_EQ(result.acls->currentAcl.ace(0)->mask, GenericAll);
-    EXPECT_EQ(result.acls->currentAcl.ace(0)->flags, 3);
-    EXPECT_EQ(result.acls->newShareAcl, result.acls->currentAcl);
+    std::optional<DefaultAcls> acls;
+    ASSERT_EQ(buildDefaultAcls(net, acls), status::Success);
+    EXPECT_EQ(acls->currentAcl.aclSize(), 28);
+    EXPECT_EQ(acls->currentAcl.ace(0)->mask, GenericAll);
+    EXPECT_EQ(acls->currentAcl.ace(0)->flags, 3);
+    EXPECT_EQ(acls->newShareAcl, acls->currentAcl);
 }
 
 TEST(DefaultAcls, UnresolvableEveryoneGivesTheMessage) {
     fake::FakeNetwork net;
     net.failNext(fake::Call::LookupName, status::NoneMapped);
-    const auto result = buildDefaultAcls(net);
-    EXPECT_FALSE(result.acls);
-    EXPECT_EQ(result.error, "Could not find SID of 'Everyone'!");
+    std::optional<DefaultAcls> acls;
+    const Status built = buildDefaultAcls(net, acls);
+    EXPECT_EQ(built, status::NoneMapped);
+    EXPECT_EQ(defaultAclsFailure(built), "Could not find SID of 'Everyone'!");
 }
 
 } // namespace

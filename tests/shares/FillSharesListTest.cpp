@@ -105,7 +105,7 @@ private slots:
         s.path = path.toStdU16String();
         net.addShare(u"SRV1", s);
         QTreeWidget list;
-        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(FillSharesList(net, "SRV1", &list, ImageList()), status::Success);
         QCOMPARE(list.topLevelItemCount(), 1);
         QCOMPARE(itemImage(list.topLevelItem(0)), image);
     }
@@ -117,7 +117,7 @@ private slots:
         net.addShare(u"SRV1", share(u"beta", 0, u"C:\\B"));
         QTreeWidget list;
         list.setColumnCount(3);
-        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(FillSharesList(net, "SRV1", &list, ImageList()), status::Success);
         QCOMPARE(column(list, 0), QStringList({"Alpha$", "beta", "zeta"}));
         QCOMPARE(column(list, 1), QStringList({"C:\\A", "C:\\B", "C:\\Z"}));
         QCOMPARE(column(list, 2), QStringList({"hidden", "", "last"}));
@@ -128,7 +128,8 @@ private slots:
         net.addShare(u"SRV1", share(u"zeta", 0, u"C:\\Z"));
         net.addShare(u"SRV1", share(u"alpha", 0, u"C:\\A"));
         QTreeWidget list;
-        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList(), FillOrder::AsServed));
+        QCOMPARE(FillSharesList(net, "SRV1", &list, ImageList(), FillOrder::AsServed),
+                 status::Success);
         QCOMPARE(column(list, 0), QStringList({"zeta", "alpha"}));
     }
 
@@ -139,7 +140,7 @@ private slots:
                          share(QString("s%1").arg(i).toStdU16String().c_str(), 0, u"C:\\x"));
         net.computer(u"SRV1").enumerationPartSize = 3;
         QTreeWidget list;
-        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(FillSharesList(net, "SRV1", &list, ImageList()), status::Success);
         QCOMPARE(list.topLevelItemCount(), 7);
         QCOMPARE(net.callsOf(Call::Enumerate).size(), size_t(3));
     }
@@ -148,7 +149,7 @@ private slots:
         EndlessShares server({}, 2, {}, 4);
         QTreeWidget list;
         server.watched = &list;
-        QVERIFY(FillSharesList(server, "SRV1", &list, ImageList()));
+        QCOMPARE(FillSharesList(server, "SRV1", &list, ImageList()), status::Success);
         QCOMPARE(server.seen.size(), size_t(4));
         QCOMPARE(server.seen[0], 0);
         QCOMPARE(server.seen[1], 2);
@@ -163,10 +164,10 @@ private slots:
         net.computer(u"SRV1").enumerationPartSize = 3;
         net.failNext(Call::Enumerate, status::AccessDenied, {}, 1);
         QTreeWidget list;
-        QVERIFY(!FillSharesList(net, "SRV1", &list, ImageList()));
+        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()) != status::Success);
         QCOMPARE(column(list, 0), QStringList({"s0", "s1", "s2"}));
         net.failNext(Call::Enumerate, status::AccessDenied);
-        QVERIFY(!FillSharesList(net, "SRV1", &list, ImageList()));
+        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()) != status::Success);
         QCOMPARE(list.topLevelItemCount(), 0);
     }
 
@@ -183,7 +184,7 @@ private slots:
         QFETCH(int, calls);
         EndlessShares server(handles);
         QTreeWidget list;
-        QVERIFY(!FillSharesList(server, "SRV1", &list, ImageList()));
+        QCOMPARE(FillSharesList(server, "SRV1", &list, ImageList()), status::RpcProtocolError);
         QCOMPARE(server.calls, calls);
         QCOMPARE(list.topLevelItemCount(), calls); // the rows read stay
     }
@@ -191,7 +192,7 @@ private slots:
     void endlessNewResumeHandlesEndTheEnumeration() {
         EndlessShares server({});
         QTreeWidget list;
-        QVERIFY(!FillSharesList(server, "SRV1", &list, ImageList()));
+        QCOMPARE(FillSharesList(server, "SRV1", &list, ImageList()), status::RpcProtocolError);
         QVERIFY(server.calls < 1000000);
         QCOMPARE(list.topLevelItemCount(), server.calls);
     }
@@ -223,7 +224,7 @@ private slots:
         const FillLimits limits{static_cast<std::size_t>(maxShares),
                                 static_cast<std::size_t>(maxBytes)};
         QCOMPARE(FillSharesList(server, "SRV1", &list, ImageList(), FillOrder::ByName, limits),
-                 filled);
+                 filled ? status::Success : status::NotEnoughMemory);
         QCOMPARE(server.calls, calls);
         QCOMPARE(list.topLevelItemCount(), filled ? 10 * calls : 0);
     }
@@ -235,12 +236,12 @@ private slots:
         net.addShare(u"DOWN", share(u"a", 0, u"C:\\A"));
         QTreeWidget list;
         list.addTopLevelItem(new QTreeWidgetItem(QStringList{"stale"}));
-        QVERIFY(FillSharesList(net, "EMPTY", &list, ImageList()));
+        QCOMPARE(FillSharesList(net, "EMPTY", &list, ImageList()), status::Success);
         QCOMPARE(list.topLevelItemCount(), 0);
         list.addTopLevelItem(new QTreeWidgetItem(QStringList{"stale"}));
-        QVERIFY(!FillSharesList(net, "DOWN", &list, ImageList()));
+        QVERIFY(FillSharesList(net, "DOWN", &list, ImageList()) != status::Success);
         QCOMPARE(list.topLevelItemCount(), 0);
-        QVERIFY(!FillSharesList(net, "NOWHERE", &list, ImageList()));
+        QVERIFY(FillSharesList(net, "NOWHERE", &list, ImageList()) != status::Success);
     }
 
     void fillingTwiceGivesTheSameRows() {
@@ -363,7 +364,7 @@ private slots:
         for (const char16_t* name : {u"zeta", u"Alpha", u"alpha", u"Zeta", u"beta", u"_x"})
             net.addShare(u"SRV1", share(name, 0, u"C:\\x"));
         QTreeWidget list;
-        QVERIFY(FillSharesList(net, "SRV1", &list, ImageList()));
+        QCOMPARE(FillSharesList(net, "SRV1", &list, ImageList()), status::Success);
         // Small letters before capitals of the same word, and words in dictionary order, as
         // in the user's locale (English where the process runs in the C locale).
         QCOMPARE(column(list, 0), QStringList({"_x", "alpha", "Alpha", "beta", "zeta", "Zeta"}));

@@ -56,13 +56,13 @@ struct CancellableFake : fake::FakeNetwork, CallCanceller {
 };
 
 // Notes the thread the question is asked on, and the buffer the answer's password is in.
-struct ThreadNoting : smb::CredentialProvider {
-    smb::CredentialProvider& inner;
+struct ThreadNoting : CredentialProvider {
+    CredentialProvider& inner;
     QThread* thread = nullptr;
-    explicit ThreadNoting(smb::CredentialProvider& i) : inner(i) {}
+    explicit ThreadNoting(CredentialProvider& i) : inner(i) {}
     const char16_t* typed = nullptr;
-    std::optional<smb::Credentials> credentialsFor(const std::u16string& server,
-                                                   const std::u16string& failure) override {
+    std::optional<Credentials> credentialsFor(const std::u16string& server,
+                                              const std::u16string& failure) override {
         thread = QThread::currentThread();
         auto answer = inner.credentialsFor(server, failure);
         if (answer)
@@ -225,7 +225,7 @@ private slots:
         ConnectAsForm1 dialog;
         ConnectAsCredentials askUser(dialog);
         ThreadNoting noting(askUser);
-        std::optional<smb::Credentials> answer;
+        std::optional<Credentials> answer;
         std::unique_ptr<UiThreadCredentials> credentials;
         DispatchedWindow<CancellableFake> w([&] {
             auto net = oneServer();

@@ -49,7 +49,7 @@ private:
     bool m_ok = false;
 };
 
-std::function<std::unique_ptr<smb::SmbNetwork>()> networkFor(smb::CredentialProvider& credentials,
+std::function<std::unique_ptr<smb::SmbNetwork>()> networkFor(CredentialProvider& credentials,
                                                              smb::SmbOptions options) {
     return
         [&credentials, options] { return std::make_unique<smb::SmbNetwork>(credentials, options); };
@@ -98,7 +98,7 @@ private slots:
     void silentListenerFailsTheOpenWhileTheWindowRuns() {
         SilentListener silent("127.0.0.5");
         QVERIFY(silent.ok());
-        smb::StaticCredentials credentials(smb::Credentials{u"u", u"", u"p"});
+        smb::StaticCredentials credentials(Credentials{u"u", u"", u"p"});
         DispatchedWindow<smb::SmbNetwork> w(networkFor(credentials, integrationOptions()));
         w.form->show();
         WaitWatch watch;
@@ -143,11 +143,11 @@ private slots:
                           &pid) == 0);
             QTest::qWait(2000);
         }
-        smb::Credentials logon = server.adminCredentials();
+        Credentials logon = server.adminCredentials();
         if (kind == QLatin1String("refused"))
-            logon.password = smb::Secret(u"not the password");
+            logon.password = Secret(u"not the password");
         else if (kind == QLatin1String("stock"))
-            logon = smb::Credentials{u"admin", u"", smb::Secret(u"secret")};
+            logon = Credentials{u"admin", u"", Secret(u"secret")};
         smb::StaticCredentials credentials(std::move(logon));
         DispatchedWindow<smb::SmbNetwork> w(networkFor(credentials, integrationOptions(5s)));
         w.form->show();
@@ -162,7 +162,7 @@ private slots:
     void cancelOnThePanelEndsTheOpen() {
         SilentListener silent("127.0.0.5");
         QVERIFY(silent.ok());
-        smb::StaticCredentials credentials(smb::Credentials{u"u", u"", u"p"});
+        smb::StaticCredentials credentials(Credentials{u"u", u"", u"p"});
         DispatchedWindow<smb::SmbNetwork> w(networkFor(credentials, integrationOptions()));
         w.dispatcher.setCanceller(dynamic_cast<CallCanceller*>(w.network.get()));
         w.form->show();

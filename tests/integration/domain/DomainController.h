@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/smb/CredentialProvider.h"
+#include "platform/CredentialProvider.h"
 
 #include <string>
 

@@ -15,7 +15,6 @@
 
 using namespace corvane;
 using namespace corvane::integration;
-using smb::Credentials;
 using smb::StaticCredentials;
 
 namespace {

@@ -165,7 +165,7 @@ private slots:
         QTemporaryDir dir;
         const QString auth = dir.filePath(QStringLiteral("auth"));
         {
-            const smb::Credentials admin = TestServer::primary().adminCredentials();
+            const Credentials admin = TestServer::primary().adminCredentials();
             QFile file(auth);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QStringLiteral("# the test server's administrator\nusername = %1\n"

@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <utility>
 
-namespace corvane::smb {
+namespace corvane {
 
 // A password: its characters live in one heap buffer that is never copied and is wiped before
 // it is freed. Moving one moves the pointer; a moved-from string would keep a short text in
@@ -74,4 +74,4 @@ private:
 using Secret = BasicSecret<char16_t>;
 using Utf8Secret = BasicSecret<char>;
 
-} // namespace corvane::smb
+} // namespace corvane

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "journal/JournalFormat.h"
+#include "ShareChanges.h"
 #include "platform/ShareInfo.h"
 #include "platform/ShareService.h"
-#include "shares/ShareChanges.h"
 
 #include <QString>
 
-namespace corvane {
+#include <string>
 
-class ChangeJournal;
+namespace corvane {
 
 struct RecreateResult {
     enum class Outcome {
@@ -35,11 +34,18 @@ struct RecreateResult {
     QString journalError;            // for NotRecorded: why, with the journal's path
 };
 
-// Where a re-creation that removes the share or changes its name or path is recorded before
-// its first call: the journal (none records nothing) and the walk it belongs to.
-struct JournalTarget {
-    ChangeJournal* journal = nullptr;
-    journal::Walk walk = journal::Walk::Apply;
+// Where a re-creation that removes the share or changes its name or path is written before its
+// first call, so that a crash in between is offered back at the next open (the change journal
+// is one). One record serves one re-creation.
+class ChangeRecord {
+public:
+    virtual ~ChangeRecord() = default;
+    // Writes the change of `original` to `newName` at `newPath`. Empty when it is written, else
+    // why not: the change must then not go out.
+    virtual QString begin(const ShareInfo502& original, const std::u16string& newName,
+                          const std::u16string& newPath) = 0;
+    // The share is known to be on the server, as `outcome` says.
+    virtual void finish(const QString& outcome) = 0;
 };
 
 // Re-creates one share from `record`, so that a failure at any point, a server that dies
@@ -53,11 +59,11 @@ struct JournalTarget {
 // - under the same name in other letter case, or where the change in place did not take the
 //   path, it has to be removed first. When the addition then fails it is added again from
 //   `original` (the record as it was fetched), so it is lost only when that fails too.
-// Every road but the plain change is first recorded in the journal with `original`; the entry
-// is finished when the share is known to be there, and left open when it is or may be gone, so
-// that the next open offers it back.
+// Every road but the plain change is first recorded in `changeRecord` (none records nothing)
+// with `original`; the entry is finished when the share is known to be there, and left open
+// when it is or may be gone, so that the next open offers it back.
 RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
                              const std::u16string& presentName, const ShareInfo502& record,
-                             const ShareInfo502& original, const JournalTarget& journal = {});
+                             const ShareInfo502& original, ChangeRecord* changeRecord = nullptr);
 
 } // namespace corvane

@@ -1,7 +1,5 @@
 #include "RecreateShare.h"
 
-#include "journal/PendingChange.h"
-
 namespace corvane {
 
 namespace {
@@ -112,17 +110,18 @@ RecreateResult recreate(ShareService& service, const std::u16string& computer,
 
 RecreateResult RecreateShare(ShareService& service, const std::u16string& computer,
                              const std::u16string& presentName, const ShareInfo502& record,
-                             const ShareInfo502& original, const JournalTarget& journal) {
+                             const ShareInfo502& original, ChangeRecord* changeRecord) {
     // Neither name nor path changes: the share is only changed, never removed.
     if (presentName == record.netname && record.path == original.path)
         return changeInPlace(service, computer, presentName, record, original);
-    PendingChange change(journal.journal, QString::fromStdU16String(computer), journal.walk,
-                         original, record.netname, record.path);
-    if (!change.recorded())
-        return {Outcome::NotRecorded, status::Success, change.error()};
+    if (changeRecord)
+        if (QString error = changeRecord->begin(original, record.netname, record.path);
+            !error.isEmpty())
+            return {Outcome::NotRecorded, status::Success, std::move(error)};
     const RecreateResult result = recreate(service, computer, presentName, record, original);
-    if (result.outcome != Outcome::AdditionFailedLost && result.outcome != Outcome::Unanswered)
-        change.finish(outcomeName(result.outcome));
+    if (changeRecord && result.outcome != Outcome::AdditionFailedLost &&
+        result.outcome != Outcome::Unanswered)
+        changeRecord->finish(outcomeName(result.outcome));
     return result;
 }
 

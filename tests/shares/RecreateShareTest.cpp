@@ -1,6 +1,6 @@
 // Re-creating one share under a new name, path or letter case, with the server failing or
 // dying at each step: where the share ends up and what the caller is told.
-#include "maintenance/RecreateShare.h"
+#include "shares/RecreateShare.h"
 #include "platform/fake/FakeNetwork.h"
 
 #include <QTest>

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace corvane::smb {
+namespace corvane {
 
 // A logon for one server. Kept in memory for the run only; never written or logged. Moved,
 // never copied: the password stays in its one buffer on its way to the backend.
@@ -25,4 +25,4 @@ public:
                                                       const std::u16string& failure) = 0;
 };
 
-} // namespace corvane::smb
+} // namespace corvane
