@@ -192,7 +192,7 @@ ImportOutcome importShare(ShareService& service, const std::u16string& computer,
     const Status fetched = service.getInfo(computer, row.record.netname, present);
     if (fetched != status::Success)
         return {false, line(row.record, text::notRead(fetched)),
-                shares_text::fetchFailed(fetched, name)};
+                shares_text::walkFetchFailed(fetched, name)};
     ShareInfo502 record = row.record;
     // No descriptor in the file says nothing about who may use the share; a change without
     // one leaves the computer's, and a re-created share must not come back open to everyone.

@@ -86,7 +86,7 @@ void ShareBackup::ExportShares1Click() {
             const Status fetched = m_ctx.shares.getInfo(computer, toU16(name), record);
             if (fetched != status::Success) {
                 // Yes leaves the share out of the file; No writes nothing.
-                if (!m_ctx.messages.errorGoOn(m_owner, shares_text::fetchFailed(fetched, name)))
+                if (!m_ctx.messages.errorGoOn(m_owner, shares_text::walkFetchFailed(fetched, name)))
                     return;
                 continue;
             }

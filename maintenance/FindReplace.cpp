@@ -83,7 +83,7 @@ ShareReplacement replaceInShare(ShareService& service, const std::u16string& com
     if (fetched != status::Success) {
         out.kind = Kind::FetchFailed;
         out.status = fetched;
-        out.errorText = shares_text::fetchFailed(fetched, shareName);
+        out.errorText = shares_text::walkFetchFailed(fetched, shareName);
         return out;
     }
 

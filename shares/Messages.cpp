@@ -123,6 +123,12 @@ QString walkStopped(const QString& work, int done, int total) {
         .arg(work, QString::number(done), QString::number(total));
 }
 
+QString walkFetchFailed(Status status, const QString& shareName) {
+    return QStringLiteral("A system error occured (%1)\nwhile requesting information about the "
+                          "share %2.")
+        .arg(QString::number(status), shareName);
+}
+
 QString fetchFailed(Status status, const QString& shareName) {
     if (shareName.isEmpty())
         return QStringLiteral("A system error has occured (%1) while\nrequesting information "

@@ -59,6 +59,10 @@ QString walkStopped(const QString& work, int done, int total);
 // A share could not be fetched: "A system error has occured (5) while\nrequesting information
 // about the share Data."; without a name (the selected share) "... about the share.".
 QString fetchFailed(Status status, const QString& shareName = {});
+// The same failure met by a walk over many shares (find and replace, export, import), worded
+// as that dialog words it: "A system error occured (2310)\nwhile requesting information about
+// the share Data."
+QString walkFetchFailed(Status status, const QString& shareName);
 
 // A walk over several shares (find and replace, import). The update failure is
 // "Could not update share {name}({error}).\n" followed by `consequence`, naming the share since

@@ -385,7 +385,7 @@ private slots:
         QTest::newRow("fetch fails")
             << Call::GetInfo << std::u16string(u"share1") << 1
             << QStringList{"GetInfo share1!2310", "GetInfo share2", "Add data2", "Remove share2"}
-            << "A system error has occured (2310) while\nrequesting information about the share "
+            << "A system error occured (2310)\nwhile requesting information about the share "
                "share1."
             << true << false;
         QTest::newRow("new name refused")
