@@ -8,6 +8,10 @@ set -euo pipefail
 SCRIPT_NAME=test-server
 ADDR=127.0.0.2
 START_TIMEOUT=${CORVANE_TEST_SERVER_TIMEOUT:-30}
+# How many processes serve the RPC services (Samba's default when empty). Each keeps the share
+# definitions it last loaded, so two may disagree about a share one of them changed; a test
+# that must read what the server holds after every change uses one.
+RPC_WORKERS=${CORVANE_TEST_RPC_WORKERS:-}
 ADMIN_GROUP=corvane-admins
 DOMAIN_ADMINS_GROUP=corvane-domain-admins
 WORKGROUP=CORVANE
@@ -139,6 +143,7 @@ write_conf() {
 	workgroup = $WORKGROUP
 	server string = Corvane test server $ADDR
 	server role = standalone server
+$( [[ -z $RPC_WORKERS ]] || printf '\trpcd_classic:num_workers = %s\n' "$RPC_WORKERS")
 	security = user
 	interfaces = $INTERFACES
 	bind interfaces only = yes
