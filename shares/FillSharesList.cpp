@@ -68,7 +68,6 @@ Status FillSharesList(ShareService& service, const QString& computer, QTreeWidge
             tooMuch = textBytes > limits.textBytes;
         }
         if (tooMuch) {
-            list->invisibleRootItem()->takeChildren();
             qDeleteAll(rows);
             return status::NotEnoughMemory;
         }
